@@ -1,0 +1,14 @@
+#pragma once
+// Connection profiles in Profile.ini: list, read, write and remove one section per profile.
+
+#include <string>
+#include <vector>
+
+struct ConnectionProfile {
+    std::string Name, Location, Protocol, Username, Password, Port, Transfer;
+};
+
+std::vector<std::string> ListProfiles(const std::string& profilePath);
+ConnectionProfile ReadProfile(const std::string& profilePath, const std::string& name);
+void WriteProfile(const std::string& profilePath, const ConnectionProfile& profile);
+void RemoveProfile(const std::string& profilePath, const std::string& name);

@@ -1,0 +1,62 @@
+#pragma once
+// The Windows-named FTP operations the panes and transfers call: a handle table over our own
+// FTP engine (session/ftp). Handles are never 0; 0 means failure. Every network wait times out.
+
+#include <cstdint>
+#include <string>
+
+using HINTERNET = std::uintptr_t; // 0 = no handle / failure
+using BOOL = int;                 // 0 = FALSE
+
+struct FILETIME {
+    std::uint32_t dwLowDateTime, dwHighDateTime; // 100 ns since 1601-01-01 UTC
+};
+struct SYSTEMTIME {
+    std::uint16_t wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+};
+struct WIN32_FIND_DATAA {
+    std::uint32_t dwFileAttributes;
+    FILETIME ftCreationTime, ftLastAccessTime, ftLastWriteTime;
+    std::uint32_t nFileSizeHigh, nFileSizeLow;
+    char cFileName[260];
+};
+
+inline constexpr std::uint32_t INTERNET_OPEN_TYPE_DIRECT = 1;
+inline constexpr std::uint32_t INTERNET_SERVICE_FTP = 1;
+inline constexpr std::uint32_t INTERNET_SERVICE_HTTP = 3;
+inline constexpr std::uint32_t INTERNET_FLAG_RELOAD = 0x80000000u;
+inline constexpr std::uint32_t INTERNET_FLAG_EXISTING_CONNECT = 0x20000000u;
+inline constexpr std::uint32_t INTERNET_FLAG_PASSIVE = 0x08000000u;
+inline constexpr std::uint32_t INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000u;
+inline constexpr std::uint32_t GENERIC_READ = 0x80000000u;
+inline constexpr std::uint32_t GENERIC_WRITE = 0x40000000u;
+inline constexpr std::uint32_t FTP_TRANSFER_TYPE_ASCII = 1;
+inline constexpr std::uint32_t FTP_TRANSFER_TYPE_BINARY = 2;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+
+HINTERNET InternetOpenA(const char* agent, std::uint32_t accessType, const char* proxy, const char* proxyBypass,
+                        std::uint32_t flags);
+HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, const char* user, const char* password,
+                           std::uint32_t service, std::uint32_t flags, std::uintptr_t context);
+BOOL InternetCloseHandle(HINTERNET handle);
+BOOL FtpGetCurrentDirectoryA(HINTERNET connection, char* buffer, std::uint32_t* length);
+BOOL FtpSetCurrentDirectoryA(HINTERNET connection, const char* directory);
+HINTERNET FtpFindFirstFileA(HINTERNET connection, const char* pattern, WIN32_FIND_DATAA* data, std::uint32_t flags,
+                            std::uintptr_t context);
+BOOL InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA* data);
+HINTERNET FtpOpenFileA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
+                       std::uintptr_t context);
+BOOL InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::uint32_t* read);
+BOOL InternetWriteFile(HINTERNET file, const void* buffer, std::uint32_t toWrite, std::uint32_t* written);
+BOOL FtpRenameFileA(HINTERNET connection, const char* oldName, const char* newName);
+BOOL FtpCreateDirectoryA(HINTERNET connection, const char* path);
+BOOL FtpDeleteFileA(HINTERNET connection, const char* path);
+BOOL FtpRemoveDirectoryA(HINTERNET connection, const char* path);
+BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);
+std::string StripNulls(const std::string& text);
+
+// Network time-out for every wait of the layer, in milliseconds (30 s unless a caller changes it;
+// tests shorten it).
+void SetNetworkTimeoutMs(int milliseconds);
+int NetworkTimeoutMs();

@@ -1,0 +1,78 @@
+#include "tests/support/FtpTestServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+FtpTestServer::FtpTestServer(QList<User> users, bool offerMlsd) : m_users(std::move(users)), m_offerMlsd(offerMlsd) {
+    if (m_users.isEmpty())
+        m_users.append(User{QStringLiteral("user"), QStringLiteral("secret"), {}, {}, QStringLiteral("elradfmwMT")});
+}
+
+FtpTestServer::~FtpTestServer() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+}
+
+bool FtpTestServer::start() {
+    QJsonArray users;
+    for (const User& user : m_users) {
+        const QString home = user.home.isEmpty() ? root() : path(user.home);
+        QDir().mkpath(home);
+        users.append(QJsonObject{{QStringLiteral("name"), user.name},
+                                 {QStringLiteral("password"), user.password},
+                                 {QStringLiteral("home"), home},
+                                 {QStringLiteral("start"), user.start},
+                                 {QStringLiteral("perm"), user.perm}});
+    }
+    const QJsonObject config{{QStringLiteral("root"), root()},
+                             {QStringLiteral("users"), users},
+                             {QStringLiteral("mlsd"), m_offerMlsd}};
+    const QString script = QStringLiteral(TOVO_TEST_SUPPORT_DIR "/ftpserver.py");
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.start(QStringLiteral(TOVO_SYSTEM_PYTHON),
+                    {script, QString::fromUtf8(QJsonDocument(config).toJson(QJsonDocument::Compact))});
+    if (!m_process.waitForStarted(10000)) {
+        m_error = QStringLiteral("cannot run " TOVO_SYSTEM_PYTHON);
+        return false;
+    }
+    while (!m_process.canReadLine()) {
+        if (!m_process.waitForReadyRead(15000)) {
+            m_error = QString::fromUtf8(m_process.readAllStandardError());
+            if (m_error.isEmpty())
+                m_error = QStringLiteral("no port announced");
+            return false;
+        }
+    }
+    m_port = m_process.readLine().trimmed().toInt();
+    if (m_port <= 0) {
+        m_error = QStringLiteral("bad port line");
+        return false;
+    }
+    return true;
+}
+
+QString FtpTestServer::path(const QString& relative) const { return root() + QLatin1Char('/') + relative; }
+
+void FtpTestServer::writeFile(const QString& relative, const QByteArray& content) const {
+    const QString full = path(relative);
+    QDir().mkpath(QFileInfo(full).path());
+    QFile file(full);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
+}
+
+QByteArray FtpTestServer::readFile(const QString& relative) const {
+    QFile file(path(relative));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void FtpTestServer::makeDir(const QString& relative) const { QDir().mkpath(path(relative)); }

@@ -1,0 +1,54 @@
+"""Loopback FTP server for the tests: pyftpdlib on a free port, configured from one JSON argument.
+
+{"root": DIR, "users": [{"name": "u", "password": "p", "home": DIR, "perm": "elradfmwMT",
+  "start": "/pub"}], "anonymous": DIR or null, "mlsd": true}
+Prints the port on the first line of stdout, then serves until stdin closes or it is killed.
+"""
+import json
+import os
+import sys
+import threading
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    config = json.loads(sys.argv[1])
+    authorizer = DummyAuthorizer()
+    starts = {}
+    for user in config.get("users", []):
+        authorizer.add_user(user["name"], user["password"], user.get("home", config["root"]),
+                            perm=user.get("perm", "elradfmwMT"))
+        if user.get("start"):
+            starts[user["name"]] = user["start"]
+    if config.get("anonymous"):
+        authorizer.add_anonymous(config["anonymous"], perm="elr")
+
+    class Handler(FTPHandler):
+        def on_login(self, username):
+            if username in starts:
+                self.fs.cwd = starts[username]
+
+    Handler.authorizer = authorizer
+    Handler.passive_ports = None
+    Handler.banner = "Tovo test server ready."
+    if not config.get("mlsd", True):
+        Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k not in ("MLSD", "MLST")}
+
+    server = FTPServer(("127.0.0.1", 0), Handler)
+    server.max_cons = 256
+    print(server.socket.getsockname()[1], flush=True)
+
+    # The test process closes our stdin when it is done with us.
+    def watch_stdin():
+        sys.stdin.read()
+        os._exit(0)
+
+    threading.Thread(target=watch_stdin, daemon=True).start()
+    server.serve_forever(timeout=0.2, handle_exit=True)
+
+
+if __name__ == "__main__":
+    main()
