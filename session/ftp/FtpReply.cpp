@@ -24,7 +24,7 @@ int FtpReply::codeOf(const std::string& line) {
 }
 
 bool FtpReply::endsReply(const std::string& line, int code) {
-    return codeOf(line) == code && (line.size() == 3 || line[3] == ' ');
+    return code != 0 && codeOf(line) == code && (line.size() == 3 || line[3] == ' ');
 }
 
 std::optional<FtpReply::PassiveAddress> FtpReply::parsePasv(const std::string& text) {
@@ -62,7 +62,10 @@ std::optional<FtpReply::PassiveAddress> FtpReply::parsePasv(const std::string& t
                 return std::nullopt;
             return result;
         }
+        // Go on after the whole run of digits that failed, not from its middle.
         at = pos > at ? pos : at + 1;
+        while (at < text.size() && isDigit(text[at]))
+            ++at;
     }
     return std::nullopt;
 }
