@@ -173,7 +173,8 @@ HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, cons
         // rides on the session's).
         std::lock_guard lock(g_mutex);
         for (const auto& [id, other] : g_handles) {
-            if (other->kind == Handle::Kind::Connection && other->connection && other->connection->usable() &&
+            if (other->kind == Handle::Kind::Connection && other->connection &&
+                other->connection->shareable() &&
                 other->connection->sameLogin(host, ftpPort, userName, secret)) {
                 handle->connection = other->connection;
                 break;

@@ -27,6 +27,9 @@ public:
     // False once the server closed the connection, a wait timed out or 421 arrived.
     bool usable() const { return m_socket.isOpen() && !m_broken; }
     void markBroken() { m_broken = true; }
+    // Between commands: the server has said something unasked (as "421" before hanging up) or
+    // closed the connection.
+    bool idleEnded() const { return m_bufferStart < m_buffer.size() || m_socket.peerEnded("421"); }
     void close() { m_socket.close(); }
     const Socket& socket() const { return m_socket; }
 

@@ -33,6 +33,8 @@ public:
 
     // The control connection is alive and no file transfer holds it.
     bool usable() const { return m_control.usable() && !m_transferOpen; }
+    // usable(), and the server has not hung up on the idle connection meanwhile: fit for sharing.
+    bool shareable() const { return usable() && !m_control.idleEnded(); }
     bool sameLogin(const std::string& host, int port, const std::string& user,
                    const std::string& password) const;
 

@@ -137,6 +137,18 @@ bool Socket::sendAll(const char* data, std::size_t size, int timeoutMs) {
     return true;
 }
 
+bool Socket::peerEnded(const char* prefix) const {
+    if (m_fd < 0)
+        return true;
+    if (!waitFor(m_fd, POLLIN, 0))
+        return false;
+    char peek[8] = {};
+    const ssize_t got = ::recv(m_fd, peek, sizeof peek - 1, MSG_PEEK);
+    if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+        return true;
+    return got > 0 && std::strncmp(peek, prefix, std::strlen(prefix)) == 0;
+}
+
 void Socket::reset() {
     if (m_fd < 0)
         return;

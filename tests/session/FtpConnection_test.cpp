@@ -173,6 +173,21 @@ private slots:
         QVERIFY(InternetCloseHandle(h));
     }
 
+    void connectionTheServerHungUpOnIsNotShared() {
+        ScriptedFtpServer server;
+        // The CWD is answered, then the server gives up on the idle connection.
+        server.closeMidReply("CWD", "250 Directory changed\n421 Idle too long, closing");
+        QVERIFY(server.start());
+        const HINTERNET first = connect(server);
+        QVERIFY(FtpSetCurrentDirectoryA(first, "dir"));
+        const HINTERNET second = connect(server);
+        QVERIFY(second != 0);
+        QCOMPARE(server.connections(), 2);
+        char buffer[64];
+        std::uint32_t length = sizeof buffer;
+        QVERIFY(FtpGetCurrentDirectoryA(second, buffer, &length));
+    }
+
     void hostileRepliesAreSurvived() {
         ScriptedFtpServer server;
         server.reply("PWD", "257 \"/" + std::string(100000, 'a') + "\"");
