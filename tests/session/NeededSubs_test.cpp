@@ -42,8 +42,8 @@ int establishedTo(int port) {
 
 QStringList rowTexts(const ListView* list, int row) {
     const QTreeWidgetItem* item = list->Item(row);
-    return {ListView::Text(item), ListView::SubItem(item, 1), ListView::SubItem(item, 2), ListView::SubItem(item, 3),
-            QString::number(ListView::SmallIcon(item))};
+    return {ListView::Text(item), ListView::SubItem(item, 1), ListView::SubItem(item, 2),
+            ListView::SubItem(item, 3), QString::number(ListView::SmallIcon(item))};
 }
 
 } // namespace
@@ -130,7 +130,8 @@ private slots:
         QCOMPARE(rowTexts(list, 5).mid(0, 2), (QStringList{"archive.tar.ZIP", "2Kb"}));
         QCOMPARE(ListView::SmallIcon(list->Item(5)), 7);
         QCOMPARE(rowTexts(list, 6).mid(0, 2), (QStringList{"B.txt", "1Kb"}));
-        QCOMPARE(rowTexts(list, 7), (QStringList{"c", "1,024Kb", ListView::SubItem(list->Item(7), 2), "1048576", "15"}));
+        QCOMPARE(rowTexts(list, 7),
+                 (QStringList{"c", "1,024Kb", ListView::SubItem(list->Item(7), 2), "1048576", "15"}));
         QCOMPARE(rowTexts(list, 8).mid(0, 2), (QStringList{"x.JPEG", "0Kb"}));
         QCOMPARE(ListView::SmallIcon(list->Item(8)), 1);
         QVERIFY(!list->isColumnHidden(1));

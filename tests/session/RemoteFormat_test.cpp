@@ -69,9 +69,14 @@ private slots:
         QFETCH(int, hour);
         QFETCH(int, minute);
         QFETCH(QString, text);
-        const SYSTEMTIME system{static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month), 0,
-                                static_cast<std::uint16_t>(day), static_cast<std::uint16_t>(hour),
-                                static_cast<std::uint16_t>(minute), 0, 0};
+        const SYSTEMTIME system{static_cast<std::uint16_t>(year),
+                                static_cast<std::uint16_t>(month),
+                                0,
+                                static_cast<std::uint16_t>(day),
+                                static_cast<std::uint16_t>(hour),
+                                static_cast<std::uint16_t>(minute),
+                                0,
+                                0};
         QCOMPARE(QString::fromStdString(RemoteDateText(system)), text);
         // From the find record's file time, seconds dropped and no time-zone shift.
         QCOMPARE(QString::fromStdString(RemoteDateText(fileTime(year, month, day, hour, minute, 42))), text);
@@ -80,13 +85,20 @@ private slots:
     void parentDirectory_data() {
         QTest::addColumn<QString>("dir");
         QTest::addColumn<QString>("parent");
-        QTest::newRow("two levels") << "/pub/docs/" << "/pub/";
-        QTest::newRow("one level") << "/pub/" << "/";
-        QTest::newRow("home") << "/home/user/" << "/home/";
-        QTest::newRow("blanks") << "/my files/old stuff/" << "/my files/";
-        QTest::newRow("root stays root") << "/" << "/";
-        QTest::newRow("no leading slash") << "pub/" << "/";
-        QTest::newRow("relative two levels") << "pub/docs/" << "pub/";
+        QTest::newRow("two levels") << "/pub/docs/"
+                                    << "/pub/";
+        QTest::newRow("one level") << "/pub/"
+                                   << "/";
+        QTest::newRow("home") << "/home/user/"
+                              << "/home/";
+        QTest::newRow("blanks") << "/my files/old stuff/"
+                                << "/my files/";
+        QTest::newRow("root stays root") << "/"
+                                         << "/";
+        QTest::newRow("no leading slash") << "pub/"
+                                          << "/";
+        QTest::newRow("relative two levels") << "pub/docs/"
+                                             << "pub/";
     }
     void parentDirectory() {
         QFETCH(QString, dir);

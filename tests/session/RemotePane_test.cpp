@@ -20,8 +20,9 @@
 
 namespace {
 
-const QString NewFolderError = QStringLiteral("Error trying to create directory.  Make sure you are connected and "
-                                              "that your servers is properly configured.");
+const QString NewFolderError =
+    QStringLiteral("Error trying to create directory.  Make sure you are connected and "
+                   "that your servers is properly configured.");
 
 FtpTestServer::User user(const QString& start = QString()) {
     return {QStringLiteral("user"), QStringLiteral("secret"), QString(), start};
@@ -104,7 +105,8 @@ private slots:
         ListView* list = form.lstRemoteFiles;
         const auto click = [&](const QString& name, Qt::KeyboardModifiers modifiers = {}) {
             QTreeWidgetItem* item = list->Item(harness.remoteRow(name));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(item).center());
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                              list->visualItemRect(item).center());
         };
         click(QStringLiteral("a.txt"));
         QVERIFY(form.RemoteItemSelected);
@@ -269,7 +271,8 @@ private slots:
     }
 
     void lostConnectionIsReportedWhenGoingUp() {
-        auto server = std::make_unique<FtpTestServer>(QList<FtpTestServer::User>{user(QStringLiteral("/pub"))});
+        auto server =
+            std::make_unique<FtpTestServer>(QList<FtpTestServer::User>{user(QStringLiteral("/pub"))});
         TOVO_REQUIRE_SERVER(*server);
         server->makeDir(QStringLiteral("pub/sub"));
         MsgBoxRecorder messages;

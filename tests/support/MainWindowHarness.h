@@ -28,7 +28,7 @@ public:
     void connectOk(const FtpTestServer& server, const QString& user, const QString& password,
                    MsgBoxRecorder& messages);
 
-    QStringList remoteNames() const; // texts of lstRemoteFiles, top to bottom
+    QStringList remoteNames() const;          // texts of lstRemoteFiles, top to bottom
     int remoteRow(const QString& name) const; // 1-based, 0 when missing
     // Selects the row and double-clicks it, as the user would.
     void doubleClickRemote(const QString& name);
