@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -21,6 +23,7 @@ public:
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
         return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
     }
+    QTreeWidgetItem* clone() const override { return new ListViewItem(*this); }
 };
 
 int shiftState(Qt::KeyboardModifiers modifiers) {
@@ -98,9 +101,28 @@ void ListView::AddRows(const QList<QTreeWidgetItem*>& rows) {
         return;
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
-    addTopLevelItems(rows);
-    if (m_sorted)
-        applySort();
+    if (m_sorted && Count() == 0) {
+        // Sorting the new rows on their own, with the keys read once, is much cheaper than letting
+        // the model sort item by item; the order is the one applySort gives (stable, case-blind).
+        std::vector<std::pair<QString, QTreeWidgetItem*>> keyed;
+        keyed.reserve(static_cast<std::size_t>(rows.size()));
+        for (QTreeWidgetItem* row : rows)
+            keyed.emplace_back(row->text(m_sortKey), row);
+        const bool ascending = m_sortOrder == Qt::AscendingOrder;
+        std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& left, const auto& right) {
+            return ascending ? left.first.compare(right.first, Qt::CaseInsensitive) < 0
+                             : right.first.compare(left.first, Qt::CaseInsensitive) < 0;
+        });
+        QList<QTreeWidgetItem*> sorted;
+        sorted.reserve(rows.size());
+        for (const auto& entry : keyed)
+            sorted.append(entry.second);
+        addTopLevelItems(sorted);
+    } else {
+        addTopLevelItems(rows);
+        if (m_sorted)
+            applySort();
+    }
     setUpdatesEnabled(updates);
 }
 

@@ -208,6 +208,7 @@ void frmMain::createControls() {
     ListView2 = named(new ListView(c), "ListView2");
     ListView2->SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")},
                           {2800, 2000, 1000, 0});
+    ListView2->SetColumnAlignment(1, Qt::AlignRight); // its rows are copied into lstRemoteFiles
     ListView2->SetSorted(true);
     File1 = named(new FileListBox(c), "File1");
     for (QWidget* hidden : std::initializer_list<QWidget*>{List1, List2, List3, ListView2, File1}) {

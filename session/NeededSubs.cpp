@@ -128,11 +128,8 @@ void FillRemoteList(frmMain& form) {
     for (int index = 0; index < form.List3->count(); ++index)
         rows.append(list->NewRow(form.List3->item(index)->text(), FolderIcon));
     for (int index = 1; index <= form.ListView2->Count(); ++index) {
-        const QTreeWidgetItem* file = form.ListView2->Item(index);
-        const QString name = ListView::Text(file);
-        QTreeWidgetItem* row = list->NewRow(name, IconIndexForName(name.toStdString()));
-        for (int column = 1; column <= 3; ++column)
-            ListView::SetSubItem(row, column, ListView::SubItem(file, column));
+        QTreeWidgetItem* row = form.ListView2->Item(index)->clone();
+        list->SetSmallIcon(row, IconIndexForName(ListView::Text(row).toStdString()));
         rows.append(row);
     }
     list->AddRows(rows);

@@ -136,6 +136,7 @@ private slots:
         QCOMPARE(ListView::SmallIcon(list->Item(8)), 1);
         QVERIFY(!list->isColumnHidden(1));
         QVERIFY(list->isColumnHidden(3)); // the exact size is kept out of sight
+        QVERIFY(list->Item(4)->textAlignment(1) & Qt::AlignRight);
     }
 
     void sizesFromTwoGibibytesUpAreExact() {
