@@ -1,6 +1,11 @@
+#include "app/frmMain.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Tovo FTP"));
+    frmMain form;
+    form.Form_Load();
+    return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "commandline/CommandSocket.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -62,11 +63,7 @@ int ConnectTo(const addrinfo& address, Clock::time_point deadline, int* fdOut) {
 } // namespace
 
 CommandSocket::~CommandSocket() {
-    Release(StateNone);
-}
-
-void CommandSocket::Configure(const Settings& settings) {
-    m_settings = settings;
+    Release(StateClosed);
 }
 
 void CommandSocket::Release(int newState) {
@@ -79,18 +76,18 @@ void CommandSocket::Release(int newState) {
 }
 
 int CommandSocket::Connect() {
-    Release(StateNone);
-    if (m_settings.remoteHost.empty() || m_settings.remotePort < 1 || m_settings.remotePort > 65535)
+    Release(StateClosed);
+    if (m_host.empty() || m_port < 1 || m_port > 65535)
         return EINVAL;
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* addresses = nullptr;
-    const std::string port = std::to_string(m_settings.remotePort);
-    const int lookup = ::getaddrinfo(m_settings.remoteHost.c_str(), port.c_str(), &hints, &addresses);
+    const std::string port = std::to_string(m_port);
+    const int lookup = ::getaddrinfo(m_host.c_str(), port.c_str(), &hints, &addresses);
     if (lookup != 0)
         return lookup == EAI_SYSTEM && errno != 0 ? errno : EHOSTUNREACH;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_settings.timeoutMs);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
     int error = EHOSTUNREACH;
     for (const addrinfo* address = addresses; address; address = address->ai_next) {
         int fd = -1;
@@ -107,39 +104,37 @@ int CommandSocket::Connect() {
     return error;
 }
 
-bool CommandSocket::ReceiveLine(std::string& line) {
-    line.clear();
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_settings.timeoutMs);
-    std::string buffer(m_settings.bufferLength > 0 ? m_settings.bufferLength : 1024, '\0');
+std::string CommandSocket::ReceiveLine(bool& ok) {
+    ok = false;
+    std::string line;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
+    std::string buffer(m_bufferLength > 0 ? m_bufferLength : 1024, '\0');
     for (;;) {
         const std::size_t end = m_pending.find('\n');
-        if (end != std::string::npos || m_pending.size() >= kMaxLineLength) {
-            const std::size_t take = end != std::string::npos ? end : kMaxLineLength;
+        const bool lastLine = (m_peerClosed || m_fd < 0) && !m_pending.empty();
+        if (end != std::string::npos || m_pending.size() >= kMaxLineLength || lastLine) {
+            const std::size_t take =
+                end != std::string::npos ? end : std::min(m_pending.size(), kMaxLineLength);
             line = m_pending.substr(0, take);
             m_pending.erase(0, end != std::string::npos ? end + 1 : take);
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
-            return true;
+            ok = true;
+            return line;
         }
-        if (m_peerClosed || m_fd < 0) {
-            if (m_pending.empty())
-                return false;
-            line.swap(m_pending);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            return true;
-        }
+        if (m_peerClosed || m_fd < 0)
+            return line;
         if (WaitFor(m_fd, POLLIN, deadline) <= 0)
-            return false;
+            return line;
         const ssize_t n = ::recv(m_fd, buffer.data(), buffer.size(), 0);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
                 continue;
             m_peerClosed = true;
-            m_state = StateClosed;
+            m_state = StateClosing;
         } else if (n == 0) {
             m_peerClosed = true;
-            m_state = StateClosed;
+            m_state = StateClosing;
         } else {
             m_pending.append(buffer.data(), static_cast<std::size_t>(n));
         }
@@ -149,7 +144,7 @@ bool CommandSocket::ReceiveLine(std::string& line) {
 int CommandSocket::Send(const std::string& data) {
     if (m_fd < 0 || m_peerClosed)
         return -1;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_settings.timeoutMs);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
     std::size_t sent = 0;
     while (sent < data.size()) {
         const ssize_t n = ::send(m_fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
@@ -165,14 +160,14 @@ int CommandSocket::Send(const std::string& data) {
     return static_cast<int>(sent);
 }
 
-void CommandSocket::Close(int command) {
+void CommandSocket::Action(int command) {
     if (command != CloseCommand)
         return;
     if (m_fd >= 0)
         ::shutdown(m_fd, SHUT_RDWR);
-    Release(m_fd >= 0 || m_state != StateNone ? StateClosed : StateNone);
+    Release(m_fd >= 0 || m_state != StateClosed ? StateClosing : StateClosed);
 }
 
 void CommandSocket::Disconnect() {
-    Release(StateNone);
+    Release(StateClosed);
 }

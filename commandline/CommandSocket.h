@@ -7,39 +7,36 @@
 
 class CommandSocket {
 public:
-    // The values the socket reports from State(); 0 and 7 mean no connection is open.
-    static constexpr int StateNone = 0;
-    static constexpr int StateConnected = 5;
-    static constexpr int StateClosed = 7;
-    // The close command value callers pass to Close().
+    // The values State() reports; 0 and 7 both mean that no connection is open.
+    static constexpr int StateClosed = 0;
+    static constexpr int StateConnected = 6;
+    static constexpr int StateClosing = 7;
+    // The command that Action() takes to close the connection.
     static constexpr int CloseCommand = 7;
-
-    struct Settings {
-        std::string remoteHost;
-        int remotePort = 21;
-        std::size_t bufferLength = 1024; // bytes read from the network at a time
-        int timeoutMs = 30000;           // for connect, each receive and each send
-    };
 
     CommandSocket() = default;
     ~CommandSocket();
     CommandSocket(const CommandSocket&) = delete;
     CommandSocket& operator=(const CommandSocket&) = delete;
 
-    // Takes effect for the next Connect().
-    void Configure(const Settings& settings);
-    const Settings& CurrentSettings() const { return m_settings; }
+    // Settings take effect for the next Connect().
+    void SetHostName(const std::string& host) { m_host = host; }
+    void SetRemotePort(int port) { m_port = port; }
+    void SetTimeoutMs(int milliseconds) { m_timeoutMs = milliseconds; } // connect, each receive, each send
+    void SetBufferLength(std::size_t bytes) { m_bufferLength = bytes; } // read from the network at a time
+    const std::string& HostName() const { return m_host; }
+    int RemotePort() const { return m_port; }
 
-    // 0 when connected, otherwise a non-zero error number (an errno value or EAI code).
+    // 0 when connected, otherwise a non-zero error number.
     int Connect();
-    // One line without its line end. False when the peer closed the connection, on error or on
-    // time-out; a last line without line end before the close is still delivered.
-    bool ReceiveLine(std::string& line);
+    // One line without its line end; ok is false when the peer closed the connection, on error or on
+    // time-out. A last line without line end before the close is still delivered.
+    std::string ReceiveLine(bool& ok);
     // Bytes sent, or -1 on failure.
     int Send(const std::string& data);
     bool IsConnected() const { return m_fd >= 0 && m_state == StateConnected; }
-    // The close command: ends the connection in order (our side shuts down first).
-    void Close(int command = CloseCommand);
+    // CloseCommand ends the connection in order; other commands are not used and do nothing.
+    void Action(int command);
     // Drops the connection at once.
     void Disconnect();
     int State() const { return m_state; }
@@ -47,9 +44,12 @@ public:
 private:
     void Release(int newState);
 
-    Settings m_settings;
+    std::string m_host;
+    int m_port = 21;
+    int m_timeoutMs = 30000;
+    std::size_t m_bufferLength = 1024;
     int m_fd = -1;
-    int m_state = StateNone;
+    int m_state = StateClosed;
     std::string m_pending; // received bytes not yet handed out as a line
     bool m_peerClosed = false;
 };

@@ -49,8 +49,9 @@ bool SendCommandLine(CommandSocket& socket, CommandLineView& view, const std::st
 }
 
 std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
-    std::string first;
-    if (!socket.ReceiveLine(first))
+    bool ok = false;
+    const std::string first = socket.ReceiveLine(ok);
+    if (!ok)
         return 0;
     view.AppendTranscript(kLineEnd + "Server: " + kLineEnd, CommandLineView::Red, true);
     AppendLine(view, first);
@@ -60,7 +61,8 @@ std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
     std::string line;
     do {
         // A connection that ends before the closing line leaves the reply unfinished.
-        if (!socket.ReceiveLine(line))
+        line = socket.ReceiveLine(ok);
+        if (!ok)
             return 0;
         AppendLine(view, line);
     } while (!EndsMultiLineReply(first, line));
@@ -71,12 +73,10 @@ bool ConnectCommandSocket(CommandSocket& socket, CommandLineView& view, const st
                           int timeoutMs) {
     if (hostName.empty())
         return false;
-    CommandSocket::Settings settings;
-    settings.remoteHost = hostName;
-    settings.remotePort = port;
-    settings.bufferLength = 1024;
-    settings.timeoutMs = timeoutMs;
-    socket.Configure(settings);
+    socket.SetHostName(hostName);
+    socket.SetRemotePort(port);
+    socket.SetBufferLength(1024);
+    socket.SetTimeoutMs(timeoutMs);
     if (socket.Connect() != 0) {
         view.ShowMessage("Not connected ");
         return false;
@@ -109,7 +109,7 @@ CommandChannelResult RunCommandChannel(CommandSocket& socket, CommandLineView& v
                                        const std::string& password, int timeoutMs) {
     const std::string hostName = TrimBlanks(server);
     if (socket.IsConnected())
-        socket.Close(CommandSocket::CloseCommand);
+        socket.Action(CommandSocket::CloseCommand);
     if (!sessionConnected)
         return CommandChannelResult::SessionNotConnected;
     if (!ConnectCommandSocket(socket, view, hostName, port, timeoutMs))

@@ -35,15 +35,16 @@ inline constexpr std::uint32_t FTP_TRANSFER_TYPE_BINARY = 2;
 inline constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
 
-HINTERNET InternetOpenA(const char* agent, std::uint32_t accessType, const char* proxy, const char* proxyBypass,
-                        std::uint32_t flags);
-HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, const char* user, const char* password,
-                           std::uint32_t service, std::uint32_t flags, std::uintptr_t context);
+HINTERNET InternetOpenA(const char* agent, std::uint32_t accessType, const char* proxy,
+                        const char* proxyBypass, std::uint32_t flags);
+HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, const char* user,
+                           const char* password, std::uint32_t service, std::uint32_t flags,
+                           std::uintptr_t context);
 BOOL InternetCloseHandle(HINTERNET handle);
 BOOL FtpGetCurrentDirectoryA(HINTERNET connection, char* buffer, std::uint32_t* length);
 BOOL FtpSetCurrentDirectoryA(HINTERNET connection, const char* directory);
-HINTERNET FtpFindFirstFileA(HINTERNET connection, const char* pattern, WIN32_FIND_DATAA* data, std::uint32_t flags,
-                            std::uintptr_t context);
+HINTERNET FtpFindFirstFileA(HINTERNET connection, const char* pattern, WIN32_FIND_DATAA* data,
+                            std::uint32_t flags, std::uintptr_t context);
 BOOL InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA* data);
 HINTERNET FtpOpenFileA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
                        std::uintptr_t context);

@@ -67,13 +67,11 @@ private:
     std::thread m_thread;
 };
 
-CommandSocket::Settings To(int port, std::size_t bufferLength = 1024) {
-    CommandSocket::Settings settings;
-    settings.remoteHost = "127.0.0.1";
-    settings.remotePort = port;
-    settings.bufferLength = bufferLength;
-    settings.timeoutMs = 400;
-    return settings;
+void Configure(CommandSocket& socket, const std::string& host, int port, std::size_t bufferLength = 1024) {
+    socket.SetHostName(host);
+    socket.SetRemotePort(port);
+    socket.SetBufferLength(bufferLength);
+    socket.SetTimeoutMs(400);
 }
 
 } // namespace
@@ -85,16 +83,16 @@ private slots:
         const std::string longLine(3000, 'x');
         OneShotServer server("220 a\r\n220 b\n\r\n" + longLine + "\r\nlast", true);
         CommandSocket socket;
-        socket.Configure(To(server.Port(), 7)); // a small buffer splits lines across reads
+        Configure(socket, "127.0.0.1", server.Port(), 7); // a small buffer splits lines across reads
         QCOMPARE(socket.Connect(), 0);
-        std::string line;
+        bool ok = false;
         const std::vector<std::string> expected{"220 a", "220 b", "", longLine, "last"};
         for (const std::string& want : expected) {
-            QVERIFY(socket.ReceiveLine(line));
-            QCOMPARE(line, want);
+            QCOMPARE(socket.ReceiveLine(ok), want);
+            QVERIFY(ok);
         }
-        QVERIFY(!socket.ReceiveLine(line));
-        QVERIFY(line.empty());
+        QCOMPARE(socket.ReceiveLine(ok), std::string());
+        QVERIFY(!ok);
         QVERIFY(!socket.IsConnected());
         QCOMPARE(socket.Send("NOOP\r\n"), -1);
     }
@@ -102,10 +100,11 @@ private slots:
     void receiveTimesOutOnSilence() {
         OneShotServer server("220 partial line without end", false);
         CommandSocket socket;
-        socket.Configure(To(server.Port()));
+        Configure(socket, "127.0.0.1", server.Port());
         QCOMPARE(socket.Connect(), 0);
-        std::string line;
-        QVERIFY(!socket.ReceiveLine(line));
+        bool ok = true;
+        socket.ReceiveLine(ok);
+        QVERIFY(!ok);
         socket.Disconnect();
     }
 
@@ -115,13 +114,13 @@ private slots:
             OneShotServer server("", true);
             port = server.Port();
             CommandSocket probe;
-            probe.Configure(To(port));
+            Configure(probe, "127.0.0.1", port);
             QCOMPARE(probe.Connect(), 0);
         }
         CommandSocket socket;
-        socket.Configure(To(port));
+        Configure(socket, "127.0.0.1", port);
         QVERIFY(socket.Connect() != 0);
-        QCOMPARE(socket.State(), CommandSocket::StateNone);
+        QCOMPARE(socket.State(), CommandSocket::StateClosed);
         QVERIFY(!socket.IsConnected());
     }
 
@@ -135,10 +134,8 @@ private slots:
     void badSettingsFail() {
         QFETCH(QByteArray, host);
         QFETCH(int, port);
-        CommandSocket::Settings settings = To(port);
-        settings.remoteHost = host.toStdString();
         CommandSocket socket;
-        socket.Configure(settings);
+        Configure(socket, host.toStdString(), port);
         QVERIFY(socket.Connect() != 0);
         QVERIFY(!socket.IsConnected());
     }
@@ -146,19 +143,19 @@ private slots:
     void sendAndStates() {
         OneShotServer server("", false);
         CommandSocket socket;
-        QCOMPARE(socket.State(), CommandSocket::StateNone);
-        socket.Configure(To(server.Port()));
+        QCOMPARE(socket.State(), CommandSocket::StateClosed);
+        Configure(socket, "127.0.0.1", server.Port());
         QCOMPARE(socket.Connect(), 0);
         QVERIFY(socket.IsConnected());
         QCOMPARE(socket.State(), CommandSocket::StateConnected);
         QCOMPARE(socket.Send("USER anna\r\n"), 11);
-        socket.Close(CommandSocket::CloseCommand);
-        QCOMPARE(socket.State(), CommandSocket::StateClosed);
+        socket.Action(CommandSocket::CloseCommand);
+        QCOMPARE(socket.State(), CommandSocket::StateClosing);
         QVERIFY(!socket.IsConnected());
         QCOMPARE(server.Received(), std::string("USER anna\r\n"));
         QCOMPARE(socket.Send("x"), -1);
         socket.Disconnect();
-        QCOMPARE(socket.State(), CommandSocket::StateNone);
+        QCOMPARE(socket.State(), CommandSocket::StateClosed);
     }
 };
 

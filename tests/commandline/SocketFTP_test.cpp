@@ -224,7 +224,7 @@ private slots:
         RecordingView view;
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::NoCommandLine);
         QVERIFY(!socket.IsConnected());
-        QCOMPARE(socket.State(), CommandSocket::StateNone);
+        QCOMPARE(socket.State(), CommandSocket::StateClosed);
         QVERIFY(server.commands().empty());
         QVERIFY(view.messages.empty());
     }
@@ -327,8 +327,8 @@ private slots:
         QCOMPARE(Run(socket, view, second.port()), CommandChannelResult::LoggedIn);
         QCOMPARE(view.Count("Server: "), 6);
         QCOMPARE(second.connections(), 1);
-        socket.Close(CommandSocket::CloseCommand);
-        QCOMPARE(socket.State(), CommandSocket::StateClosed);
+        socket.Action(CommandSocket::CloseCommand);
+        QCOMPARE(socket.State(), CommandSocket::StateClosing);
     }
 
     void lineBreaksInCredentialsAreNotSent() {

@@ -7,9 +7,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-FtpTestServer::FtpTestServer(QList<User> users, bool offerMlsd) : m_users(std::move(users)), m_offerMlsd(offerMlsd) {
+FtpTestServer::FtpTestServer(QList<User> users, bool offerMlsd)
+    : m_users(std::move(users)), m_offerMlsd(offerMlsd) {
     if (m_users.isEmpty())
-        m_users.append(User{QStringLiteral("user"), QStringLiteral("secret"), {}, {}, QStringLiteral("elradfmwMT")});
+        m_users.append(
+            User{QStringLiteral("user"), QStringLiteral("secret"), {}, {}, QStringLiteral("elradfmwMT")});
 }
 
 FtpTestServer::~FtpTestServer() {
@@ -60,7 +62,9 @@ bool FtpTestServer::start() {
     return true;
 }
 
-QString FtpTestServer::path(const QString& relative) const { return root() + QLatin1Char('/') + relative; }
+QString FtpTestServer::path(const QString& relative) const {
+    return root() + QLatin1Char('/') + relative;
+}
 
 void FtpTestServer::writeFile(const QString& relative, const QByteArray& content) const {
     const QString full = path(relative);
@@ -75,4 +79,6 @@ QByteArray FtpTestServer::readFile(const QString& relative) const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void FtpTestServer::makeDir(const QString& relative) const { QDir().mkpath(path(relative)); }
+void FtpTestServer::makeDir(const QString& relative) const {
+    QDir().mkpath(path(relative));
+}

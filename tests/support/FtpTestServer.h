@@ -47,5 +47,5 @@ private:
 #define TOVO_REQUIRE_SERVER(server)                                                                          \
     do {                                                                                                     \
         if (!(server).start())                                                                               \
-            QFAIL(qPrintable(QStringLiteral("FTP test server did not start: ") + (server).error()));        \
+            QFAIL(qPrintable(QStringLiteral("FTP test server did not start: ") + (server).error()));         \
     } while (false)

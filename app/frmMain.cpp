@@ -1,0 +1,384 @@
+#include "app/frmMain.h"
+
+#include "app/DirListBox.h"
+#include "app/DriveListBox.h"
+#include "app/FileListBox.h"
+#include "app/ListView.h"
+#include "app/PictureBox.h"
+#include "app/StatusBar.h"
+#include "app/WindowLayer.h"
+#include "commandline/frmCommands.h"
+#include "session/FtpSession.h"
+#include "session/NeededSubs.h"
+#include "transfer/ExtensionCompare.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolBar>
+#include <cstdlib>
+
+namespace {
+
+void (*g_endProcess)() = [] { std::_Exit(0); };
+
+// Design size of the client area, in twips.
+constexpr double DesignClientWidth = 7590;
+constexpr double DesignClientHeight = 5835;
+
+template <typename Widget> Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, double left, double top,
+                  double width, double height) {
+    auto* label = named(new QLabel(caption, parent), name);
+    PlaceTwips(label, left, top, width, height);
+    return label;
+}
+
+QFrame* makeLine(QWidget* parent, const char* name) {
+    auto* line = named(new QFrame(parent), name);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QToolBar* makeToolbar(QWidget* parent, const char* name, const QString& caption, const char* key,
+                      const QString& tip, const QIcon& icon, double top) {
+    auto* bar = named(new QToolBar(parent), name);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setAutoFillBackground(true); // Toolbar1 must hide Toolbar5 beneath it
+    bar->setIconSize(QSize(16, 16));
+    QAction* button = bar->addAction(icon, caption);
+    button->setObjectName(QString::fromLatin1(key));
+    button->setToolTip(tip);
+    PlaceTwips(bar, 3120, top, 675, 600);
+    return bar;
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral(" Tovo FTP"));
+    createControls();
+    createMenus();
+    connectHandlers();
+    Commands = new frmCommands();
+    Client->resize(PixelsX(DesignClientWidth), PixelsY(DesignClientHeight));
+    resize(PixelsX(DesignClientWidth), PixelsY(DesignClientHeight) + menuBar()->sizeHint().height());
+}
+
+frmMain::~frmMain() {
+    delete Commands;
+}
+
+void frmMain::createControls() {
+    Client = named(new QWidget(this), "Client");
+    setCentralWidget(Client);
+    QWidget* c = Client;
+
+    Label1 = makeLabel(c, "Label1", QStringLiteral("Local Machine"), 600, 0, 2295, 375);
+    Label2 = makeLabel(c, "Label2", QStringLiteral("Remote Machine"), 4440, 0, 2535, 375);
+    Line1 = makeLine(c, "Line1");
+    Line2 = makeLine(c, "Line2");
+    PlaceTwips(Line1, 120, 0, 8280 - 120, 15);
+    PlaceTwips(Line2, 0, 360, 10200, 15);
+
+    Drive1 = named(new DriveListBox(c), "Drive1");
+    PlaceTwips(Drive1, 0, 480, 3135, 315);
+    Dir1 = named(new DirListBox(c), "Dir1");
+    PlaceTwips(Dir1, 0, 840, 3135, 1665);
+    ListView1 = named(new ListView(c), "ListView1");
+    PlaceTwips(ListView1, 0, 2520, 3135, 2655);
+    ListView1->SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")},
+                          {1400, 1000, 1600, 0});
+    ListView1->SetColumnAlignment(1, Qt::AlignRight);
+
+    lblDirectory = makeLabel(c, "lblDirectory", QString(), 3840, 480, 2055, 255);
+    cmdMakeDir = named(new QPushButton(QStringLiteral("MKDIR"), c), "cmdMakeDir");
+    PlaceTwips(cmdMakeDir, 6000, 480, 735, 220);
+    lstRemoteFiles = named(new ListView(c), "lstRemoteFiles");
+    PlaceTwips(lstRemoteFiles, 3840, 720, 3765, 4455);
+    lstRemoteFiles->SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")},
+                               {2800, 2000, 1000, 0});
+    lstRemoteFiles->SetColumnAlignment(1, Qt::AlignRight);
+
+    const QIcon noIcon;
+    Toolbar5 = makeToolbar(c, "Toolbar5", QStringLiteral("Disconnt"), "Disconnect",
+                           QStringLiteral("Disconnect from server"), ImageList2.value(1, noIcon), 1080);
+    Toolbar1 = makeToolbar(c, "Toolbar1", QStringLiteral("Connect"), "Connect",
+                           QStringLiteral("Connect to Server"), ImageList2.value(0, noIcon), 1080);
+    Toolbar3 = makeToolbar(c, "Toolbar3", QStringLiteral("  Delete"), "DelFile",
+                           QStringLiteral("Delete Selected File"), ImageList2.value(2, noIcon), 1800);
+    Toolbar4 = makeToolbar(c, "Toolbar4", QStringLiteral("Rename"), "Rename",
+                           QStringLiteral("Rename Selected File"), ImageList2.value(3, noIcon), 2520);
+    Toolbar2 = makeToolbar(c, "Toolbar2", QStringLiteral(" Refresh"), "Reload",
+                           QStringLiteral("Refresh Lists"), ImageList2.value(4, noIcon), 3240);
+
+    Frame1 = named(new QGroupBox(c), "Frame1");
+    PlaceTwips(Frame1, 0, 5160, 8415, 375);
+    optAuto = named(new QRadioButton(QStringLiteral("Auto"), Frame1), "optAuto");
+    PlaceTwips(optAuto, 4440, 120, 735, 195);
+    optASCII = named(new QRadioButton(QStringLiteral("ASCII"), Frame1), "optASCII");
+    PlaceTwips(optASCII, 5280, 120, 735, 195);
+    optBinary = named(new QRadioButton(QStringLiteral("Binary"), Frame1), "optBinary");
+    PlaceTwips(optBinary, 6240, 120, 735, 195);
+    optAuto->setChecked(true);
+
+    Picture1 = named(new PictureBox(c), "Picture1");
+    PlaceTwips(Picture1, 3360, 3960, 255, 255);
+    Picture2 = named(new PictureBox(c), "Picture2");
+    PlaceTwips(Picture2, 3360, 4440, 255, 255);
+
+    // The transfer panel lies below the design client area until a transfer uncovers it.
+    Label13 = makeLabel(c, "Label13", QString(), 2400, 5760, 3135, 255);
+    ProgressBar1 = named(new QProgressBar(c), "ProgressBar1");
+    PlaceTwips(ProgressBar1, 2400, 6120, 3615, 255);
+    Label8 = makeLabel(c, "Label8", QStringLiteral("Performing Operation:"), 3000, 6480, 1575, 255);
+    Label15 = makeLabel(c, "Label15", QStringLiteral("0"), 4920, 6480, 90, 255);
+    Label14 = makeLabel(c, "Label14", QStringLiteral("/ 0"), 5040, 6480, 615, 255);
+    ProgressBar2 = named(new QProgressBar(c), "ProgressBar2");
+    PlaceTwips(ProgressBar2, 2400, 6720, 3615, 255);
+    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), c), "cmdCancel");
+    PlaceTwips(cmdCancel, 6240, 6720, 1215, 255);
+    Label9 = makeLabel(c, "Label9", QStringLiteral("Bytes Received:"), 1680, 7080, 1455, 255);
+    Label10 = makeLabel(c, "Label10", QStringLiteral("Bytes Total:"), 3480, 7080, 1095, 255);
+    Label5 = makeLabel(c, "Label5", QStringLiteral("Transfer Rate"), 4920, 7080, 1335, 255);
+    Label16 = makeLabel(c, "Label16", QString(), 1680, 7320, 1215, 255);
+    Label11 = makeLabel(c, "Label11", QString(), 3480, 7320, 1215, 255);
+    lbSpeed = makeLabel(c, "lbSpeed", QString(), 4920, 7320, 1215, 255);
+    Label12 = makeLabel(c, "Label12", QString(), 9960, 6720, 615, 255);
+    for (QWidget* panel : std::initializer_list<QWidget*>{ProgressBar1, ProgressBar2, cmdCancel, Label5,
+                                                          Label8, Label9, Label10, Label11, Label12, Label13,
+                                                          Label14, Label15, Label16, lbSpeed})
+        panel->setVisible(false);
+    for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) {
+        bar->setTextVisible(false);
+        bar->setRange(0, 1);
+        bar->setValue(0);
+    }
+
+    StatusBar1 = named(new StatusBar(3, c), "StatusBar1");
+    PlaceTwips(StatusBar1, 0, 5580, 7590, 255);
+    StatusBar1->SetPanelText(1, QStringLiteral("Status:"));
+    StatusBar1->SetPanelToolTip(1, QStringLiteral("Connection Status"));
+    StatusBar1->SetPanelText(2, QStringLiteral("Command Line:"));
+    StatusBar1->SetPanelText(3, QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
+
+    // Auxiliary controls: never visible, right of the client area.
+    List1 = named(new QListWidget(c), "List1");
+    List2 = named(new QListWidget(c), "List2");
+    List3 = named(new QListWidget(c), "List3");
+    ListView2 = named(new ListView(c), "ListView2");
+    ListView2->SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")},
+                          {2800, 2000, 1000, 0});
+    ListView2->SetSorted(true);
+    File1 = named(new FileListBox(c), "File1");
+    for (QWidget* hidden : std::initializer_list<QWidget*>{List1, List2, List3, ListView2, File1}) {
+        PlaceTwips(hidden, 9120, 480, 1215, 255);
+        hidden->setVisible(false);
+    }
+    Text1 = named(new QLineEdit(c), "Text1");
+    PlaceTwips(Text1, 9120, 960, 1215, 255);
+
+    StatusClock = named(new QTimer(this), "StatusClock");
+    StatusClock->setInterval(1000);
+    connect(StatusClock, &QTimer::timeout, this, [this] {
+        // A transfer writes its rate into panel 3; the clock waits until it is emptied again.
+        const QString text = StatusBar1->PanelText(3);
+        if (!text.startsWith(QStringLiteral("Transfer Rate:")) && !TransferRunning)
+            StatusBar1->SetPanelText(3, QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
+    });
+}
+
+void frmMain::createMenus() {
+    mnuFile = named(menuBar()->addMenu(QStringLiteral("File")), "mnuFile");
+    mnuConnect = named(mnuFile->addAction(QStringLiteral("Connect")), "mnuConnect");
+    mnuDisconnect = named(mnuFile->addAction(QStringLiteral("Disconnect")), "mnuDisconnect");
+    mnuCommandLine = named(mnuFile->addAction(QStringLiteral("Command Line")), "mnuCommandLine");
+    mnuExit = named(mnuFile->addAction(QStringLiteral("Exit")), "mnuExit");
+    mnuHelp = named(menuBar()->addMenu(QStringLiteral("Help")), "mnuHelp");
+    mnuContents = named(mnuHelp->addAction(QStringLiteral("Help Contents")), "mnuContents");
+    mnuAbout = named(mnuHelp->addAction(QStringLiteral("About")), "mnuAbout");
+
+    mnuLocal = named(new QMenu(QStringLiteral("LocalClick"), this), "mnuLocal");
+    mnuLocalDelete = named(mnuLocal->addAction(QStringLiteral("Delete")), "mnuLocalDelete");
+    mnuLocalLine = named(mnuLocal->addSeparator(), "mnuLocalLine");
+    mnuLocalNewFolder = named(mnuLocal->addAction(QStringLiteral("New Folder")), "mnuLocalNewFolder");
+    mnuLocalRefresh = named(mnuLocal->addAction(QStringLiteral("Refresh")), "mnuLocalRefresh");
+    mnuLocalRename = named(mnuLocal->addAction(QStringLiteral("Rename")), "mnuLocalRename");
+}
+
+void frmMain::connectHandlers() {
+    connect(mnuConnect, &QAction::triggered, this, &frmMain::mnuConnect_Click);
+    connect(mnuDisconnect, &QAction::triggered, this, &frmMain::mnuDisconnect_Click);
+    connect(mnuCommandLine, &QAction::triggered, this, &frmMain::mnuCommandLine_Click);
+    connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    connect(mnuContents, &QAction::triggered, this, &frmMain::mnuContents_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+    connect(mnuLocalDelete, &QAction::triggered, this, &frmMain::mnuLocalDelete_Click);
+    connect(mnuLocalNewFolder, &QAction::triggered, this, &frmMain::mnuLocalNewFolder_Click);
+    connect(mnuLocalRefresh, &QAction::triggered, this, &frmMain::mnuLocalRefresh_Click);
+    connect(mnuLocalRename, &QAction::triggered, this, &frmMain::mnuLocalRename_Click);
+
+    connect(Toolbar1, &QToolBar::actionTriggered, this, [this](QAction*) { Toolbar1_ButtonClick(); });
+    connect(Toolbar2, &QToolBar::actionTriggered, this, [this](QAction*) { Toolbar2_ButtonClick(); });
+    connect(Toolbar3, &QToolBar::actionTriggered, this, [this](QAction*) { Toolbar3_ButtonClick(); });
+    connect(Toolbar4, &QToolBar::actionTriggered, this, [this](QAction*) { Toolbar4_ButtonClick(); });
+    connect(Toolbar5, &QToolBar::actionTriggered, this, [this](QAction*) { Toolbar5_ButtonClick(); });
+
+    connect(lstRemoteFiles, &ListView::GotFocus, this, &frmMain::lstRemoteFiles_GotFocus);
+    connect(lstRemoteFiles, &ListView::Click, this, &frmMain::lstRemoteFiles_Click);
+    connect(lstRemoteFiles, &ListView::ItemClick, this, &frmMain::lstRemoteFiles_ItemClick);
+    connect(lstRemoteFiles, &ListView::DblClick, this, &frmMain::lstRemoteFiles_DblClick);
+    connect(lstRemoteFiles, &ListView::ColumnClick, this, &frmMain::lstRemoteFiles_ColumnClick);
+    connect(lstRemoteFiles, &ListView::MouseDown, this, &frmMain::lstRemoteFiles_MouseDown);
+    connect(lstRemoteFiles, &ListView::AfterLabelEdit, this, &frmMain::lstRemoteFiles_AfterLabelEdit);
+    connect(cmdMakeDir, &QPushButton::clicked, this, &frmMain::cmdMakeDir_Click);
+
+    connect(Dir1, &DirListBox::Change, this, &frmMain::Dir1_Change);
+    connect(Dir1, &DirListBox::GotFocus, this, &frmMain::Dir1_GotFocus);
+    connect(Drive1, &DriveListBox::Change, this, &frmMain::Drive1_Change);
+    connect(ListView1, &ListView::GotFocus, this, &frmMain::ListView1_GotFocus);
+    connect(ListView1, &ListView::Click, this, &frmMain::ListView1_Click);
+    connect(ListView1, &ListView::ItemClick, this, &frmMain::ListView1_ItemClick);
+    connect(ListView1, &ListView::ColumnClick, this, &frmMain::ListView1_ColumnClick);
+    connect(ListView1, &ListView::MouseDown, this, &frmMain::ListView1_MouseDown);
+    connect(ListView1, &ListView::AfterLabelEdit, this, &frmMain::ListView1_AfterLabelEdit);
+
+    connect(Picture1, &PictureBox::Click, this, &frmMain::Picture1_Click);
+    connect(Picture2, &PictureBox::Click, this, &frmMain::Picture2_Click);
+    connect(Picture1, &PictureBox::MouseMove, this, &frmMain::Picture1_MouseMove);
+    connect(Picture2, &PictureBox::MouseMove, this, &frmMain::Picture2_MouseMove);
+    connect(Picture1, &PictureBox::MouseUp, this, &frmMain::Picture1_MouseUp);
+    connect(Picture2, &PictureBox::MouseUp, this, &frmMain::Picture2_MouseUp);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+}
+
+double frmMain::FormLeft() const {
+    return TwipsX(frameGeometry().left());
+}
+double frmMain::FormTop() const {
+    return TwipsY(frameGeometry().top());
+}
+double frmMain::FormWidth() const {
+    return TwipsX(frameGeometry().width());
+}
+double frmMain::FormHeight() const {
+    return TwipsY(frameGeometry().height());
+}
+
+void frmMain::SetFormWidth(double twips) {
+    const int frame = frameGeometry().width() - width();
+    resize(PixelsX(twips) - frame, height());
+}
+
+void frmMain::SetFormHeight(double twips) {
+    const int frame = frameGeometry().height() - height();
+    resize(width(), PixelsY(twips) - frame);
+}
+
+void frmMain::MoveForm(double leftTwips, double topTwips) {
+    move(PixelsX(leftTwips), PixelsY(topTwips));
+}
+
+void frmMain::SetEndProcess(void (*endProcess)()) {
+    g_endProcess = endProcess;
+}
+
+void frmMain::Form_Load() {
+    // Whole twips first, then halved with the fraction dropped.
+    MoveForm(static_cast<long long>(ScreenWidth() - FormWidth()) / 2,
+             static_cast<long long>(ScreenHeight() - FormHeight()) / 2);
+    NormalHeight = FormHeight();
+    StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
+    lstRemoteFiles->ClearRows();
+    lstRemoteFiles->SetSmallIcons(&ImageList6);
+    ListView1->ClearRows();
+    ListView1->SetSmallIcons(&ImageList6);
+    ListView2->SetSmallIcons(&ImageList6);
+    Dir1->SetPath(Drive1->Drive());
+    RemoteCurrentDir.clear();
+    SelectedLocalName.clear();
+    CurrentTransferType = 1;
+    StartLocalDir = Dir1->Path();
+    SkipNextResize = false;
+    if (ScreenWidth() == 9600 && ScreenHeight() == 7200)
+        MsgBox(QStringLiteral("Tovo FTP Suggests a Minumum\r\nScreen Resolution of 800 x 600."),
+               vbOKOnly | vbInformation, QStringLiteral("Tovo FTP"));
+    RemoteItemSelected = false;
+    LocalItemSelected = false;
+    StatusBar1->SetPanelText(2, QStringLiteral("Command Line:  No"));
+    LastFocus = QStringLiteral("Dir1");
+    TwipsPerPixelX = ScreenTwipsPerPixelX();
+    TwipsPerPixelY = ScreenTwipsPerPixelY();
+    CreatingRemoteFolder = false;
+    StatusClock->start();
+    show();
+}
+
+void frmMain::mnuConnect_Click() {}
+
+void frmMain::Toolbar1_ButtonClick() {
+    mnuConnect_Click();
+}
+
+void frmMain::Toolbar5_ButtonClick() {
+    mnuDisconnect_Click();
+}
+
+void frmMain::Toolbar2_ButtonClick() {
+    RefreshBothPanes();
+}
+
+void frmMain::RefreshBothPanes() {
+    ListView1->SetSorted(true);
+    Dir1_Change();
+    lstRemoteFiles->ClearRows();
+    ListRemoteFiles(*this);
+    lstRemoteFiles->Refresh();
+}
+
+void frmMain::mnuExit_Click() {
+    InternetCloseHandle(FtpSession.hInternet);
+    InternetCloseHandle(FtpSession.hConnect);
+    StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
+    Commands->hide();
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    event->accept();
+    Form_QueryUnload();
+}
+
+void frmMain::Form_QueryUnload() {
+    InternetCloseHandle(FtpSession.hInternet);
+    InternetCloseHandle(FtpSession.hConnect);
+    Commands->SockCMD.Disconnect();
+    g_endProcess();
+}
+
+void frmMain::mnuContents_Click() {}
+
+void frmMain::mnuAbout_Click() {}
+
+void frmMain::mnuCommandLine_Click() {
+    Commands->show();
+    Commands->raise();
+}

@@ -1,0 +1,228 @@
+#pragma once
+// The main window: local machine on the left, remote server on the right, the command column,
+// the transfer area and the status bar. Its handlers are grouped by subsystem (see the sources
+// named at each group).
+
+#include "session/WinInetAPI.h"
+
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class QToolBar;
+class QTreeWidgetItem;
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class ListView;
+class PictureBox;
+class StatusBar;
+class frmCommands;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // ---- Controls (each widget's object name is its member name) ----
+    QWidget* Client = nullptr; // the client area all controls are placed on
+    QLabel* Label1 = nullptr;
+    DriveListBox* Drive1 = nullptr;
+    DirListBox* Dir1 = nullptr;
+    ListView* ListView1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* lblDirectory = nullptr;
+    QFrame* Line1 = nullptr;
+    QFrame* Line2 = nullptr;
+    ListView* lstRemoteFiles = nullptr;
+    QPushButton* cmdMakeDir = nullptr;
+    QToolBar* Toolbar1 = nullptr; // Connect
+    QToolBar* Toolbar5 = nullptr; // Disconnect, under Toolbar1
+    QToolBar* Toolbar3 = nullptr; // Delete
+    QToolBar* Toolbar4 = nullptr; // Rename
+    QToolBar* Toolbar2 = nullptr; // Refresh
+    QGroupBox* Frame1 = nullptr;
+    QRadioButton* optAuto = nullptr;
+    QRadioButton* optASCII = nullptr;
+    QRadioButton* optBinary = nullptr;
+    PictureBox* Picture1 = nullptr; // download
+    PictureBox* Picture2 = nullptr; // upload
+    QProgressBar* ProgressBar1 = nullptr;
+    QProgressBar* ProgressBar2 = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label13 = nullptr;
+    QLabel* Label14 = nullptr;
+    QLabel* Label15 = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* lbSpeed = nullptr;
+    StatusBar* StatusBar1 = nullptr;
+    QListWidget* List1 = nullptr;  // transfer queue: names
+    QListWidget* List2 = nullptr;  // transfer queue: sizes
+    QListWidget* List3 = nullptr;  // remote folder names of one listing
+    ListView* ListView2 = nullptr; // remote file rows of one listing, sorted
+    FileListBox* File1 = nullptr;
+    QLineEdit* Text1 = nullptr; // focus target outside the visible client area
+    QTimer* StatusClock = nullptr;
+
+    // Image lists: toolbar images (normal, hot) and the 19 small icons of both file lists.
+    QList<QIcon> ImageList2;
+    QList<QIcon> ImageList3;
+    QList<QIcon> ImageList6;
+
+    // Menus.
+    QMenu* mnuFile = nullptr;
+    QAction* mnuConnect = nullptr;
+    QAction* mnuDisconnect = nullptr;
+    QAction* mnuCommandLine = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuContents = nullptr;
+    QAction* mnuAbout = nullptr;
+    QMenu* mnuLocal = nullptr; // pop-up menu of both file lists
+    QAction* mnuLocalDelete = nullptr;
+    QAction* mnuLocalLine = nullptr;
+    QAction* mnuLocalNewFolder = nullptr;
+    QAction* mnuLocalRefresh = nullptr;
+    QAction* mnuLocalRename = nullptr;
+
+    // The command window that owns the command line's socket and transcript.
+    frmCommands* Commands = nullptr;
+
+    // ---- Form-level state ----
+    QString LastFocus = QStringLiteral("Dir1"); // "Dir1", "listview1" or "remote"
+    QString RemoteCurrentDir;                   // ends with "/" when known
+    QString SelectedLocalName;
+    QString StartLocalDir;
+    QString LocalDir;     // ends with "/"
+    QString LocalDirPath; // Dir1's path at the last listing
+    bool RemoteItemSelected = false;
+    bool LocalItemSelected = false;
+    bool CreatingRemoteFolder = false;
+    QString RenameOldName;
+    QString RenameNewName;
+    QString LocalRenameOldName;
+    QString LocalRenameNewName;
+    HINTERNET TransferHandle = 0;
+    bool TransferRunning = false; // a second transfer command while one runs is ignored
+    bool SkipNextResize = false;
+    double NormalHeight = 0; // twips
+    int TwipsPerPixelX = 15;
+    int TwipsPerPixelY = 15;
+    double PanelHeight = 0;
+    double RemoteHeightFactor = 0;
+    double Toolbar1Shift = 0;
+    double RemoteListGain = 0;
+    double LocalListGain = 0;
+
+    // Window size and place in twips (the outer frame, as the layouts reckon).
+    double FormLeft() const;
+    double FormTop() const;
+    double FormWidth() const;
+    double FormHeight() const;
+    void SetFormWidth(double twips);
+    void SetFormHeight(double twips);
+    void MoveForm(double leftTwips, double topTwips);
+
+    // ---- Main window lifecycle (app/frmMain.cpp) ----
+    void Form_Load();
+    void mnuExit_Click();
+    void mnuConnect_Click();
+    void Toolbar1_ButtonClick();
+    void Toolbar2_ButtonClick();
+    void Toolbar5_ButtonClick();
+    void RefreshBothPanes();
+    void mnuContents_Click();
+    void mnuAbout_Click();
+    void mnuCommandLine_Click();
+    // Ends the program; tests replace it so that the test process lives on.
+    static void SetEndProcess(void (*endProcess)());
+
+    // ---- FTP session and remote pane (session/RemotePane.cpp) ----
+    void mnuDisconnect_Click();
+    void lstRemoteFiles_GotFocus();
+    void lstRemoteFiles_Click();
+    void lstRemoteFiles_ItemClick(QTreeWidgetItem* item);
+    void lstRemoteFiles_DblClick();
+    void lstRemoteFiles_ColumnClick(int column);
+    void lstRemoteFiles_MouseDown(int button, int shift, double x, double y);
+    void lstRemoteFiles_AfterLabelEdit(bool& cancel, QString& newText);
+    void cmdMakeDir_Click();
+    void BeginRemoteRename();
+    void NavigateRemoteUp();
+
+    // ---- Local pane (local/LocalPane.cpp) ----
+    void Dir1_Change();
+    void Drive1_Change();
+    void Dir1_GotFocus();
+
+    // ---- Local file operations (local/LocalOperations.cpp) ----
+    void ListView1_GotFocus();
+    void ListView1_Click();
+    void ListView1_ItemClick(QTreeWidgetItem* item);
+    void ListView1_ColumnClick(int column);
+    void ListView1_MouseDown(int button, int shift, double x, double y);
+    void ListView1_AfterLabelEdit(bool& cancel, QString& newText);
+    void mnuLocalDelete_Click();
+    void mnuLocalNewFolder_Click();
+    void mnuLocalRefresh_Click();
+    void mnuLocalRename_Click();
+    void Toolbar4_ButtonClick();
+    void BeginLocalRename();
+
+    // ---- Delete command (local/DeleteCommand.cpp) ----
+    void DeleteSelection();
+    void Toolbar3_ButtonClick();
+
+    // ---- Download, upload, panel and buttons (transfer/*.cpp) ----
+    void Picture1_Click();
+    void BuildTransferQueue(ListView* list);
+    void DownloadQueue();
+    void Picture2_Click();
+    void UploadQueue();
+    void ShowTransferPanel();
+    void HideTransferPanel();
+    void PinWindowSize();
+    void ReleaseWindowSize();
+    void EndTransfer();
+    void cmdCancel_Click();
+    void Picture1_MouseMove(int button, int shift, double x, double y);
+    void Picture2_MouseMove(int button, int shift, double x, double y);
+    void Picture1_MouseUp(int button, int shift, double x, double y);
+    void Picture2_MouseUp(int button, int shift, double x, double y);
+
+    // ---- Resizing and layouts (app/Layouts.cpp) ----
+    void Form_Resize();
+    void ShowPanelNormal();
+    void HidePanelNormal();
+    void ShowPanelMaximized();
+    void HidePanelMaximized();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void connectHandlers();
+    void Form_QueryUnload();
+};

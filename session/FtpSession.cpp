@@ -1,0 +1,7 @@
+#include "session/FtpSession.h"
+
+FtpSessionRecord FtpSession;
+
+void ResetFtpSession() {
+    FtpSession = FtpSessionRecord{};
+}
