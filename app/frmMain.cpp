@@ -11,6 +11,7 @@
 #include "commandline/frmCommands.h"
 #include "help/CHelp.h"
 #include "help/frmAbout.h"
+#include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "transfer/ExtensionCompare.h"
@@ -361,7 +362,8 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::mnuConnect_Click() {
-    // The connect dialog (profiles/frmConnect) is shown here modally once it is part of the build.
+    frmConnect dialog(*this);
+    ShowModal(&dialog);
 }
 
 void frmMain::Toolbar1_ButtonClick() {

@@ -7,6 +7,7 @@
 #include "commandline/frmCommands.h"
 #include "help/CHelp.h"
 #include "help/frmAbout.h"
+#include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -123,6 +124,18 @@ private slots:
         form.RefreshBothPanes();
         QCOMPARE(harness.remoteNames(), QStringList{QStringLiteral(".^.")}); // emptied before listing
         QVERIFY(form.ListView1->Sorted());
+    }
+
+    void connectShowsTheDialogModallyEveryTime() {
+        MsgBoxRecorder messages;
+        MainWindowHarness harness;
+        QStringList shown;
+        const ModalInterceptor previous = SetModalInterceptor(
+            [&shown](QWidget* form) { shown.append(QString::fromLatin1(form->metaObject()->className())); });
+        harness.form().mnuConnect->trigger();
+        harness.form().Toolbar1->actions().first()->trigger();
+        SetModalInterceptor(previous);
+        QCOMPARE(shown, (QStringList{"frmConnect", "frmConnect"}));
     }
 
     void exitHidesTheCommandWindowAndEnds() {
