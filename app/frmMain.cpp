@@ -21,6 +21,7 @@
 #include <QDateTime>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -77,6 +78,12 @@ QToolBar* makeToolbar(QWidget* parent, const char* name, const QString& caption,
     bar->setFloatable(false);
     bar->setAutoFillBackground(true); // Toolbar1 must hide Toolbar5 beneath it
     bar->setIconSize(QSize(16, 16));
+    // The captions must fit the narrow command column under their images.
+    QFont font = bar->font();
+    font.setPointSizeF(7);
+    bar->setFont(font);
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->layout()->setContentsMargins(0, 0, 0, 0);
     QAction* button = bar->addAction(icon, caption);
     button->setObjectName(QString::fromLatin1(key));
     button->setToolTip(tip);
