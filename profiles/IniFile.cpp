@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -183,9 +182,7 @@ bool IniFile::Save(const std::string& path, std::string* error) const {
     if (fd < 0) {
         failure = ErrnoText("create temporary file");
     } else {
-        if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0)
-            failure = ErrnoText("chmod");
-        else if (!WriteAll(fd, Text()))
+        if (!WriteAll(fd, Text()))
             failure = ErrnoText("write");
         else if (::fsync(fd) != 0)
             failure = ErrnoText("fsync");

@@ -212,13 +212,6 @@ void frmConnect::cmdNew_Click() {
     txtPassword->clear();
     txtPort->setText(QStringLiteral("21"));
     lblFTP->setText(QStringLiteral("FTP://"));
-    // Explicit groups: the hidden protocol pair must stay exclusive on its own.
-    auto* protocolGroup = new QButtonGroup(this);
-    protocolGroup->addButton(optFTP);
-    protocolGroup->addButton(optHTTP);
-    auto* transferGroup = new QButtonGroup(this);
-    transferGroup->addButton(optPassive);
-    transferGroup->addButton(optActive);
     optFTP->setChecked(true);
     optPassive->setChecked(true);
 }

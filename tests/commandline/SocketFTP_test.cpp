@@ -2,12 +2,9 @@
 #include "commandline/CommandSocket.h"
 #include "commandline/SocketFTP.h"
 #include "tests/support/ScriptedFtpServer.h"
+#include "tests/support/UnusedPort.h"
 
 #include <QtTest>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -43,19 +40,6 @@ public:
     std::vector<std::string> messages;
 };
 
-// A loopback port with nothing listening on it.
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 QStringList Commands(const ScriptedFtpServer& server) {
     QStringList list;
     for (const std::string& command : server.commands())
@@ -72,7 +56,16 @@ CommandChannelResult Run(CommandSocket& socket, RecordingView& view, int port,
 
 class SocketFTPTest : public QObject {
     Q_OBJECT
+    // Fresh for every test function.
+    CommandSocket socket;
+    RecordingView view;
+
 private slots:
+    void init() {
+        socket.Disconnect();
+        view = RecordingView();
+    }
+
     void replyCode_data() {
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<int>("code");
@@ -130,8 +123,6 @@ private slots:
     void loginWithPassword() {
         ScriptedFtpServer server;
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoggedIn);
         QCOMPARE(Commands(server), (QStringList{"USER anna", "PASS pw"}));
         QCOMPARE(view.Count("Client: "), 2);
@@ -147,8 +138,6 @@ private slots:
     void transcriptColours() {
         ScriptedFtpServer server;
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoggedIn);
         for (const Piece& piece : view.pieces) {
             if (piece.text == "\r\nClient: \r\n")
@@ -164,8 +153,6 @@ private slots:
         ScriptedFtpServer server;
         server.reply("USER", "230 No password needed");
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoggedIn);
         QCOMPARE(Commands(server), QStringList{"USER anna"});
     }
@@ -174,8 +161,6 @@ private slots:
         ScriptedFtpServer server;
         server.reply("USER", "530 Not allowed");
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoginFailed);
         QCOMPARE(Commands(server), QStringList{"USER anna"});
         QVERIFY(view.messages.empty());
@@ -185,8 +170,6 @@ private slots:
         ScriptedFtpServer server;
         server.reply("PASS", "530 Login incorrect");
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoginFailed);
     }
 
@@ -194,8 +177,6 @@ private slots:
         ScriptedFtpServer server;
         server.setGreeting("220-Welcome\n220-to the server\n220 Ready");
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoggedIn);
         QVERIFY(view.Text().starts_with("\r\nServer: \r\n220-Welcome\r\n220-to the server\r\n220 Ready\r\n"
                                         "\r\nClient: \r\nUSER anna\r\n"));
@@ -206,8 +187,6 @@ private slots:
         server.reply("USER", "331-Password please\n331-still the same reply\n 331 indented\n230 other code\n"
                              "331 Now send it");
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoggedIn);
         QCOMPARE(Commands(server), (QStringList{"USER anna", "PASS pw"}));
         QVERIFY(view.Text().find(
@@ -220,8 +199,6 @@ private slots:
         ScriptedFtpServer server;
         server.setGreeting("421 Too many users");
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::NoCommandLine);
         QVERIFY(!socket.IsConnected());
         QCOMPARE(socket.State(), CommandSocket::StateClosed);
@@ -230,9 +207,7 @@ private slots:
     }
 
     void refusedConnectionSaysNotConnected() {
-        CommandSocket socket;
-        RecordingView view;
-        QCOMPARE(Run(socket, view, ClosedPort()), CommandChannelResult::NoCommandLine);
+        QCOMPARE(Run(socket, view, UnusedLoopbackPort()), CommandChannelResult::NoCommandLine);
         QCOMPARE(view.messages, std::vector<std::string>{"Not connected "});
         QVERIFY(view.pieces.empty());
     }
@@ -268,8 +243,6 @@ private slots:
         else
             server.silentOn("USER");
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(int(Run(socket, view, server.port())), result);
         QCOMPARE(int(server.commands().size()), commandsSent);
         QVERIFY(view.messages.empty());
@@ -279,8 +252,6 @@ private slots:
         ScriptedFtpServer server;
         server.closeMidReply("USER", "331-Password please\n331-and then nothing");
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QVERIFY(ConnectCommandSocket(socket, view, "127.0.0.1", server.port(), kTimeoutMs));
         QVERIFY(SendCommandLine(socket, view, "USER anna"));
         QCOMPARE(int(ReadReply(socket, view)), 0);
@@ -291,8 +262,6 @@ private slots:
     void sessionNotConnectedOpensNoSocket() {
         ScriptedFtpServer server;
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(RunCommandChannel(socket, view, false, "127.0.0.1", server.port(), "anna", "pw", kTimeoutMs),
                  CommandChannelResult::SessionNotConnected);
         QCOMPARE(server.connections(), 0);
@@ -300,8 +269,6 @@ private slots:
     }
 
     void emptyOrBlankHostFailsQuietly() {
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(RunCommandChannel(socket, view, true, "   ", 21, "anna", "pw", kTimeoutMs),
                  CommandChannelResult::NoCommandLine);
         QVERIFY(view.messages.empty());
@@ -310,8 +277,6 @@ private slots:
     void hostIsTrimmed() {
         ScriptedFtpServer server;
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(
             RunCommandChannel(socket, view, true, "  127.0.0.1 ", server.port(), "anna", "pw", kTimeoutMs),
             CommandChannelResult::LoggedIn);
@@ -321,8 +286,6 @@ private slots:
         ScriptedFtpServer first;
         ScriptedFtpServer second;
         QVERIFY(first.start() && second.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(Run(socket, view, first.port()), CommandChannelResult::LoggedIn);
         QCOMPARE(Run(socket, view, second.port()), CommandChannelResult::LoggedIn);
         QCOMPARE(view.Count("Server: "), 6);
@@ -334,8 +297,6 @@ private slots:
     void lineBreaksInCredentialsAreNotSent() {
         ScriptedFtpServer server;
         QVERIFY(server.start());
-        CommandSocket socket;
-        RecordingView view;
         QCOMPARE(Run(socket, view, server.port(), "anna\r\nDELE important"),
                  CommandChannelResult::LoginFailed);
         QCOMPARE(view.messages, std::vector<std::string>{"FTP Login Error 101"});

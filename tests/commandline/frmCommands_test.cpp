@@ -7,32 +7,17 @@
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/ScriptedFtpServer.h"
+#include "tests/support/UnusedPort.h"
 
 #include <QMenuBar>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
 const QString kInitError = QStringLiteral("An error initializing command line functionality has occured!  "
                                           "You will not have access to advanced commands.");
-
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 // A session as ConnectToServer leaves it after a successful connect.
 void ConnectedSession(int port, std::int16_t service = 1, const std::string& user = "anna",
@@ -178,7 +163,7 @@ private slots:
         else if (how == "mute")
             server.silentOn("USER");
         QVERIFY(server.start());
-        ConnectedSession(how == "refused" ? ClosedPort() : server.port());
+        ConnectedSession(how == "refused" ? UnusedLoopbackPort() : server.port());
         if (how == "noSession")
             FtpSession.hConnect = 0;
         MsgBoxRecorder boxes;
