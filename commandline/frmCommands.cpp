@@ -1,5 +1,8 @@
 #include "commandline/frmCommands.h"
 
+#include "help/CHelp.h"
+#include "help/frmAbout.h"
+
 #include "app/StatusBar.h"
 #include "app/WindowLayer.h"
 
@@ -75,9 +78,16 @@ void frmCommands::mnuExit_Click() {
     hide();
 }
 
-// The help file and the About box come with the help subsystem.
-void frmCommands::mnuContents_Click() {}
-void frmCommands::mnuAbout_Click() {}
+void frmCommands::mnuContents_Click() {
+    CHelp().Show(CHelp::HelpFilePath(), QString());
+}
+
+void frmCommands::mnuAbout_Click() {
+    // Not modal, no owner, its timer left running: it closes itself after seven seconds.
+    auto* about = new frmAbout();
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->show();
+}
 
 void frmCommands::sockData_Disconnect() {
     if (MainStatusBar)

@@ -2,6 +2,8 @@
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "commandline/frmCommands.h"
+#include "help/CHelp.h"
+#include "help/frmAbout.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "tests/support/FtpTestServer.h"
@@ -69,6 +71,33 @@ private slots:
         QVERIFY(!commands.isVisible());
         // The status bar lies over the lower part of the transcript.
         QVERIFY(commands.CHMODStatus->geometry().intersects(commands.UnixInfo->geometry()));
+    }
+
+    // Help Contents opens the help file with no window type; About shows a box that closes itself.
+    void helpMenu() {
+        frmCommands& commands = Commands();
+        QStringList opened;
+        const CHelp::Opener previous =
+            CHelp::SetOpener([&opened](const QString& target, std::optional<int>) { opened.append(target); });
+        QFile help(CHelp::HelpFilePath());
+        const bool created = !help.exists() && help.open(QIODevice::WriteOnly);
+        help.close();
+        commands.mnuContents->trigger();
+        CHelp::SetOpener(previous);
+        if (created)
+            QFile::remove(CHelp::HelpFilePath());
+        QCOMPARE(opened, QStringList{CHelp::HelpFilePath()});
+
+        commands.mnuAbout->trigger();
+        frmAbout* about = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<frmAbout*>(window); box && box->isVisible())
+                about = box;
+        QVERIFY(about);
+        QVERIFY(!about->isModal());
+        QVERIFY(about->Timer1->isActive());
+        about->Timer1_Timer();
+        QTRY_VERIFY(!about->isVisible());
     }
 
     void transcriptHeadersAreColouredAndBold() {

@@ -475,8 +475,6 @@ private slots:
         ClickRow(1);
         MsgBoxRecorder boxes;
         m_dialog->cmdConnect_Click();
-        if (FtpSession.hInternet == 0)
-            QSKIP("the session layer does not connect in this build yet");
         QCOMPARE(m_main->StatusBar1->PanelText(1), QStringLiteral("Status:  Connected"));
         QCOMPARE(m_main->StatusBar1->PanelText(2), QStringLiteral("Command Line:  Yes"));
         QVERIFY(boxes.calls().isEmpty());
