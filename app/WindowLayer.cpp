@@ -1,8 +1,11 @@
 #include "app/WindowLayer.h"
 
+#include "app/AppLocations.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -180,9 +183,26 @@ void PlaceTwips(QWidget* widget, double left, double top, double width, double h
     widget->setGeometry(PixelsX(left), PixelsY(top), PixelsX(width), PixelsY(height));
 }
 
+namespace {
+
+// Decided once: the executable does not move while it runs.
+const AppLocations& ProgramLocations() {
+    static const AppLocations where =
+        ResolveAppLocations(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    return where;
+}
+
+} // namespace
+
 QString AppPath() {
     if (g_appPath.isEmpty())
-        return QCoreApplication::applicationDirPath();
+        return QFile::decodeName(ProgramLocations().ResourceDir.c_str());
+    return g_appPath;
+}
+
+QString ProfileFolder() {
+    if (g_appPath.isEmpty())
+        return QFile::decodeName(ProgramLocations().ProfileDir.c_str());
     return g_appPath;
 }
 

@@ -57,7 +57,11 @@ double TwipsY(int pixels);
 // Places a widget by its design values in twips (left, top, width, height).
 void PlaceTwips(QWidget* widget, double left, double top, double width, double height);
 
-// The folder that holds the executable and the files beside it (Profile.ini, help, icons).
-// Tests point it at a temporary folder.
+// The folder of the program's read-only files (help, transfer-button icons): beside the executable
+// for a build or a portable copy, <prefix>/share/tovo-ftp once installed.
 QString AppPath();
+// The folder that holds Profile.ini: the same as AppPath() beside the executable, the user's
+// configuration folder (~/.config/tovo-ftp) once installed. Created when a profile is first saved.
+QString ProfileFolder();
+// Tests point both folders at one temporary folder.
 void SetAppPath(const QString& path);

@@ -1,0 +1,81 @@
+# Shared by scripts/demo.sh and scripts/screenshot.sh (sourced, not run): the sample files, the demo
+# FTP server and the "Local demo" profile.
+
+DEMO_USER=demo
+DEMO_PASSWORD=demo
+DEMO_PROFILE="Local demo"
+
+# The first free loopback port from 2121 on.
+demo_free_port() {
+    /usr/bin/python3 - <<'PY'
+import socket
+for port in range(2121, 2200):
+    with socket.socket() as s:
+        try:
+            s.bind(("127.0.0.1", port))
+        except OSError:
+            continue
+        print(port)
+        break
+PY
+}
+
+# Fills folder $1 with the sample files (made again on every run; other files in it are left alone).
+demo_make_files() {
+    local root=$1
+    mkdir -p "$root/docs" "$root/pictures"
+    printf 'Welcome to the Tovo FTP demo server.\r\n\r\nDownload these files, upload your own, rename and delete them.\r\n' >"$root/readme.txt"
+    printf 'Things to try\r\n- Open docs, go back up with .^.\r\n- Select several files with Ctrl and download them\r\n' >"$root/Holiday plans.txt"
+    printf 'name,size,kind\r\nreadme.txt,120,text\r\nphoto.png,2048,image\r\n' >"$root/docs/report.csv"
+    printf '<html><body><h1>Guide</h1><p>A page from the demo server.</p></body></html>\n' >"$root/docs/guide.html"
+    printf '2024-05-01 12:00:01 login demo\n2024-05-01 12:00:07 RETR readme.txt\n' >"$root/docs/server.log"
+    /usr/bin/python3 - "$root" <<'PY'
+import os, struct, sys, zlib
+root = sys.argv[1]
+
+def png(path, width, height, pixel):
+    rows = b"".join(b"\0" + b"".join(bytes(pixel(x, y)) for x in range(width)) for y in range(height))
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+png(os.path.join(root, "pictures", "sunset.png"), 160, 120, lambda x, y: (255, 120 + y, 40 + x // 2))
+png(os.path.join(root, "pictures", "sea view.png"), 160, 120, lambda x, y: (20, 80 + y, 160 + x // 2))
+# A larger file, so that the transfer panel has something to show.
+with open(os.path.join(root, "archive.bin"), "wb") as f:
+    f.write(os.urandom(4 * 1024 * 1024))
+PY
+}
+
+# Starts the server for folder $1 on port $2 in the background; sets DEMO_SERVER_PID.
+demo_start_server() {
+    local root=$1 port=$2 log=$3
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/demo-ftpserver.py" "$root" "$port" "$DEMO_USER" "$DEMO_PASSWORD" >"$log" 2>&1 &
+    DEMO_SERVER_PID=$!
+    local i
+    for i in $(seq 1 50); do
+        grep -q "^serving $root" "$log" 2>/dev/null && { cat "$log"; return 0; }
+        kill -0 "$DEMO_SERVER_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "The demo FTP server did not start:" >&2
+    cat "$log" >&2
+    return 1
+}
+
+demo_stop_server() {
+    if [ -n "${DEMO_SERVER_PID:-}" ] && kill -0 "$DEMO_SERVER_PID" 2>/dev/null; then
+        kill "$DEMO_SERVER_PID" 2>/dev/null || true
+        wait "$DEMO_SERVER_PID" 2>/dev/null || true
+    fi
+    DEMO_SERVER_PID=
+}
+
+# Writes the "Local demo" profile for port $2 into the Profile.ini in folder $1.
+demo_add_profile() {
+    local folder=$1 port=$2
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/demo-profile.py" "$folder/Profile.ini" "$DEMO_PROFILE" \
+        Location=127.0.0.1 Protocol=FTP Username="$DEMO_USER" Password="$DEMO_PASSWORD" Port="$port" Transfer=Passive
+}
