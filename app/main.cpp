@@ -5,6 +5,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tovo FTP"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tovo-ftp"));
     frmMain form;
     form.Form_Load();
     return QApplication::exec();

@@ -1,6 +1,7 @@
 #include "help/CHelp.h"
 
 #include "app/WindowLayer.h"
+#include "help/HelpTarget.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -27,11 +28,15 @@ QString CHelp::HelpFilePath() {
 }
 
 void CHelp::Show(const QString& newFile, const QString& windowPane, std::optional<int> contextId) const {
-    QString target = newFile;
-    if (!windowPane.isEmpty())
-        target = newFile.trimmed() + QLatin1Char('>') + windowPane.trimmed();
-    if (!QFileInfo::exists(target.section(QLatin1Char('>'), 0, 0)))
+    const QString file = windowPane.isEmpty() ? newFile : newFile.trimmed();
+    // Without a viewer for compiled help the same pages open as HTML from the help folder beside it.
+    const QString htmlIndex = QFileInfo(file).path() + QStringLiteral("/help/index.html");
+    const HelpTarget chosen = ChooseHelpTarget(file.toStdString(), htmlIndex.toStdString());
+    if (chosen.Viewer == HelpViewer::None)
         return;
+    QString target = QString::fromStdString(chosen.Path);
+    if (chosen.Viewer == HelpViewer::Chm && !windowPane.isEmpty())
+        target += QLatin1Char('>') + windowPane.trimmed();
     if (g_opener)
         g_opener(target, contextId);
     else

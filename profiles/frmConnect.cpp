@@ -1,5 +1,6 @@
 #include "profiles/frmConnect.h"
 
+#include "app/AppLocations.h"
 #include "app/ListView.h"
 #include "app/WindowLayer.h"
 #include "profiles/ConnectFields.h"
@@ -120,7 +121,7 @@ void frmConnect::Form_Load() {
     const auto left = static_cast<long long>(ScreenWidth() - TwipsX(width())) / 2;
     const auto top = static_cast<long long>(ScreenHeight() - TwipsY(height())) / 2;
     move(PixelsX(static_cast<double>(left)), PixelsY(static_cast<double>(top)));
-    ProfilePath = AppPath() + QStringLiteral("/Profile.ini");
+    ProfilePath = ProfileFolder() + QStringLiteral("/Profile.ini");
     RefreshProfileList();
 }
 
@@ -231,6 +232,9 @@ void frmConnect::cmdSave_Click() {
         return;
     }
     const bool keepPassword = Check1->isChecked() && !txtPassword->text().isEmpty();
+    // An installed program keeps its profiles in the user's private configuration folder, which
+    // the first save creates.
+    CreatePrivateFolderFor(QFile::encodeName(ProfilePath).toStdString());
     WriteProfile(QFile::encodeName(ProfilePath).toStdString(),
                  ConnectionProfile{Bytes(name), Bytes(txtServerLocation->text()),
                                    optFTP->isChecked() ? "FTP" : "HTTP", Bytes(txtUsername->text()),

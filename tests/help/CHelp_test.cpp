@@ -1,5 +1,7 @@
 #include "help/CHelp.h"
+#include "help/HelpTarget.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -55,6 +57,28 @@ private slots:
         CHelp().Show(m_file, QString(), 42);
         QCOMPARE(m_opened.size(), 1);
         QCOMPARE(m_opened.first().context, std::optional<int>(42));
+    }
+
+    // Without a viewer for compiled help, the HTML pages beside it open instead.
+    void htmlPagesStandInForTheCompiledHelp() {
+        QTemporaryDir dir;
+        const QString chm = dir.filePath(QStringLiteral("TovoHelp.chm"));
+        const QString index = dir.filePath(QStringLiteral("help/index.html"));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("help")));
+        QFile page(index);
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.close();
+
+        CHelp().Show(chm, QStringLiteral("main"));
+        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(m_opened.first().target, index);
+
+        QFile file(chm);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        CHelp().Show(chm, QStringLiteral("main"));
+        QCOMPARE(m_opened.size(), 2);
+        QCOMPARE(m_opened.last().target, ChmViewerInstalled() ? chm + QStringLiteral(">main") : index);
     }
 
     void missingFileOpensNothing() {
