@@ -43,7 +43,7 @@ std::string LocalDateText(std::int64_t unixSeconds) {
 }
 
 std::string FolderWithSlash(const std::string& path) {
-    if (!path.empty() && path.back() == '/')
+    if (path.empty() || path.back() == '/')
         return path;
     return path + '/';
 }

@@ -20,5 +20,6 @@ std::string GeneralDateText(const CalendarTime& time);
 // A file time (seconds since 1970, UTC) in the machine's local time as general date text.
 std::string LocalDateText(std::int64_t unixSeconds);
 
-// The folder path ending with exactly one "/" ("/" stays "/", "/data" becomes "/data/").
+// The folder path ending with exactly one "/" ("/" stays "/", "/data" becomes "/data/"); no folder
+// ("") stays "".
 std::string FolderWithSlash(const std::string& path);

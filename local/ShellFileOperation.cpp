@@ -27,15 +27,19 @@ QString refusalText(int error, const QString& oldName, const QString& newName) {
     }
 }
 
+int renameInFolder(const std::string& folder, const std::string& oldName, const std::string& newName) {
+    if (folder.empty())
+        return ENOENT;
+    // Only plain names are accepted: "../x" or "sub/x" would move the entry out of the folder.
+    if (!IsValidEntryName(oldName) || !IsValidEntryName(newName))
+        return EINVAL;
+    return RenameNoReplace(FolderWithSlash(folder) + oldName, FolderWithSlash(folder) + newName);
+}
+
 } // namespace
 
 bool ShellFileOperation::Rename(const QString& folder, const QString& oldName, const QString& newName) {
-    const std::string target = encoded(newName);
-    // Only a plain name is accepted: "../x" or "sub/x" would move the entry elsewhere.
-    const int error = IsValidEntryName(target) && IsValidEntryName(encoded(oldName))
-                          ? RenameNoReplace(FolderWithSlash(encoded(folder)) + encoded(oldName),
-                                            FolderWithSlash(encoded(folder)) + target)
-                          : EINVAL;
+    const int error = renameInFolder(encoded(folder), encoded(oldName), encoded(newName));
     if (error == 0)
         return true;
     MsgBox(refusalText(error, oldName, newName), vbOKOnly | vbCritical,

@@ -14,13 +14,6 @@
 
 namespace {
 
-QStringList rowTexts(const ListView* list) {
-    QStringList texts;
-    for (int i = 1; i <= list->Count(); ++i)
-        texts.append(ListView::Text(list->Item(i)));
-    return texts;
-}
-
 constexpr int FolderIcon = 12;
 constexpr int TextIcon = 14;
 
@@ -92,7 +85,7 @@ private slots:
         QCOMPARE(boxes.calls()[0].title, QStringLiteral("Delete Files"));
         QCOMPARE(boxes.calls()[0].style, int(vbYesNo | vbQuestion));
         QCOMPARE(filesOnDisk(m_dir.path()), QStringList({"b.txt"}));
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"b.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"b.txt"}));
     }
 
     void answerNoChangesNothing() {
@@ -104,7 +97,7 @@ private slots:
         boxes.answerNext(vbNo);
         m_form->mnuLocalDelete->trigger();
         QCOMPARE(filesOnDisk(m_dir.path()), QStringList({"a.txt", "late.txt"}));
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"a.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"a.txt"}));
     }
 
     void aFileThatCannotBeDeletedStopsTheCommand() {
@@ -122,7 +115,7 @@ private slots:
         QCOMPARE(boxes.calls().size(), 1); // the question only, no error message
         QCOMPARE(filesOnDisk(m_dir.path()), QStringList({"b.txt", "c.txt"}));
         QVERIFY(QFileInfo(m_dir.filePath("b.txt/inner")).isDir());
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"a.txt", "b.txt", "c.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"a.txt", "b.txt", "c.txt"}));
     }
 
     void deletesTheEmptyCurrentFolder() {
@@ -144,7 +137,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_dir.filePath("work/empty")));
         QCOMPARE(m_form->Dir1->Path(), m_dir.filePath("start"));
         QCOMPARE(m_form->LocalDirPath, m_dir.filePath("start"));
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"s.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"s.txt"}));
     }
 
     void deletingTheStartFolderMovesToItsParent() {
@@ -177,7 +170,7 @@ private slots:
         QCOMPARE(boxes.calls()[1].style, int(vbOKOnly | vbInformation));
         QVERIFY(QFileInfo::exists(m_dir.filePath("full/f.txt")));
         QCOMPARE(m_form->LocalDirPath, m_dir.filePath("full"));
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"f.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"f.txt"}));
     }
 
     void folderAnswerNoKeepsIt() {
@@ -214,7 +207,7 @@ private slots:
         QCOMPARE(boxes.calls()[0].style, int(vbYesNoCancel | vbQuestion));
         QCOMPARE(boxes.calls()[1].title, QStringLiteral("Files Present"));
         QCOMPARE(boxes.calls()[1].style, int(vbOKOnly | vbInformation));
-        QCOMPARE(rowTexts(m_form->lstRemoteFiles), QStringList({"docs", "a.txt"}));
+        QCOMPARE(RowTexts(m_form->lstRemoteFiles), QStringList({"docs", "a.txt"}));
     }
 
     void remoteAnswersOtherThanYesChangeNothing_data() {
@@ -233,7 +226,7 @@ private slots:
         boxes.answerNext(answer);
         m_form->DeleteSelection();
         QCOMPARE(boxes.calls().size(), 1);
-        QCOMPARE(rowTexts(m_form->lstRemoteFiles), QStringList({"docs", "a.txt"}));
+        QCOMPARE(RowTexts(m_form->lstRemoteFiles), QStringList({"docs", "a.txt"}));
     }
 
     void theQuestionNamesTheRowMovedToByKeyboard() {
@@ -278,7 +271,7 @@ private slots:
         boxes.answerNext(vbOK);
         m_form->DeleteSelection();
         QCOMPARE(boxes.texts().last(), QStringLiteral("Directory is not empty"));
-        QCOMPARE(rowTexts(m_form->lstRemoteFiles), QStringList({"empty", "full", "b.txt"}));
+        QCOMPARE(RowTexts(m_form->lstRemoteFiles), QStringList({"empty", "full", "b.txt"}));
         QVERIFY(QFileInfo::exists(server.path("full/inner.txt")));
 
         selectRemote({"empty"});

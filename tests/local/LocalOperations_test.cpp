@@ -13,13 +13,6 @@
 
 namespace {
 
-QStringList rowTexts(const ListView* list, int column = 0) {
-    QStringList texts;
-    for (int i = 1; i <= list->Count(); ++i)
-        texts.append(column == 0 ? ListView::Text(list->Item(i)) : ListView::SubItem(list->Item(i), column));
-    return texts;
-}
-
 QByteArray read(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -85,13 +78,13 @@ private slots:
         writeFile("ten", QByteArray(10000, 'x'));
         writeFile("two", QByteArray(2000, 'x'));
         QVERIFY(m_form->Dir1->SetPath(m_dir.path()));
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"nine", "ten", "two"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"nine", "ten", "two"}));
         for (int click = 0; click < 2; ++click) {
             emit m_form->ListView1->header()->sectionClicked(1);
-            QCOMPARE(rowTexts(m_form->ListView1, 1), QStringList({"10 Kb", "2 Kb", "9 Kb"}));
+            QCOMPARE(RowTexts(m_form->ListView1, 1), QStringList({"10 Kb", "2 Kb", "9 Kb"}));
         }
         emit m_form->ListView1->header()->sectionClicked(0);
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"nine", "ten", "two"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"nine", "ten", "two"}));
     }
 
     void rightClickPopsUpTheMenu() {
@@ -118,7 +111,7 @@ private slots:
         QCOMPARE(read(m_dir.filePath("z.txt")), QByteArray("A"));
         QCOMPARE(m_form->LocalRenameNewName, QStringLiteral("z.txt"));
         QVERIFY(m_form->ListView1->Sorted());
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"c.txt", "z.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"c.txt", "z.txt"}));
     }
 
     void renameNeverReplacesAnExistingEntry_data() {
@@ -151,7 +144,7 @@ private slots:
         QCOMPARE(read(m_dir.filePath("a.txt")), QByteArray("A"));
         QCOMPARE(read(m_dir.filePath("b.txt")), QByteArray("B"));
         QVERIFY(QDir(m_dir.filePath("sub")).isEmpty());
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"a.txt", "b.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"a.txt", "b.txt"}));
     }
 
     void editThatRenamesNothing_data() {
@@ -167,7 +160,7 @@ private slots:
         MsgBoxRecorder boxes; // none expected
         m_form->ListView1->CommitLabelEdit(newText);
         QCOMPARE(entriesOnDisk(), QStringList({"a.txt"}));
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"a.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"a.txt"}));
     }
 
     void escapeCancelsTheEdit() {
@@ -213,6 +206,21 @@ private slots:
         QCOMPARE(m_form->LocalRenameOldName, QStringLiteral("a.txt"));
     }
 
+    void remoteFocusHandsOverToTheRemotePane() {
+        writeFile("a.txt", "A");
+        QVERIFY(m_form->Dir1->SetPath(m_dir.path()));
+        m_form->ListView1->SetSelectedItem(m_form->ListView1->Item(1));
+        m_form->LastFocus = QStringLiteral("remote");
+        MsgBoxRecorder boxes;
+        boxes.allowUnexpected(); // the remote pane may say that it is not connected
+        m_form->mnuLocalNewFolder_Click();
+        m_form->mnuLocalRename_Click();
+        m_form->Toolbar4_ButtonClick();
+        QVERIFY(!m_form->ListView1->IsEditingLabel());
+        QCOMPARE(entriesOnDisk(), QStringList({"a.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"a.txt"}));
+    }
+
     void newFolderThenName() {
         writeFile("b.txt", "B");
         QVERIFY(m_form->Dir1->SetPath(m_dir.path()));
@@ -228,7 +236,7 @@ private slots:
         m_form->ListView1->CommitLabelEdit(QStringLiteral("Projects"));
         QCOMPARE(entriesOnDisk(), QStringList({"Projects", "b.txt"}));
         QVERIFY(m_form->ListView1->Sorted());
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"b.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"b.txt"}));
     }
 
     void newFolderWhereOneExists() {

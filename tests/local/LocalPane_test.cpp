@@ -12,13 +12,6 @@
 
 namespace {
 
-QStringList rowTexts(const ListView* list, int column = 0) {
-    QStringList texts;
-    for (int i = 1; i <= list->Count(); ++i)
-        texts.append(column == 0 ? ListView::Text(list->Item(i)) : ListView::SubItem(list->Item(i), column));
-    return texts;
-}
-
 QStringList dirEntries(const DirListBox* dir) {
     QStringList entries;
     for (int i = 0; i < dir->count(); ++i)
@@ -69,9 +62,9 @@ private slots:
         QVERIFY(QDir(m_dir.path()).mkdir("sub"));
         QVERIFY(m_form->Dir1->SetPath(m_dir.path()));
 
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"A.log", "b.txt"}));
-        QCOMPARE(rowTexts(m_form->ListView1, 1), QStringList({"1,235 Kb", "2 Kb"}));
-        QCOMPARE(rowTexts(m_form->ListView1, 3), QStringList({"1234567", "1500"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"A.log", "b.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1, 1), QStringList({"1,235 Kb", "2 Kb"}));
+        QCOMPARE(RowTexts(m_form->ListView1, 3), QStringList({"1234567", "1500"}));
         const QDateTime modified = QFileInfo(m_dir.filePath("b.txt")).lastModified();
         QCOMPARE(ListView::SubItem(m_form->ListView1->Item(2), 2),
                  QLocale::c().toString(modified, QStringLiteral("M/d/yyyy h:mm:ss AP")));
@@ -117,7 +110,7 @@ private slots:
         QVERIFY(QFile::remove(m_dir.filePath("old")));
         writeFile("new", 2000);
         m_form->Dir1_Change();
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"new"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"new"}));
         QCOMPARE(ListView::SubItem(m_form->ListView1->Item(1), 1), QStringLiteral("2 Kb"));
     }
 
@@ -153,7 +146,7 @@ private slots:
         m_form->Dir1->setCurrentItem(sub);
         QTest::keyClick(m_form->Dir1, Qt::Key_Return);
         QCOMPARE(m_form->LocalDirPath, m_dir.filePath("sub"));
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"inner.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"inner.txt"}));
 
         // Up again through the path entry of the parent folder.
         const int parentRow = dirEntries(m_form->Dir1).indexOf(m_dir.path());
@@ -168,7 +161,7 @@ private slots:
         QVERIFY(!m_form->Dir1->SetPath(m_dir.filePath("missing")));
         QVERIFY(!m_form->Dir1->SetPath(m_dir.filePath("keep")));
         QCOMPARE(m_form->LocalDirPath, m_dir.path());
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"keep"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"keep"}));
     }
 
     void focusOnTheFolderListIsRecorded() {
@@ -242,7 +235,7 @@ private slots:
         QCOMPARE(m_form->Dir1->Path(), m_dir.path());
         QCOMPARE(m_form->LocalDirPath, m_dir.path());
         QCOMPARE(m_form->LocalDir, m_dir.path() + "/");
-        QCOMPARE(rowTexts(m_form->ListView1), QStringList({"keep.txt"}));
+        QCOMPARE(RowTexts(m_form->ListView1), QStringList({"keep.txt"}));
     }
 
     void driveWithoutPermission() {

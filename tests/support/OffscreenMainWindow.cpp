@@ -1,5 +1,6 @@
 #include "tests/support/OffscreenMainWindow.h"
 
+#include "app/ListView.h"
 #include "app/WindowLayer.h"
 
 #include <QFile>
@@ -14,4 +15,11 @@ void WriteSizedFile(const QString& path, qint64 size) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
         qFatal("cannot write test file %s", qPrintable(path));
+}
+
+QStringList RowTexts(const ListView* list, int column) {
+    QStringList texts;
+    for (int i = 1; i <= list->Count(); ++i)
+        texts.append(column == 0 ? ListView::Text(list->Item(i)) : ListView::SubItem(list->Item(i), column));
+    return texts;
 }

@@ -5,9 +5,15 @@
 #include "app/frmMain.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
+
+class ListView;
 
 std::unique_ptr<frmMain> MakeOffscreenMainWindow(const QString& appPath);
 
-// Writes a file of `size` bytes (sparse beyond a few bytes) below `folder`.
+// Writes a file of `size` bytes at `path` (sparse, so large sizes cost nothing).
 void WriteSizedFile(const QString& path, qint64 size);
+
+// The texts of a list's rows in display order: column 0 the row text, 1-3 the sub-items.
+QStringList RowTexts(const ListView* list, int column = 0);
