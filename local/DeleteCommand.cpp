@@ -5,6 +5,7 @@
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "local/LocalFileSystem.h"
+#include "session/FileIcons.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "session/WinInetAPI.h"
@@ -15,8 +16,6 @@
 #include <cerrno>
 
 namespace {
-
-constexpr int FolderIcon = 12;
 
 std::string encoded(const QString& path) {
     return QFile::encodeName(path).toStdString();

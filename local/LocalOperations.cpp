@@ -6,17 +6,12 @@
 #include "local/LocalFileSystem.h"
 #include "local/LocalFormat.h"
 #include "local/ShellFileOperation.h"
+#include "session/FileIcons.h"
 
 #include <QCursor>
 #include <QFile>
 #include <QMenu>
 #include <cerrno>
-
-namespace {
-
-constexpr int FolderIcon = 12;
-
-} // namespace
 
 void frmMain::ListView1_GotFocus() {
     LastFocus = QStringLiteral("listview1");

@@ -1,19 +1,18 @@
 #include "session/FileIcons.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <string_view>
 
 namespace {
 
-struct ExtensionIcon {
+struct IconRule {
     std::string_view extension;
     int icon;
 };
 
-// The groups in the order they are tested; the first entry that has the extension wins.
-constexpr std::array<ExtensionIcon, 34> ExtensionIcons = {{
+// In the order the groups are tested; no extension appears twice, so the first match is the only one.
+constexpr IconRule IconRules[] = {
     {"avi", 8},  {"mpg", 8},  {"mpeg", 8}, {"mov", 8},                            // video
     {"gif", 4},  {"png", 4},                                                      // web image
     {"jpg", 1},  {"jpeg", 1}, {"jpe", 1},  {"bmp", 1},                            // image
@@ -25,19 +24,21 @@ constexpr std::array<ExtensionIcon, 34> ExtensionIcons = {{
     {"bat", 18}, {"com", 18},                                                     // batch file
     {"txt", 14}, {"log", 14}, {"doc", 14}, {"ftp", 14}, {"ini", 14}, {"dat", 14}, // text
     {"rtf", 3},                                                                   // rich text
-}};
-
-constexpr int OtherFileIcon = 15;
+};
 
 } // namespace
 
+std::string FileExtension(const std::string& name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(dot + 1);
+}
+
 int IconIndexForName(const std::string& name) {
-    const std::size_t dot = name.rfind('.');
-    std::string extension = dot == std::string::npos ? name : name.substr(dot + 1);
+    std::string extension = FileExtension(name);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const ExtensionIcon& entry : ExtensionIcons)
-        if (entry.extension == extension)
-            return entry.icon;
-    return OtherFileIcon;
+    for (const IconRule& rule : IconRules)
+        if (rule.extension == extension)
+            return rule.icon;
+    return GenericFileIcon;
 }

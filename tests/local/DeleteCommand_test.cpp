@@ -1,7 +1,9 @@
 #include "app/DirListBox.h"
 #include "app/ListView.h"
 #include "app/WindowLayer.h"
+#include "session/FileIcons.h"
 #include "session/FtpSession.h"
+#include "session/NeededSubs.h"
 #include "session/WinInetAPI.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -14,7 +16,6 @@
 
 namespace {
 
-constexpr int FolderIcon = 12;
 constexpr int TextIcon = 14;
 
 } // namespace
@@ -248,36 +249,61 @@ private slots:
         server.writeFile("a.txt", "a");
         server.writeFile("b.txt", "b");
         server.writeFile("c.txt", "c");
+        server.makeDir("empty");
         server.makeDir("full");
         server.writeFile("full/inner.txt", "i");
-        server.makeDir("empty");
         SetNetworkTimeoutMs(3000);
+        FtpSession.Server = "127.0.0.1";
+        FtpSession.Port = server.port();
+        FtpSession.User = "user";
+        FtpSession.Password = "secret";
+        FtpSession.IsFtp = true;
         FtpSession.hInternet = InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-        FtpSession.hConnect = InternetConnectA(FtpSession.hInternet, "127.0.0.1", server.port(), "user",
-                                               "secret", INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
-        if (!FtpSession.hConnect)
-            QSKIP("this build's FTP layer cannot connect yet");
+        FtpSession.hConnect = InternetConnectA(
+            FtpSession.hInternet, FtpSession.Server.c_str(), FtpSession.Port, FtpSession.User.c_str(),
+            FtpSession.Password.c_str(), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
+        QVERIFY(FtpSession.hConnect != 0);
+        m_form->lblDirectory->setText(QStringLiteral("/"));
+        m_form->RemoteCurrentDir = QStringLiteral("/");
+        m_form->LastFocus = QStringLiteral("remote");
+        ListRemoteFiles(*m_form);
+        ListView* list = m_form->lstRemoteFiles;
+        auto row = [list](const QString& name) { return list->findItems(name, Qt::MatchExactly).value(0); };
+        QVERIFY(row("a.txt") && row("empty") && row("full"));
 
+        // Two of three files, picked by click and shift-click.
         MsgBoxRecorder boxes;
-        fillRemote(QStringLiteral("/"), {"empty", "full"}, {"a.txt", "b.txt", "c.txt"});
-        selectRemote({"a.txt", "c.txt"});
+        list->setFocus();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row("a.txt")).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualItemRect(row("c.txt")).center());
         boxes.answerNext(vbYes);
         m_form->DeleteSelection();
         QCOMPARE(filesOnDisk(server.root()), QStringList({"b.txt", "empty", "full"}));
+        QVERIFY(!row("a.txt") && !row("c.txt") && row("b.txt"));
 
-        fillRemote(QStringLiteral("/"), {"empty", "full"}, {"b.txt"});
-        selectRemote({"full"});
+        // A folder with files: the server refuses, the list stays as it was.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row("full")).center());
+        const QStringList before = RowTexts(list);
         boxes.answerNext(vbYes);
         boxes.answerNext(vbOK);
         m_form->DeleteSelection();
         QCOMPARE(boxes.texts().last(), QStringLiteral("Directory is not empty"));
-        QCOMPARE(RowTexts(m_form->lstRemoteFiles), QStringList({"empty", "full", "b.txt"}));
+        QCOMPARE(RowTexts(list), before);
         QVERIFY(QFileInfo::exists(server.path("full/inner.txt")));
 
-        selectRemote({"empty"});
+        // Click one folder, move to the other by keyboard: the folder removed is the one asked about.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row("full")).center());
+        const int full = list->IndexOf(row("full"));
+        const int empty = list->IndexOf(row("empty"));
+        QTest::keyClick(list, empty < full ? Qt::Key_Up : Qt::Key_Down);
+        QCOMPARE(ListView::Text(list->SelectedItem()), QStringLiteral("empty"));
         boxes.answerNext(vbYes);
         m_form->DeleteSelection();
+        QCOMPARE(boxes.texts().last(),
+                 QStringLiteral("Are you sure you want to delete directory: \r\n    empty"));
         QCOMPARE(filesOnDisk(server.root()), QStringList({"b.txt", "full"}));
+        QVERIFY(!row("empty") && row("full"));
         InternetCloseHandle(FtpSession.hConnect);
         InternetCloseHandle(FtpSession.hInternet);
     }

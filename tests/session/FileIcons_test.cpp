@@ -5,37 +5,35 @@
 class FileIconsTest : public QObject {
     Q_OBJECT
 private slots:
-    void iconForName_data() {
+    void iconByExtension_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("icon");
-        QTest::newRow("video") << "clip.avi" << 8;
-        QTest::newRow("video, long extension") << "clip.mpeg" << 8;
-        QTest::newRow("web image") << "logo.png" << 4;
-        QTest::newRow("image, upper case") << "x.JPEG" << 1;
-        QTest::newRow("image jpe") << "x.jpe" << 1;
-        QTest::newRow("web page") << "index.html" << 2;
-        QTest::newRow("script") << "app.js" << 5;
-        QTest::newRow("sound, the misspelt group member") << "a.vaw" << 6;
-        QTest::newRow("sound") << "a.wav" << 6;
-        QTest::newRow("archive by the last part") << "archive.tar.ZIP" << 7;
-        QTest::newRow("archive by the whole name") << "zip" << 7;
-        QTest::newRow("program") << "setup.exe" << 17;
-        QTest::newRow("batch file") << "run.bat" << 18;
-        QTest::newRow("batch com") << "x.com" << 18;
-        QTest::newRow("text, case ignored") << "README.TXT" << 14;
-        QTest::newRow("text ini") << "Profile.ini" << 14;
-        QTest::newRow("rich text") << "letter.rtf" << 3;
-        QTest::newRow("unknown") << "data.bin" << 15;
-        QTest::newRow("no dot, unknown") << "README" << 15;
-        QTest::newRow("ends in a dot") << "name." << 15;
-        QTest::newRow("dot file") << ".txt" << 14;
-        QTest::newRow("extension only partly matching") << "a.txtx" << 15;
-        QTest::newRow("empty") << "" << 15;
+        const std::pair<const char*, int> rows[] = {
+            {"film.avi", 8},        {"a.MPG", 8},  {"b.mpeg", 8},       {"c.mov", 8},
+            {"d.gif", 4},           {"e.PNG", 4},  {"f.jpg", 1},        {"x.JPEG", 1},
+            {"g.jpe", 1},           {"h.bmp", 1},  {"i.htm", 2},        {"j.html", 2},
+            {"k.xml", 2},           {"l.asp", 2},  {"m.js", 5},         {"n.css", 5},
+            {"o.cgi", 5},           {"p.mp3", 6},  {"q.ram", 6},        {"r.au", 6},
+            {"s.vaw", 6},           {"t.wav", 6},  {"u.zip", 7},        {"v.arj", 7},
+            {"w.exe", 17},          {"y.bat", 18}, {"z.com", 18},       {"a.txt", 14},
+            {"b.log", 14},          {"c.doc", 14}, {"d.ftp", 14},       {"e.ini", 14},
+            {"f.dat", 14},          {"g.rtf", 3},  {"README", 15},      {"a.tar.gz", 15},
+            {"archive.tar.ZIP", 7}, {"zip", 7},    {"trailing.", 15},   {"", 15},
+            {"a.txt.bak", 15},      {".htm", 2},   {"mp3.wav.exe", 17}, {"name.Rtf", 3},
+        };
+        for (const auto& [name, icon] : rows)
+            QTest::newRow(name[0] ? name : "(empty)") << QString::fromLatin1(name) << icon;
     }
-    void iconForName() {
+    void iconByExtension() {
         QFETCH(QString, name);
         QFETCH(int, icon);
         QCOMPARE(IconIndexForName(name.toStdString()), icon);
+    }
+
+    void extensionIsAfterLastDot() {
+        QCOMPARE(FileExtension("archive.tar.ZIP"), std::string("ZIP"));
+        QCOMPARE(FileExtension("README"), std::string("README"));
+        QCOMPARE(FileExtension("trailing."), std::string());
     }
 };
 
