@@ -111,6 +111,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 frmMain::~frmMain() {
+    // Tearing the controls down can still end an open label edit; no handler may run on a form
+    // that is half destroyed.
+    for (QObject* control : findChildren<QObject*>())
+        QObject::disconnect(control, nullptr, this, nullptr);
     delete Commands;
 }
 

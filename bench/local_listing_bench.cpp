@@ -1,7 +1,9 @@
 // Lists a folder of 10,000 files into ListView1 through Dir1_Change on an offscreen main window.
 #include "app/DirListBox.h"
 #include "app/ListView.h"
-#include "tests/support/OffscreenMainWindow.h"
+#include "app/frmMain.h"
+#include "tests/support/MainWindowHarness.h"
+#include "tests/support/PaneTestHelpers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,7 +18,6 @@ int main(int argc, char** argv) {
     constexpr int FileCount = 10000;
     constexpr int Runs = 5;
 
-    QTemporaryDir appDir;
     QTemporaryDir folder;
     for (int i = 0; i < FileCount; ++i) {
         QFile file(folder.filePath(QStringLiteral("file%1.txt").arg(i, 5, 10, QLatin1Char('0'))));
@@ -25,8 +26,8 @@ int main(int argc, char** argv) {
         file.write(QByteArray(i % 5000, 'x'));
     }
 
-    auto form = MakeOffscreenMainWindow(appDir.path());
-    form->show();
+    MainWindowHarness harness; // loaded and shown, as after start-up
+    frmMain* form = &harness.form();
     if (!form->Dir1->SetPath(folder.path()) || form->ListView1->Count() != FileCount) {
         std::fprintf(stderr, "listing failed: %d rows\n", form->ListView1->Count());
         return 1;

@@ -1,13 +1,15 @@
 #include "app/DirListBox.h"
 #include "app/ListView.h"
 #include "app/WindowLayer.h"
+#include "app/frmMain.h"
 #include "session/FileIcons.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "session/WinInetAPI.h"
 #include "tests/support/FtpTestServer.h"
+#include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
-#include "tests/support/OffscreenMainWindow.h"
+#include "tests/support/PaneTestHelpers.h"
 
 #include <QDir>
 #include <QLabel>
@@ -23,9 +25,9 @@ constexpr int TextIcon = 14;
 class DeleteCommandTest : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_appDir;
     QTemporaryDir m_dir;
-    std::unique_ptr<frmMain> m_form;
+    std::unique_ptr<MainWindowHarness> m_harness;
+    frmMain* m_form = nullptr;
 
     void writeFile(const QString& name) { WriteSizedFile(m_dir.filePath(name), 3); }
     QStringList filesOnDisk(const QString& folder) const {
@@ -65,13 +67,10 @@ private slots:
     void init() {
         QDir(m_dir.path()).removeRecursively();
         QVERIFY(QDir().mkpath(m_dir.path()));
-        m_form = MakeOffscreenMainWindow(m_appDir.path());
-        ResetFtpSession();
+        m_harness = std::make_unique<MainWindowHarness>();
+        m_form = &m_harness->form();
     }
-    void cleanup() {
-        m_form.reset();
-        ResetFtpSession();
-    }
+    void cleanup() { m_harness.reset(); }
 
     void deletesTheSelectedLocalFiles() {
         for (const char* name : {"a.txt", "b.txt", "c.txt"})
@@ -252,27 +251,15 @@ private slots:
         server.makeDir("empty");
         server.makeDir("full");
         server.writeFile("full/inner.txt", "i");
-        SetNetworkTimeoutMs(3000);
-        FtpSession.Server = "127.0.0.1";
-        FtpSession.Port = server.port();
-        FtpSession.User = "user";
-        FtpSession.Password = "secret";
-        FtpSession.IsFtp = true;
-        FtpSession.hInternet = InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-        FtpSession.hConnect = InternetConnectA(
-            FtpSession.hInternet, FtpSession.Server.c_str(), FtpSession.Port, FtpSession.User.c_str(),
-            FtpSession.Password.c_str(), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
-        QVERIFY(FtpSession.hConnect != 0);
-        m_form->lblDirectory->setText(QStringLiteral("/"));
-        m_form->RemoteCurrentDir = QStringLiteral("/");
+        MsgBoxRecorder boxes;
+        m_harness->connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), boxes);
+        QCOMPARE(m_form->lblDirectory->text(), QStringLiteral("/"));
         m_form->LastFocus = QStringLiteral("remote");
-        ListRemoteFiles(*m_form);
         ListView* list = m_form->lstRemoteFiles;
         auto row = [list](const QString& name) { return list->findItems(name, Qt::MatchExactly).value(0); };
         QVERIFY(row("a.txt") && row("empty") && row("full"));
 
-        // Two of three files, picked by click and shift-click.
-        MsgBoxRecorder boxes;
+        // Two of three files, picked by click and control-click.
         list->setFocus();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row("a.txt")).center());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
@@ -304,8 +291,6 @@ private slots:
                  QStringLiteral("Are you sure you want to delete directory: \r\n    empty"));
         QCOMPARE(filesOnDisk(server.root()), QStringList({"b.txt", "full"}));
         QVERIFY(!row("empty") && row("full"));
-        InternetCloseHandle(FtpSession.hConnect);
-        InternetCloseHandle(FtpSession.hInternet);
     }
 };
 

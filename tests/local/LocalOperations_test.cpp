@@ -1,8 +1,10 @@
 #include "app/DirListBox.h"
 #include "app/ListView.h"
 #include "app/WindowLayer.h"
+#include "app/frmMain.h"
+#include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
-#include "tests/support/OffscreenMainWindow.h"
+#include "tests/support/PaneTestHelpers.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -23,9 +25,9 @@ QByteArray read(const QString& path) {
 class LocalOperationsTest : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_appDir;
     QTemporaryDir m_dir;
-    std::unique_ptr<frmMain> m_form;
+    std::unique_ptr<MainWindowHarness> m_harness;
+    frmMain* m_form = nullptr;
 
     void writeFile(const QString& name, const QByteArray& content) {
         QFile file(m_dir.filePath(name));
@@ -53,10 +55,10 @@ private slots:
     void init() {
         QDir(m_dir.path()).removeRecursively();
         QVERIFY(QDir().mkpath(m_dir.path()));
-        m_form = MakeOffscreenMainWindow(m_appDir.path());
-        m_form->show();
+        m_harness = std::make_unique<MainWindowHarness>();
+        m_form = &m_harness->form();
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup() { m_harness.reset(); }
 
     void keyboardMovesCountAsItemClicks() {
         writeFile("a", "");
@@ -64,10 +66,10 @@ private slots:
         QVERIFY(m_form->Dir1->SetPath(m_dir.path()));
         QVERIFY(!m_form->LocalItemSelected);
         m_form->ListView1->setFocus();
-        QTest::keyClick(m_form->ListView1, Qt::Key_Down);
-        QCOMPARE(m_form->SelectedLocalName, QStringLiteral("a"));
-        QTest::keyClick(m_form->ListView1, Qt::Key_Down);
+        QTest::keyClick(m_form->ListView1, Qt::Key_End);
         QCOMPARE(m_form->SelectedLocalName, QStringLiteral("b"));
+        QTest::keyClick(m_form->ListView1, Qt::Key_Up);
+        QCOMPARE(m_form->SelectedLocalName, QStringLiteral("a"));
         QVERIFY(m_form->LocalItemSelected);
         m_form->ListView1_ItemClick(nullptr);
         QVERIFY(!m_form->LocalItemSelected);
@@ -173,6 +175,18 @@ private slots:
         MsgBoxRecorder boxes;
         QTest::keyClick(editor, Qt::Key_Escape); // ends the edit with a null text
         QVERIFY(!m_form->ListView1->IsEditingLabel());
+        QCOMPARE(entriesOnDisk(), QStringList({"a.txt"}));
+    }
+
+    void destroyingTheFormDuringAnEditRenamesNothing() {
+        writeFile("a.txt", "A");
+        QVERIFY(m_form->Dir1->SetPath(m_dir.path()));
+        beginRename("a.txt");
+        auto* editor = m_form->ListView1->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("typed.txt"));
+        m_harness.reset();
+        m_form = nullptr;
         QCOMPARE(entriesOnDisk(), QStringList({"a.txt"}));
     }
 

@@ -2,8 +2,10 @@
 #include "app/DriveListBox.h"
 #include "app/ListView.h"
 #include "app/WindowLayer.h"
+#include "app/frmMain.h"
+#include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
-#include "tests/support/OffscreenMainWindow.h"
+#include "tests/support/PaneTestHelpers.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -24,9 +26,9 @@ QStringList dirEntries(const DirListBox* dir) {
 class LocalPaneTest : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_appDir;
     QTemporaryDir m_dir;
-    std::unique_ptr<frmMain> m_form;
+    std::unique_ptr<MainWindowHarness> m_harness;
+    frmMain* m_form = nullptr;
 
     void writeFile(const QString& name, qint64 size = 0) { WriteSizedFile(m_dir.filePath(name), size); }
 
@@ -35,9 +37,10 @@ private slots:
         QVERIFY(m_dir.isValid());
         QDir(m_dir.path()).removeRecursively();
         QVERIFY(QDir().mkpath(m_dir.path()));
-        m_form = MakeOffscreenMainWindow(m_appDir.path());
+        m_harness = std::make_unique<MainWindowHarness>();
+        m_form = &m_harness->form();
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup() { m_harness.reset(); }
 
     void emptyFolderStillSetsTheFolder() {
         QVERIFY(m_form->Dir1->SetPath(m_dir.path()));

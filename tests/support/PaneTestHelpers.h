@@ -1,16 +1,10 @@
 #pragma once
-// The real main window for widget tests: built offscreen with the application folder in a temporary
-// folder, and with closing it no longer ending the test process.
-
-#include "app/frmMain.h"
+// Small helpers of the pane tests: reading a list's rows and writing files of a given size.
 
 #include <QString>
 #include <QStringList>
-#include <memory>
 
 class ListView;
-
-std::unique_ptr<frmMain> MakeOffscreenMainWindow(const QString& appPath);
 
 // Writes a file of `size` bytes at `path` (sparse, so large sizes cost nothing).
 void WriteSizedFile(const QString& path, qint64 size);

@@ -1,15 +1,8 @@
-#include "tests/support/OffscreenMainWindow.h"
+#include "tests/support/PaneTestHelpers.h"
 
 #include "app/ListView.h"
-#include "app/WindowLayer.h"
 
 #include <QFile>
-
-std::unique_ptr<frmMain> MakeOffscreenMainWindow(const QString& appPath) {
-    SetAppPath(appPath);
-    frmMain::SetEndProcess([] {});
-    return std::make_unique<frmMain>();
-}
 
 void WriteSizedFile(const QString& path, qint64 size) {
     QFile file(path);
