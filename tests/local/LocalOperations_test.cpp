@@ -51,6 +51,14 @@ private:
         QCOMPARE(m_form->LocalRenameOldName, name);
     }
 
+    // Types into the open label editor without ending the edit; nullptr when no edit is open.
+    QLineEdit* typeWithoutEnding(const QString& text) {
+        auto* editor = m_form->ListView1->viewport()->findChild<QLineEdit*>();
+        if (editor)
+            editor->setText(text);
+        return editor;
+    }
+
 private slots:
     void init() {
         QDir(m_dir.path()).removeRecursively();
@@ -169,9 +177,8 @@ private slots:
         writeFile("a.txt", "A");
         QVERIFY(m_form->Dir1->SetPath(m_dir.path()));
         beginRename("a.txt");
-        auto* editor = m_form->ListView1->viewport()->findChild<QLineEdit*>();
+        QLineEdit* editor = typeWithoutEnding(QStringLiteral("typed.txt"));
         QVERIFY(editor);
-        editor->setText(QStringLiteral("typed.txt"));
         MsgBoxRecorder boxes;
         QTest::keyClick(editor, Qt::Key_Escape); // ends the edit with a null text
         QVERIFY(!m_form->ListView1->IsEditingLabel());
@@ -182,9 +189,8 @@ private slots:
         writeFile("a.txt", "A");
         QVERIFY(m_form->Dir1->SetPath(m_dir.path()));
         beginRename("a.txt");
-        auto* editor = m_form->ListView1->viewport()->findChild<QLineEdit*>();
+        QLineEdit* editor = typeWithoutEnding(QStringLiteral("typed.txt"));
         QVERIFY(editor);
-        editor->setText(QStringLiteral("typed.txt"));
         m_harness.reset();
         m_form = nullptr;
         QCOMPARE(entriesOnDisk(), QStringList({"a.txt"}));
