@@ -111,6 +111,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 frmMain::~frmMain() {
+    // Tearing the controls down can still end an open label edit; no handler may run on a form
+    // that is half destroyed.
+    for (QObject* control : findChildren<QObject*>())
+        QObject::disconnect(control, nullptr, this, nullptr);
     delete Commands;
 }
 
@@ -135,6 +139,8 @@ void frmMain::createControls() {
     ListView1->SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")},
                           {1400, 1000, 1600, 0});
     ListView1->SetColumnAlignment(1, Qt::AlignRight);
+    ListView1->SetMultiSelect(true);
+    ListView1->SetSorted(true); // by name, ascending
 
     lblDirectory = makeLabel(c, "lblDirectory", QString(), 3840, 480, 2055, 255);
     cmdMakeDir = named(new QPushButton(QStringLiteral("MKDIR"), c), "cmdMakeDir");
