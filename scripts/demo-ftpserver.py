@@ -1,9 +1,8 @@
 """Demo FTP server for scripts/demo.sh and scripts/screenshot.sh: pyftpdlib on 127.0.0.1.
 
 demo-ftpserver.py ROOT PORT USER PASSWORD
-Serves ROOT to USER/PASSWORD with full rights on PORT. The program's command line always talks to
-port 21, so when this machine lets us bind it (as root) and it is free, port 21 is served as well.
-Prints one line per port served, then serves until it is terminated.
+Serves ROOT to USER/PASSWORD with full rights on PORT (the program's command line logs in on the
+same port). Prints one line when it serves, then serves until it is terminated.
 """
 import logging
 import sys
@@ -27,13 +26,6 @@ def main():
 
     server = FTPServer(("127.0.0.1", port), Handler)
     print(f"serving {root} on 127.0.0.1:{port}", flush=True)
-    if port != 21:
-        try:
-            # Registered on the same I/O loop: one serve_forever serves both.
-            FTPServer(("127.0.0.1", 21), Handler)
-            print("serving the command line on 127.0.0.1:21", flush=True)
-        except OSError as error:
-            print(f"port 21 not served ({error.strerror}): the command line will report it", flush=True)
     server.serve_forever(timeout=0.5, handle_exit=True)
 
 
