@@ -3,7 +3,9 @@
 // the transfer area and the status bar. Its handlers are grouped by subsystem (see the sources
 // named at each group).
 
+#include "app/PanelLayouts.h"
 #include "session/WinInetAPI.h"
+#include "transfer/ExtensionCompare.h"
 
 #include <QIcon>
 #include <QList>
@@ -208,6 +210,14 @@ public:
     void Picture2_MouseMove(int button, int shift, double x, double y);
     void Picture1_MouseUp(int button, int shift, double x, double y);
     void Picture2_MouseUp(int button, int shift, double x, double y);
+    // The mode of the option buttons, read when each file is opened.
+    TransferMode SelectedTransferMode() const;
+    // The queue's names and sizes, copied: the cancel command empties the lists mid-transfer.
+    QList<QPair<QString, std::int64_t>> QueuedFiles() const;
+    // Puts the normal images on both transfer buttons.
+    void LoadNormalButtonImages();
+    // True when the user confirmed a cancel; the transfer loops test it before each chunk.
+    bool CancelRequested = false;
 
     // ---- Resizing and layouts (app/Layouts.cpp) ----
     void Form_Resize();
@@ -215,6 +225,11 @@ public:
     void HidePanelNormal();
     void ShowPanelMaximized();
     void HidePanelMaximized();
+    // Set once the sizer has taken this window's size as its base.
+    bool SizerReady = false;
+    double LoadRemoteHeight = 0; // lstRemoteFiles' height at start-up, twips
+    // What the maximised panel layout took from the lists, and the panel's places before it.
+    PanelLayoutState PanelLayout;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
