@@ -1,63 +1,347 @@
 #include "session/WinInetAPI.h"
 
-// Placeholder until the FTP engine lands: every operation fails cleanly.
+#include "session/ftp/CivilTime.h"
+#include "session/ftp/FtpConnection.h"
+#include "session/ftp/FtpTransfer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <fnmatch.h>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+using tovo::ftp::FtpConnection;
+using tovo::ftp::FtpTransfer;
+using tovo::ftp::ListingEntry;
+
 namespace {
-int g_timeoutMs = 30000;
+
+constexpr int kDefaultFtpPort = 21;
+constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+constexpr std::uint64_t kSecondsFrom1601To1970 = 11'644'473'600;
+
+std::atomic<int> g_timeoutMs{30000};
+
+// One open handle. Children (connections of a session, finds and files of a connection) name their
+// parent so that closing the parent closes them too.
+struct Handle {
+    enum class Kind { Session, Connection, Find, File };
+    Kind kind;
+    HINTERNET parent = 0;
+    std::shared_ptr<FtpConnection> connection; // Connection: null for a non-FTP service
+    std::vector<ListingEntry> entries;         // Find
+    std::size_t next = 0;
+    std::shared_ptr<FtpTransfer> transfer; // File
+};
+
+std::mutex g_mutex;
+std::map<HINTERNET, std::shared_ptr<Handle>> g_handles;
+HINTERNET g_lastHandle = 0;
+
+HINTERNET addHandle(std::shared_ptr<Handle> handle) {
+    std::lock_guard lock(g_mutex);
+    // Counting up means a closed handle's number does not come back soon.
+    do {
+        g_lastHandle = g_lastHandle >= 0x7FFFFFFF ? 1 : g_lastHandle + 1;
+    } while (g_handles.count(g_lastHandle));
+    g_handles.emplace(g_lastHandle, std::move(handle));
+    return g_lastHandle;
 }
 
+std::shared_ptr<Handle> findHandle(HINTERNET id, Handle::Kind kind) {
+    std::lock_guard lock(g_mutex);
+    const auto found = g_handles.find(id);
+    if (found == g_handles.end() || found->second->kind != kind)
+        return nullptr;
+    return found->second;
+}
+
+// The FTP connection behind a connection handle, ready for a command; null when it cannot take one.
+std::shared_ptr<FtpConnection> readyConnection(HINTERNET id) {
+    const auto handle = findHandle(id, Handle::Kind::Connection);
+    if (!handle || !handle->connection || !handle->connection->usable())
+        return nullptr;
+    handle->connection->setTimeoutMs(g_timeoutMs);
+    return handle->connection;
+}
+
+std::shared_ptr<FtpTransfer> openTransfer(HINTERNET id) {
+    const auto handle = findHandle(id, Handle::Kind::File);
+    return handle ? handle->transfer : nullptr;
+}
+
+FILETIME toFileTime(const std::optional<std::int64_t>& unixSeconds) {
+    if (!unixSeconds || *unixSeconds < -static_cast<std::int64_t>(kSecondsFrom1601To1970))
+        return {0, 0};
+    const std::uint64_t seconds =
+        static_cast<std::uint64_t>(*unixSeconds + static_cast<std::int64_t>(kSecondsFrom1601To1970));
+    if (seconds > 0x7FFFFFFFFFFFFFFFull / kTicksPerSecond)
+        return {0, 0};
+    const std::uint64_t ticks = seconds * kTicksPerSecond;
+    return {static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
+}
+
+void fillFindData(const ListingEntry& entry, WIN32_FIND_DATAA* data) {
+    *data = WIN32_FIND_DATAA{};
+    data->dwFileAttributes = entry.directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    data->ftLastWriteTime = toFileTime(entry.modified);
+    data->ftCreationTime = data->ftLastWriteTime;
+    data->ftLastAccessTime = data->ftLastWriteTime;
+    data->nFileSizeHigh = static_cast<std::uint32_t>(entry.size >> 32);
+    data->nFileSizeLow = static_cast<std::uint32_t>(entry.size);
+    const std::size_t length = std::min(entry.name.size(), sizeof data->cFileName - 1);
+    std::copy_n(entry.name.data(), length, data->cFileName);
+    data->cFileName[length] = '\0';
+}
+
+// Splits "dir/*.*" into the directory to list and the name pattern ("" = every name).
+void splitPattern(const std::string& pattern, std::string& directory, std::string& namePattern) {
+    const std::size_t slash = pattern.rfind('/');
+    const std::string last = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+    if (last.find_first_of("*?") == std::string::npos) {
+        directory = pattern;
+        namePattern.clear();
+        return;
+    }
+    directory = slash == std::string::npos ? std::string() : pattern.substr(0, slash == 0 ? 1 : slash);
+    namePattern = last == "*.*" || last == "*" ? std::string() : last;
+}
+
+// Closes id and every handle below it; the result is that of id's own close.
+BOOL closeTree(HINTERNET id) {
+    std::vector<std::pair<HINTERNET, std::shared_ptr<Handle>>> closing;
+    {
+        std::lock_guard lock(g_mutex);
+        const auto root = g_handles.find(id);
+        if (root == g_handles.end())
+            return 0;
+        closing.emplace_back(id, root->second);
+        // Parents come before their children in closing, so one pass per level finds them all.
+        for (std::size_t i = 0; i < closing.size(); ++i)
+            for (const auto& [child, handle] : g_handles)
+                if (handle->parent == closing[i].first)
+                    closing.emplace_back(child, handle);
+        for (const auto& entry : closing)
+            g_handles.erase(entry.first);
+    }
+    // Children first: a transfer ends before its connection says QUIT.
+    BOOL result = 1;
+    for (auto entry = closing.rbegin(); entry != closing.rend(); ++entry) {
+        Handle& handle = *entry->second;
+        if (handle.kind == Handle::Kind::File && handle.transfer) {
+            if (handle.transfer->close() == false && entry->first == id)
+                result = 0;
+        }
+        handle.transfer.reset();
+        handle.connection.reset(); // the last user of a connection ends it with QUIT
+    }
+    return result;
+}
+
+bool validText(const char* text) {
+    return text != nullptr && *text != '\0';
+}
+
+} // namespace
+
 HINTERNET InternetOpenA(const char*, std::uint32_t, const char*, const char*, std::uint32_t) {
-    return 0;
+    auto handle = std::make_shared<Handle>();
+    handle->kind = Handle::Kind::Session;
+    return addHandle(std::move(handle));
 }
-HINTERNET InternetConnectA(HINTERNET, const char*, int, const char*, const char*, std::uint32_t,
-                           std::uint32_t, std::uintptr_t) {
-    return 0;
+
+HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, const char* user,
+                           const char* password, std::uint32_t service, std::uint32_t flags, std::uintptr_t) {
+    if (!findHandle(session, Handle::Kind::Session) || !validText(server) || port < 0 || port > 65535)
+        return 0;
+    auto handle = std::make_shared<Handle>();
+    handle->kind = Handle::Kind::Connection;
+    handle->parent = session;
+    if (service == INTERNET_SERVICE_HTTP)
+        return addHandle(std::move(handle)); // no server is contacted; every FTP call on it fails
+    if (service != INTERNET_SERVICE_FTP)
+        return 0;
+
+    const std::string host = server;
+    const int ftpPort = port == 0 ? kDefaultFtpPort : port;
+    const std::string userName = user ? user : "";
+    const std::string secret = password ? password : "";
+    if (flags & INTERNET_FLAG_EXISTING_CONNECT) {
+        // Share a logged-in connection of the same login that is idle (the listing connection
+        // rides on the session's).
+        std::lock_guard lock(g_mutex);
+        for (const auto& [id, other] : g_handles) {
+            if (other->kind == Handle::Kind::Connection && other->connection && other->connection->usable() &&
+                other->connection->sameLogin(host, ftpPort, userName, secret)) {
+                handle->connection = other->connection;
+                break;
+            }
+        }
+    }
+    if (!handle->connection) {
+        auto connection = std::make_shared<FtpConnection>(host, ftpPort, userName, secret);
+        connection->setTimeoutMs(g_timeoutMs);
+        if (!connection->open())
+            return 0;
+        handle->connection = std::move(connection);
+    }
+    return addHandle(std::move(handle));
 }
-BOOL InternetCloseHandle(HINTERNET) {
-    return 0;
+
+BOOL InternetCloseHandle(HINTERNET handle) {
+    return handle == 0 ? 0 : closeTree(handle);
 }
-BOOL FtpGetCurrentDirectoryA(HINTERNET, char*, std::uint32_t*) {
-    return 0;
+
+BOOL FtpGetCurrentDirectoryA(HINTERNET connection, char* buffer, std::uint32_t* length) {
+    const auto ftp = readyConnection(connection);
+    if (!ftp || !length)
+        return 0;
+    const auto directory = ftp->currentDirectory();
+    if (!directory)
+        return 0;
+    if (!buffer || *length < directory->size() + 1) {
+        *length = static_cast<std::uint32_t>(directory->size() + 1);
+        return 0;
+    }
+    std::copy(directory->begin(), directory->end(), buffer);
+    buffer[directory->size()] = '\0';
+    *length = static_cast<std::uint32_t>(directory->size());
+    return 1;
 }
-BOOL FtpSetCurrentDirectoryA(HINTERNET, const char*) {
-    return 0;
+
+BOOL FtpSetCurrentDirectoryA(HINTERNET connection, const char* directory) {
+    const auto ftp = readyConnection(connection);
+    return ftp && validText(directory) && ftp->changeDirectory(directory);
 }
-HINTERNET FtpFindFirstFileA(HINTERNET, const char*, WIN32_FIND_DATAA*, std::uint32_t, std::uintptr_t) {
-    return 0;
+
+HINTERNET FtpFindFirstFileA(HINTERNET connection, const char* pattern, WIN32_FIND_DATAA* data, std::uint32_t,
+                            std::uintptr_t) {
+    const auto ftp = readyConnection(connection);
+    if (!ftp || !data)
+        return 0;
+    std::string directory;
+    std::string namePattern;
+    splitPattern(pattern ? pattern : "", directory, namePattern);
+    auto entries = ftp->list(directory);
+    if (!entries)
+        return 0;
+    if (!namePattern.empty()) {
+        std::erase_if(*entries, [&namePattern](const ListingEntry& entry) {
+            return ::fnmatch(namePattern.c_str(), entry.name.c_str(), 0) != 0;
+        });
+    }
+    if (entries->empty())
+        return 0;
+    auto handle = std::make_shared<Handle>();
+    handle->kind = Handle::Kind::Find;
+    handle->parent = connection;
+    handle->entries = std::move(*entries);
+    fillFindData(handle->entries.front(), data);
+    handle->next = 1;
+    return addHandle(std::move(handle));
 }
-BOOL InternetFindNextFileA(HINTERNET, WIN32_FIND_DATAA*) {
-    return 0;
+
+BOOL InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA* data) {
+    const auto handle = findHandle(find, Handle::Kind::Find);
+    if (!handle || !data || handle->next >= handle->entries.size())
+        return 0;
+    fillFindData(handle->entries[handle->next++], data);
+    return 1;
 }
-HINTERNET FtpOpenFileA(HINTERNET, const char*, std::uint32_t, std::uint32_t, std::uintptr_t) {
-    return 0;
+
+HINTERNET FtpOpenFileA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
+                       std::uintptr_t) {
+    const auto ftp = readyConnection(connection);
+    const bool upload = access == GENERIC_WRITE;
+    if (!ftp || !validText(path) || (access != GENERIC_READ && !upload))
+        return 0;
+    const auto type = (flags & 3) == FTP_TRANSFER_TYPE_ASCII ? tovo::ftp::TransferType::Ascii
+                                                             : tovo::ftp::TransferType::Binary;
+    std::unique_ptr<FtpTransfer> transfer = ftp->openFile(path, upload, type);
+    if (!transfer)
+        return 0;
+    auto handle = std::make_shared<Handle>();
+    handle->kind = Handle::Kind::File;
+    handle->parent = connection;
+    handle->transfer = std::move(transfer);
+    return addHandle(std::move(handle));
 }
-BOOL InternetReadFile(HINTERNET, void*, std::uint32_t, std::uint32_t* read) {
-    if (read)
-        *read = 0;
-    return 0;
+
+BOOL InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::uint32_t* read) {
+    if (!read)
+        return 0;
+    *read = 0;
+    const auto transfer = openTransfer(file);
+    if (!transfer || transfer->isUpload() || (!buffer && toRead > 0))
+        return 0;
+    std::size_t got = 0;
+    const bool ok = transfer->read(static_cast<char*>(buffer), toRead, got);
+    *read = static_cast<std::uint32_t>(got);
+    return ok;
 }
-BOOL InternetWriteFile(HINTERNET, const void*, std::uint32_t, std::uint32_t*) {
-    return 0;
+
+BOOL InternetWriteFile(HINTERNET file, const void* buffer, std::uint32_t toWrite, std::uint32_t* written) {
+    if (written)
+        *written = 0;
+    const auto transfer = openTransfer(file);
+    if (!transfer || !transfer->isUpload() || (!buffer && toWrite > 0))
+        return 0;
+    if (!transfer->write(static_cast<const char*>(buffer), toWrite))
+        return 0;
+    if (written)
+        *written = toWrite;
+    return 1;
 }
-BOOL FtpRenameFileA(HINTERNET, const char*, const char*) {
-    return 0;
+
+BOOL FtpRenameFileA(HINTERNET connection, const char* oldName, const char* newName) {
+    const auto ftp = readyConnection(connection);
+    return ftp && validText(oldName) && validText(newName) && ftp->rename(oldName, newName);
 }
-BOOL FtpCreateDirectoryA(HINTERNET, const char*) {
-    return 0;
+
+BOOL FtpCreateDirectoryA(HINTERNET connection, const char* path) {
+    const auto ftp = readyConnection(connection);
+    return ftp && validText(path) && ftp->makeDirectory(path);
 }
-BOOL FtpDeleteFileA(HINTERNET, const char*) {
-    return 0;
+
+BOOL FtpDeleteFileA(HINTERNET connection, const char* path) {
+    const auto ftp = readyConnection(connection);
+    return ftp && validText(path) && ftp->deleteFile(path);
 }
-BOOL FtpRemoveDirectoryA(HINTERNET, const char*) {
-    return 0;
+
+BOOL FtpRemoveDirectoryA(HINTERNET connection, const char* path) {
+    const auto ftp = readyConnection(connection);
+    return ftp && validText(path) && ftp->removeDirectory(path);
 }
-BOOL FileTimeToSystemTime(const FILETIME*, SYSTEMTIME*) {
-    return 0;
+
+BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime) {
+    if (!fileTime || !systemTime)
+        return 0;
+    const std::uint64_t ticks = (std::uint64_t{fileTime->dwHighDateTime} << 32) | fileTime->dwLowDateTime;
+    if (ticks > 0x7FFFFFFFFFFFFFFFull)
+        return 0;
+    const std::int64_t seconds = static_cast<std::int64_t>(ticks / kTicksPerSecond);
+    const std::int64_t unixSeconds = seconds - static_cast<std::int64_t>(kSecondsFrom1601To1970);
+    const tovo::ftp::CivilTime civil = tovo::ftp::CivilTime::fromUnixSeconds(unixSeconds);
+    systemTime->wYear = static_cast<std::uint16_t>(civil.year);
+    systemTime->wMonth = static_cast<std::uint16_t>(civil.month);
+    systemTime->wDayOfWeek = static_cast<std::uint16_t>(tovo::ftp::CivilTime::dayOfWeek(
+        tovo::ftp::CivilTime::daysFromCivil(civil.year, civil.month, civil.day)));
+    systemTime->wDay = static_cast<std::uint16_t>(civil.day);
+    systemTime->wHour = static_cast<std::uint16_t>(civil.hour);
+    systemTime->wMinute = static_cast<std::uint16_t>(civil.minute);
+    systemTime->wSecond = static_cast<std::uint16_t>(civil.second);
+    systemTime->wMilliseconds = static_cast<std::uint16_t>(ticks / 10'000 % 1000);
+    return 1;
 }
+
 std::string StripNulls(const std::string& text) {
     return text.substr(0, text.find('\0'));
 }
+
 void SetNetworkTimeoutMs(int milliseconds) {
-    g_timeoutMs = milliseconds;
+    g_timeoutMs = std::max(1, milliseconds);
 }
 int NetworkTimeoutMs() {
     return g_timeoutMs;

@@ -1,0 +1,91 @@
+#include "session/ftp/ControlConnection.h"
+
+#include <cstring>
+
+namespace tovo::ftp {
+
+bool ControlConnection::open(const std::string& host, int port, int timeoutMs) {
+    m_buffer.clear();
+    m_bufferStart = 0;
+    m_broken = false;
+    return m_socket.connect(host, port, timeoutMs);
+}
+
+bool ControlConnection::send(const std::string& command, int timeoutMs) {
+    if (!usable() || command.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+        return false;
+    const std::string line = command + "\r\n";
+    if (!m_socket.sendAll(line.data(), line.size(), timeoutMs)) {
+        m_broken = true;
+        return false;
+    }
+    return true;
+}
+
+bool ControlConnection::readLine(std::string& line, int timeoutMs) {
+    line.clear();
+    bool skipping = false; // past kMaxLine: drop the rest of this line
+    for (;;) {
+        const char* begin = m_buffer.data() + m_bufferStart;
+        const std::size_t available = m_buffer.size() - m_bufferStart;
+        const void* found = std::memchr(begin, '\n', available);
+        const std::size_t take =
+            found ? static_cast<std::size_t>(static_cast<const char*>(found) - begin) : available;
+        if (!skipping) {
+            const std::size_t room = kMaxLine - line.size();
+            line.append(begin, take < room ? take : room);
+            skipping = line.size() >= kMaxLine;
+        }
+        if (found) {
+            m_bufferStart += take + 1;
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            return true;
+        }
+        m_buffer.clear();
+        m_bufferStart = 0;
+        char chunk[4096];
+        std::size_t received = 0;
+        if (m_socket.receive(chunk, sizeof chunk, received, timeoutMs) != Socket::Result::Ok) {
+            m_broken = true;
+            return false;
+        }
+        m_buffer.assign(chunk, received);
+    }
+}
+
+FtpReply ControlConnection::readReply(int timeoutMs) {
+    FtpReply reply;
+    if (!usable())
+        return reply;
+    std::string line;
+    if (!readLine(line, timeoutMs))
+        return reply;
+    const int code = FtpReply::codeOf(line);
+    reply.lines.push_back(line);
+    if (code == 0)
+        return reply; // a line without a code: answered as a failure
+    if (line.size() > 3 && line[3] == '-') {
+        // Multi-line: runs until a line with the same code and a blank (or nothing) after it.
+        for (;;) {
+            if (!readLine(line, timeoutMs))
+                return FtpReply{};
+            if (reply.lines.size() < kMaxReplyLines)
+                reply.lines.push_back(line);
+            if (FtpReply::endsReply(line, code))
+                break;
+        }
+    }
+    reply.code = code;
+    if (reply.closing())
+        m_broken = true;
+    return reply;
+}
+
+FtpReply ControlConnection::command(const std::string& command, int timeoutMs) {
+    if (!send(command, timeoutMs))
+        return FtpReply{};
+    return readReply(timeoutMs);
+}
+
+} // namespace tovo::ftp

@@ -1,0 +1,42 @@
+#pragma once
+// The FTP control connection: sends one command line and reads the (possibly multi-line) reply,
+// capping overlong lines so nothing the server sends can exhaust memory.
+
+#include "session/ftp/FtpReply.h"
+#include "session/ftp/Socket.h"
+
+#include <cstddef>
+#include <string>
+
+namespace tovo::ftp {
+
+class ControlConnection {
+public:
+    static constexpr std::size_t kMaxLine = 8192;       // longer reply lines are cut here
+    static constexpr std::size_t kMaxReplyLines = 4096; // a FEAT or HELP never needs more
+
+    bool open(const std::string& host, int port, int timeoutMs);
+    // Sends "command CRLF". Refuses (false) a command holding CR, LF or NUL, which would smuggle a
+    // second command onto the connection.
+    bool send(const std::string& command, int timeoutMs);
+    // Reads one complete reply; code 0 when the connection broke or timed out (the connection is
+    // then unusable, since replies may be out of step).
+    FtpReply readReply(int timeoutMs);
+    FtpReply command(const std::string& command, int timeoutMs);
+
+    // False once the server closed the connection, a wait timed out or 421 arrived.
+    bool usable() const { return m_socket.isOpen() && !m_broken; }
+    void markBroken() { m_broken = true; }
+    void close() { m_socket.close(); }
+    const Socket& socket() const { return m_socket; }
+
+private:
+    bool readLine(std::string& line, int timeoutMs);
+
+    Socket m_socket;
+    std::string m_buffer; // received, not yet consumed
+    std::size_t m_bufferStart = 0;
+    bool m_broken = false;
+};
+
+} // namespace tovo::ftp

@@ -1,0 +1,245 @@
+#include "session/ftp/FtpConnection.h"
+
+#include "session/ftp/FtpTransfer.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cstring>
+#include <ctime>
+#include <netinet/in.h>
+
+namespace tovo::ftp {
+
+namespace {
+
+constexpr int kQuitWaitMs = 2000;
+constexpr int kMaxAbortReplies = 8;
+
+// Addresses a server behind NAT names although nobody outside can reach them there.
+bool unroutable(std::uint32_t address) {
+    const auto inNet = [address](std::uint32_t net, int bits) {
+        return (address >> (32 - bits)) == (net >> (32 - bits));
+    };
+    return inNet(0x00000000, 8) || inNet(0x0A000000, 8) || inNet(0x7F000000, 8) || inNet(0xA9FE0000, 16) ||
+           inNet(0xAC100000, 12) || inNet(0xC0A80000, 16) || inNet(0x64400000, 10) || address >= 0xE0000000;
+}
+
+bool hasFeature(const std::vector<std::string>& features, const std::string& name) {
+    return std::any_of(features.begin(), features.end(), [&name](const std::string& feature) {
+        return feature.compare(0, name.size(), name) == 0 &&
+               (feature.size() == name.size() || feature[name.size()] == ' ');
+    });
+}
+
+std::string withArgument(const char* verb, const std::string& argument) {
+    return argument.empty() ? std::string(verb) : std::string(verb) + ' ' + argument;
+}
+
+} // namespace
+
+FtpConnection::FtpConnection(std::string host, int port, std::string user, std::string password)
+    : m_host(std::move(host)), m_port(port), m_user(std::move(user)), m_password(std::move(password)) {}
+
+FtpConnection::~FtpConnection() {
+    if (m_control.usable() && m_control.send("QUIT", kQuitWaitMs))
+        m_control.readReply(std::min(m_timeoutMs, kQuitWaitMs));
+    m_control.close();
+}
+
+bool FtpConnection::sameLogin(const std::string& host, int port, const std::string& user,
+                              const std::string& password) const {
+    return m_host == host && m_port == port && m_user == user && m_password == password;
+}
+
+bool FtpConnection::open() {
+    if (!m_control.open(m_host, m_port, m_timeoutMs))
+        return false;
+    FtpReply greeting = m_control.readReply(m_timeoutMs);
+    while (greeting.code == 120) // "ready in a few minutes"
+        greeting = m_control.readReply(m_timeoutMs);
+    if (!greeting.positive())
+        return false;
+
+    const std::string user = m_user.empty() ? "anonymous" : m_user;
+    FtpReply login = m_control.command("USER " + user, m_timeoutMs);
+    if (login.intermediate()) {
+        const std::string password = m_user.empty() && m_password.empty() ? "anonymous@" : m_password;
+        login = m_control.command("PASS " + password, m_timeoutMs);
+    }
+    if (!login.positive())
+        return false;
+
+    const FtpReply features = m_control.command("FEAT", m_timeoutMs);
+    if (features.positive()) {
+        const std::vector<std::string> names = features.features();
+        m_mlst = hasFeature(names, "MLST");
+        m_utf8 = hasFeature(names, "UTF8");
+    }
+    if (m_utf8)
+        m_control.command("OPTS UTF8 ON", m_timeoutMs);
+    return m_control.usable();
+}
+
+bool FtpConnection::positive(const std::string& command) {
+    return usable() && m_control.command(command, m_timeoutMs).positive();
+}
+
+std::optional<std::string> FtpConnection::currentDirectory() {
+    if (!usable())
+        return std::nullopt;
+    const FtpReply reply = m_control.command("PWD", m_timeoutMs);
+    if (reply.code != 257 || reply.lines.empty())
+        return std::nullopt;
+    return FtpReply::parseDirectory(reply.lines.front());
+}
+
+bool FtpConnection::changeDirectory(const std::string& path) {
+    return positive("CWD " + path);
+}
+bool FtpConnection::makeDirectory(const std::string& path) {
+    return positive("MKD " + path);
+}
+bool FtpConnection::removeDirectory(const std::string& path) {
+    return positive("RMD " + path);
+}
+bool FtpConnection::deleteFile(const std::string& path) {
+    return positive("DELE " + path);
+}
+
+bool FtpConnection::rename(const std::string& from, const std::string& to) {
+    if (!usable() || to.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+        return false;
+    return m_control.command("RNFR " + from, m_timeoutMs).code == 350 && positive("RNTO " + to);
+}
+
+bool FtpConnection::setType(TransferType type) {
+    if (m_type == type)
+        return true;
+    if (!positive(type == TransferType::Ascii ? "TYPE A" : "TYPE I"))
+        return false;
+    m_type = type;
+    return true;
+}
+
+bool FtpConnection::openPassive(Socket& data) {
+    sockaddr_storage target = m_control.socket().peer();
+    const socklen_t length = m_control.socket().peerLength();
+    int port = 0;
+    if (!m_epsvRefused) {
+        const FtpReply reply = m_control.command("EPSV", m_timeoutMs);
+        if (reply.code == 0 || reply.closing())
+            return false;
+        if (reply.positive() && !reply.lines.empty()) {
+            if (const auto epsvPort = FtpReply::parseEpsv(reply.lines.front()))
+                port = *epsvPort;
+        } else {
+            m_epsvRefused = true;
+        }
+    }
+    if (port == 0) {
+        const FtpReply reply = m_control.command("PASV", m_timeoutMs);
+        if (reply.code != 227 || reply.lines.empty())
+            return false;
+        const auto passive = FtpReply::parsePasv(reply.lines.front());
+        if (!passive)
+            return false;
+        port = passive->port;
+        if (target.ss_family == AF_INET) {
+            auto* ipv4 = reinterpret_cast<sockaddr_in*>(&target);
+            const std::uint32_t given = (std::uint32_t{passive->address[0]} << 24) |
+                                        (std::uint32_t{passive->address[1]} << 16) |
+                                        (std::uint32_t{passive->address[2]} << 8) | passive->address[3];
+            // Behind NAT the server names its inside address: go to the address we reached it on.
+            if (!unroutable(given) || given == ntohl(ipv4->sin_addr.s_addr))
+                ipv4->sin_addr.s_addr = htonl(given);
+        }
+    }
+    if (target.ss_family == AF_INET)
+        reinterpret_cast<sockaddr_in*>(&target)->sin_port = htons(static_cast<std::uint16_t>(port));
+    else if (target.ss_family == AF_INET6)
+        reinterpret_cast<sockaddr_in6*>(&target)->sin6_port = htons(static_cast<std::uint16_t>(port));
+    else
+        return false;
+    data.setBufferSizes(kDataSocketBuffer);
+    return data.connect(target, length, m_timeoutMs);
+}
+
+bool FtpConnection::readFinalReply() {
+    FtpReply reply = m_control.readReply(m_timeoutMs);
+    return reply.positive();
+}
+
+bool FtpConnection::abortTransfer() {
+    if (!m_control.send("ABOR", m_timeoutMs))
+        return false;
+    // Servers answer 426 then 226, or only 226 (or 225); the transfer's own final reply may come
+    // first when it had already ended.
+    if (m_control.readReply(m_timeoutMs).code == 0 || !m_control.send("PWD", m_timeoutMs))
+        return false;
+    for (int i = 0; i < kMaxAbortReplies; ++i) {
+        const FtpReply reply = m_control.readReply(m_timeoutMs);
+        if (reply.code == 257)
+            return true;
+        if (reply.code == 0 || reply.closing())
+            return false;
+    }
+    m_control.markBroken();
+    return false;
+}
+
+std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& path) {
+    if (!usable())
+        return std::nullopt;
+    bool mlsd = m_mlst;
+    for (;;) {
+        Socket data;
+        if (!openPassive(data))
+            return std::nullopt;
+        const FtpReply reply = m_control.command(withArgument(mlsd ? "MLSD" : "LIST", path), m_timeoutMs);
+        if (reply.positive())
+            return std::vector<ListingEntry>{}; // ended at once: nothing was sent
+        if (!reply.preliminary()) {
+            if (mlsd && (reply.code == 500 || reply.code == 502 || reply.code == 504)) {
+                m_mlst = mlsd = false; // offered but not usable here: ask the old way
+                continue;
+            }
+            return std::nullopt;
+        }
+
+        std::string listing;
+        char chunk[65536];
+        for (;;) {
+            std::size_t received = 0;
+            const Socket::Result result = data.receive(chunk, sizeof chunk, received, m_timeoutMs);
+            if (result == Socket::Result::Closed)
+                break;
+            if (result == Socket::Result::Failed || listing.size() + received > kMaxListingBytes) {
+                data.reset();
+                abortTransfer();
+                return std::nullopt;
+            }
+            listing.append(chunk, received);
+        }
+        data.close();
+        if (!readFinalReply())
+            return std::nullopt;
+        return ListingParser::parse(listing, mlsd, static_cast<std::int64_t>(std::time(nullptr)));
+    }
+}
+
+std::unique_ptr<FtpTransfer> FtpConnection::openFile(const std::string& path, bool upload,
+                                                     TransferType type) {
+    if (!usable() || path.empty() || !setType(type))
+        return nullptr;
+    Socket data;
+    if (!openPassive(data))
+        return nullptr;
+    const FtpReply reply = m_control.command((upload ? "STOR " : "RETR ") + path, m_timeoutMs);
+    if (!reply.preliminary() && !reply.positive())
+        return nullptr;
+    m_transferOpen = true;
+    return std::make_unique<FtpTransfer>(shared_from_this(), std::move(data), upload,
+                                         type == TransferType::Ascii, reply.positive());
+}
+
+} // namespace tovo::ftp

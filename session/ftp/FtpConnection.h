@@ -1,0 +1,84 @@
+#pragma once
+// One logged-in FTP session on its own control connection: directory commands, passive data
+// connections (EPSV, then PASV), listings and opening files for transfer.
+
+#include "session/ftp/ControlConnection.h"
+#include "session/ftp/ListingParser.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tovo::ftp {
+
+class FtpTransfer;
+
+enum class TransferType { Ascii, Binary };
+
+class FtpConnection : public std::enable_shared_from_this<FtpConnection> {
+public:
+    // Kernel buffer size asked for on data connections.
+    static constexpr int kDataSocketBuffer = 4 * 1024 * 1024;
+    // A listing beyond this is refused rather than held in memory.
+    static constexpr std::size_t kMaxListingBytes = 256u * 1024 * 1024;
+
+    FtpConnection(std::string host, int port, std::string user, std::string password);
+    ~FtpConnection(); // says QUIT when the server still listens
+    FtpConnection(const FtpConnection&) = delete;
+    FtpConnection& operator=(const FtpConnection&) = delete;
+
+    // Connects, reads the greeting, logs in and asks for the features; false on any refusal.
+    bool open();
+    void setTimeoutMs(int milliseconds) { m_timeoutMs = milliseconds; }
+    int timeoutMs() const { return m_timeoutMs; }
+
+    // The control connection is alive and no file transfer holds it.
+    bool usable() const { return m_control.usable() && !m_transferOpen; }
+    bool sameLogin(const std::string& host, int port, const std::string& user,
+                   const std::string& password) const;
+
+    std::optional<std::string> currentDirectory();
+    bool changeDirectory(const std::string& path);
+    bool makeDirectory(const std::string& path);
+    bool removeDirectory(const std::string& path);
+    bool deleteFile(const std::string& path);
+    bool rename(const std::string& from, const std::string& to);
+
+    // The entries of path ("" for the current directory), MLSD when offered, else LIST.
+    std::optional<std::vector<ListingEntry>> list(const std::string& path);
+
+    // Starts a download (RETR) or upload (STOR); the connection does nothing else until the
+    // transfer is closed. Null on refusal.
+    std::unique_ptr<FtpTransfer> openFile(const std::string& path, bool upload, TransferType type);
+
+    bool offersMlst() const { return m_mlst; }
+    bool usesUtf8() const { return m_utf8; }
+
+private:
+    friend class FtpTransfer;
+
+    bool positive(const std::string& command);
+    bool setType(TransferType type);
+    bool openPassive(Socket& data);
+    // Reads the reply that ends a transfer; true when it is positive.
+    bool readFinalReply();
+    // Stops a transfer that did not end by itself and brings the replies back in step: ABOR, then
+    // PWD, whose 257 marks the end of whatever the server still had to say about the transfer.
+    bool abortTransfer();
+    void endTransfer() { m_transferOpen = false; }
+
+    std::string m_host;
+    int m_port;
+    std::string m_user;
+    std::string m_password;
+    int m_timeoutMs = 30000;
+    ControlConnection m_control;
+    bool m_epsvRefused = false;
+    bool m_mlst = false;
+    bool m_utf8 = false;
+    std::optional<TransferType> m_type;
+    bool m_transferOpen = false;
+};
+
+} // namespace tovo::ftp

@@ -1,0 +1,57 @@
+#pragma once
+// An open file transfer on a data connection: reads and writes go through one large buffer so that
+// small calls stay cheap; ASCII mode converts line ends; closing reports whether the server took
+// or gave the whole file.
+
+#include "session/ftp/AsciiConversion.h"
+#include "session/ftp/Socket.h"
+
+#include <cstddef>
+#include <memory>
+
+namespace tovo::ftp {
+
+class FtpConnection;
+
+class FtpTransfer {
+public:
+    static constexpr std::size_t kBufferSize = 256 * 1024;
+
+    // finalReplyRead: the server already ended the transfer when it accepted the command.
+    FtpTransfer(std::shared_ptr<FtpConnection> connection, Socket data, bool upload, bool ascii,
+                bool finalReplyRead);
+    ~FtpTransfer();
+    FtpTransfer(const FtpTransfer&) = delete;
+    FtpTransfer& operator=(const FtpTransfer&) = delete;
+
+    bool isUpload() const { return m_upload; }
+    // Fills out with size bytes unless the data ends first (got tells how many). At the end of the
+    // data the server's final reply is read first: false (and got 0) when the data connection
+    // broke or that reply is not positive, so a failure never passes for the end of the file.
+    bool read(char* out, std::size_t size, std::size_t& got);
+    bool write(const char* data, std::size_t size);
+    // Ends the transfer: an upload sends what is buffered and reads the final reply; a download
+    // not read to its end is aborted. False when the file did not get through whole.
+    bool close();
+
+private:
+    enum class State { Open, Done, Failed, Closed };
+
+    bool fill();
+    bool flush();
+
+    std::shared_ptr<FtpConnection> m_connection;
+    Socket m_data;
+    bool m_upload;
+    bool m_ascii;
+    bool m_finalReplyRead;
+    State m_state = State::Open;
+    bool m_closeResult = false;
+    AsciiConversion m_conversion;
+    // One byte in front of the data area, where ASCII decoding may put back a held CR.
+    std::unique_ptr<char[]> m_buffer;
+    char* m_begin = nullptr; // unread downloaded bytes, or buffered upload bytes
+    char* m_end = nullptr;
+};
+
+} // namespace tovo::ftp

@@ -1,0 +1,50 @@
+#pragma once
+// A TCP stream socket whose every wait (connect, receive, send) is bounded by a time-out, so a
+// silent or vanished peer makes the call fail instead of hanging.
+
+#include <cstddef>
+#include <string>
+#include <sys/socket.h>
+
+namespace tovo::ftp {
+
+class Socket {
+public:
+    enum class Result { Ok, Closed, Failed }; // Closed: the peer ended the stream
+
+    Socket() = default;
+    ~Socket();
+    Socket(Socket&& other) noexcept;
+    Socket& operator=(Socket&& other) noexcept;
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    // Resolves host (name or address, IPv4 or IPv6) and connects to the first address that answers.
+    bool connect(const std::string& host, int port, int timeoutMs);
+    // Connects to a known address (the peer of a control connection with another port).
+    bool connect(const sockaddr_storage& address, socklen_t length, int timeoutMs);
+
+    // Receives at most size bytes; received is 0 unless the result is Ok.
+    Result receive(char* buffer, std::size_t size, std::size_t& received, int timeoutMs);
+    bool sendAll(const char* data, std::size_t size, int timeoutMs);
+    // Kernel send and receive buffer sizes for the next connect (set before connecting so the TCP
+    // window can use them); 0 leaves the kernel's automatic sizing.
+    void setBufferSizes(int bytes) { m_bufferBytes = bytes; }
+    // Ends the connection with a reset, so a server sending to us stops at once.
+    void reset();
+    void close();
+
+    bool isOpen() const { return m_fd >= 0; }
+    const sockaddr_storage& peer() const { return m_peer; }
+    socklen_t peerLength() const { return m_peerLength; }
+
+private:
+    bool connectAddress(const sockaddr* address, socklen_t length, int timeoutMs);
+
+    int m_fd = -1;
+    int m_bufferBytes = 0;
+    sockaddr_storage m_peer{};
+    socklen_t m_peerLength = 0;
+};
+
+} // namespace tovo::ftp
