@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QToolBar>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -22,6 +23,11 @@ ControlRect rectOf(const QWidget* widget) {
 
 void place(QWidget* widget, const ControlRect& rect) {
     PlaceTwips(widget, rect.Left, rect.Top, rect.Width, rect.Height);
+}
+
+// The minimum in whole pixels, rounded up so that the window really is not smaller.
+double wholePixelsAtLeast(double twips, int twipsPerPixel) {
+    return std::ceil(twips / twipsPerPixel) * twipsPerPixel;
 }
 
 WindowState stateOf(const QWidget* window) {
@@ -134,9 +140,9 @@ void frmMain::Form_Resize() {
         return;
     // Each correction resizes the window again; that nested handling runs its pass first.
     if (FormWidth() < MinimumFormWidth)
-        SetFormWidth(MinimumFormWidth);
+        SetFormWidth(wholePixelsAtLeast(MinimumFormWidth, ScreenTwipsPerPixelX()));
     if (FormHeight() < MinimumFormHeight)
-        SetFormHeight(MinimumFormHeight);
+        SetFormHeight(wholePixelsAtLeast(MinimumFormHeight, ScreenTwipsPerPixelY()));
     if (SkipNextResize) {
         SkipNextResize = false;
         return;
