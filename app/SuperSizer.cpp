@@ -43,6 +43,13 @@ void scaleFolderListHeight(SuperSizerState& state, SizerControl& dir, WindowStat
     }
 }
 
+// Width, Left and Top as every sized control has them.
+void scaleBox(SizerControl& c, std::int64_t wf, std::int64_t hf) {
+    c.Width = ScaleBy(c.Width, wf);
+    c.Left = ScaleBy(c.Left, wf);
+    c.Top = ScaleBy(c.Top, hf);
+}
+
 } // namespace
 
 void ScaleControls(SuperSizerState& state, std::vector<SizerControl>& controls, WindowState windowState,
@@ -67,20 +74,14 @@ void ScaleControls(SuperSizerState& state, std::vector<SizerControl>& controls, 
             c.Top = ScaleBy(c.Top, hf);
             break;
         case SizerControlKind::FolderList:
-            c.Width = ScaleBy(c.Width, wf);
-            c.Left = ScaleBy(c.Left, wf);
-            c.Top = ScaleBy(c.Top, hf);
+            scaleBox(c, wf, hf);
             scaleFolderListHeight(state, c, windowState);
             break;
         case SizerControlKind::DriveList:
-            c.Width = ScaleBy(c.Width, wf);
-            c.Left = ScaleBy(c.Left, wf);
-            c.Top = ScaleBy(c.Top, hf);
+            scaleBox(c, wf, hf); // keeps its height
             break;
         case SizerControlKind::Other:
-            c.Width = ScaleBy(c.Width, wf);
-            c.Left = ScaleBy(c.Left, wf);
-            c.Top = ScaleBy(c.Top, hf);
+            scaleBox(c, wf, hf);
             c.Height = ScaleBy(c.Height, hf);
             break;
         }

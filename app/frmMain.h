@@ -214,6 +214,8 @@ public:
     TransferMode SelectedTransferMode() const;
     // The queue's names and sizes, copied: the cancel command empties the lists mid-transfer.
     QList<QPair<QString, std::int64_t>> QueuedFiles() const;
+    // Shows the panel layout that fits the window state, runs the queue, then undoes that layout.
+    void RunQueueWithPanel(void (frmMain::*queue)());
     // Puts the normal images on both transfer buttons.
     void LoadNormalButtonImages();
     // True when the user confirmed a cancel; the transfer loops test it before each chunk.

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QThread>
 
 namespace {
 
@@ -59,17 +58,7 @@ void frmMain::Picture1_Click() {
 
     BuildTransferQueue(lstRemoteFiles);
     Label9->setText(QStringLiteral("Bytes Received:"));
-    const bool maximized = isMaximized();
-    if (maximized)
-        ShowPanelMaximized();
-    else
-        ShowPanelNormal();
-    QThread::msleep(200);
-    DownloadQueue();
-    if (maximized)
-        HidePanelMaximized();
-    else
-        HidePanelNormal();
+    RunQueueWithPanel(&frmMain::DownloadQueue);
     Dir1_Change();
     DoEvents();
     LoadNormalButtonImages();

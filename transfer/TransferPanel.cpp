@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <cmath>
 #include <initializer_list>
 
@@ -57,4 +58,19 @@ void frmMain::cmdCancel_Click() {
     CancelRequested = true;
     HideTransferPanel();
     ReleaseWindowSize();
+}
+
+void frmMain::RunQueueWithPanel(void (frmMain::*queue)()) {
+    // The state is read once: the layout undone is the one that was shown.
+    const bool maximized = isMaximized();
+    if (maximized)
+        ShowPanelMaximized();
+    else
+        ShowPanelNormal();
+    QThread::msleep(200);
+    (this->*queue)();
+    if (maximized)
+        HidePanelMaximized();
+    else
+        HidePanelNormal();
 }

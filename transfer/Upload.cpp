@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScopeGuard>
-#include <QThread>
 #include <algorithm>
 
 namespace {
@@ -49,17 +48,7 @@ void frmMain::Picture2_Click() {
 
     Label9->setText(QStringLiteral("Bytes Sent:"));
     BuildTransferQueue(ListView1);
-    const bool maximized = isMaximized();
-    if (maximized)
-        ShowPanelMaximized();
-    else
-        ShowPanelNormal();
-    QThread::msleep(200);
-    UploadQueue();
-    if (maximized)
-        HidePanelMaximized();
-    else
-        HidePanelNormal();
+    RunQueueWithPanel(&frmMain::UploadQueue);
     lstRemoteFiles->ClearRows();
     ListRemoteFiles(*this);
     LoadNormalButtonImages();

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QRandomGenerator>
 #include <QtTest>
 
 TransferFixture::TransferFixture() {
@@ -107,4 +108,11 @@ void TransferFixture::onPump(std::function<void()> callback) {
         m_pump.start();
     else
         m_pump.stop();
+}
+
+QByteArray TransferFixture::RandomBytes(qsizetype size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(QRandomGenerator::global()->bounded(256));
+    return bytes;
 }

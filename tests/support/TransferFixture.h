@@ -38,6 +38,9 @@ public:
     void armDownload(QTreeWidgetItem* current);
     void armUpload(QTreeWidgetItem* current);
 
+    // Test content that no chunking fault can reproduce by accident.
+    static QByteArray RandomBytes(qsizetype size);
+
     // Runs inside every pump of the message loop until cleared (an empty function clears it).
     void onPump(std::function<void()> callback);
 

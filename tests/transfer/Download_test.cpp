@@ -12,20 +12,8 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QtTest>
-
-namespace {
-
-QByteArray randomBytes(qsizetype size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(QRandomGenerator::global()->bounded(256));
-    return bytes;
-}
-
-} // namespace
 
 // The download button against a real server: queue, chunk loop, local files, cancel and failures.
 class DownloadTest : public QObject {
@@ -50,7 +38,7 @@ private slots:
     void downloadsExactBytes() {
         QFETCH(qsizetype, size);
         QFETCH(QString, kb);
-        const QByteArray content = randomBytes(size);
+        const QByteArray content = TransferFixture::RandomBytes(size);
         m_server.writeFile(QStringLiteral("data.bin"), content);
         TransferFixture f;
         QVERIFY(f.connect(m_server.port()));
@@ -85,7 +73,7 @@ private slots:
         QTreeWidgetItem* first = nullptr;
         for (int i = 1; i <= files; ++i) {
             const QString name = QStringLiteral("q%1.bin").arg(i);
-            m_server.writeFile(name, randomBytes(5000 * i));
+            m_server.writeFile(name, TransferFixture::RandomBytes(5000 * i));
             QTreeWidgetItem* row = f.addRemoteRow(name, 5000 * i);
             if (!first)
                 first = row;
@@ -212,9 +200,9 @@ private slots:
     }
 
     void cancelDuringSecondFileKeepsFirstAndWritesNoSecond() {
-        const QByteArray first = randomBytes(3000);
+        const QByteArray first = TransferFixture::RandomBytes(3000);
         m_server.writeFile(QStringLiteral("c1.bin"), first);
-        m_server.writeFile(QStringLiteral("c2.bin"), randomBytes(300 * 1024));
+        m_server.writeFile(QStringLiteral("c2.bin"), TransferFixture::RandomBytes(300 * 1024));
         TransferFixture f;
         QVERIFY(f.connect(m_server.port()));
         // An older local copy of the second file must survive the cancel untouched.
@@ -249,7 +237,7 @@ private slots:
     }
 
     void cancelAnsweredNoGoesOn() {
-        const QByteArray content = randomBytes(200 * 1024);
+        const QByteArray content = TransferFixture::RandomBytes(200 * 1024);
         m_server.writeFile(QStringLiteral("go.bin"), content);
         TransferFixture f;
         QVERIFY(f.connect(m_server.port()));
@@ -288,7 +276,7 @@ private slots:
     }
 
     void secondCommandWhileRunningIsIgnored() {
-        m_server.writeFile(QStringLiteral("busy.bin"), randomBytes(100 * 1024));
+        m_server.writeFile(QStringLiteral("busy.bin"), TransferFixture::RandomBytes(100 * 1024));
         TransferFixture f;
         QVERIFY(f.connect(m_server.port()));
         QTreeWidgetItem* row = f.addRemoteRow(QStringLiteral("busy.bin"), 100 * 1024);
@@ -336,7 +324,7 @@ private slots:
     }
 
     void windowSizeIsPinnedWhileRunning() {
-        m_server.writeFile(QStringLiteral("pin.bin"), randomBytes(100 * 1024));
+        m_server.writeFile(QStringLiteral("pin.bin"), TransferFixture::RandomBytes(100 * 1024));
         TransferFixture f;
         QVERIFY(f.connect(m_server.port()));
         f.armDownload(f.addRemoteRow(QStringLiteral("pin.bin"), 100 * 1024));

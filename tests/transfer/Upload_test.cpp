@@ -12,17 +12,9 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
-
-QByteArray randomBytes(qsizetype size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(QRandomGenerator::global()->bounded(256));
-    return bytes;
-}
 
 int countOf(const std::vector<std::string>& commands, const std::string& prefix) {
     return static_cast<int>(std::count_if(commands.begin(), commands.end(), [&](const std::string& line) {
@@ -53,7 +45,7 @@ private slots:
     void uploadsExactBytes() {
         QFETCH(qsizetype, size);
         QFETCH(QString, kb);
-        const QByteArray content = randomBytes(size);
+        const QByteArray content = TransferFixture::RandomBytes(size);
         TransferFixture f;
         QVERIFY(f.connect(m_server.port()));
         f.writeLocal(QStringLiteral("up.bin"), content);
@@ -78,7 +70,7 @@ private slots:
         QTreeWidgetItem* first = nullptr;
         for (int i = 1; i <= 3; ++i) {
             const QString name = QStringLiteral("u%1.bin").arg(i);
-            f.writeLocal(name, randomBytes(6000));
+            f.writeLocal(name, TransferFixture::RandomBytes(6000));
             QTreeWidgetItem* row = f.addLocalRow(name);
             first = first ? first : row;
         }
@@ -135,10 +127,10 @@ private slots:
     void cancelKeepsEarlierFilesAndEndsQuietly() {
         TransferFixture f;
         QVERIFY(f.connect(m_server.port()));
-        const QByteArray first = randomBytes(2000);
+        const QByteArray first = TransferFixture::RandomBytes(2000);
         f.writeLocal(QStringLiteral("k1.bin"), first);
-        f.writeLocal(QStringLiteral("k2.bin"), randomBytes(400 * 1024));
-        f.writeLocal(QStringLiteral("k3.bin"), randomBytes(100));
+        f.writeLocal(QStringLiteral("k2.bin"), TransferFixture::RandomBytes(400 * 1024));
+        f.writeLocal(QStringLiteral("k3.bin"), TransferFixture::RandomBytes(100));
         QTreeWidgetItem* row = f.addLocalRow(QStringLiteral("k1.bin"));
         f.addLocalRow(QStringLiteral("k2.bin"));
         f.addLocalRow(QStringLiteral("k3.bin"));
@@ -182,9 +174,20 @@ class UploadFailureTest : public QObject {
     }
 
 private slots:
-    void failedWriteOnFirstOfThreeReportsOnce() {
+    void refusalEndsTheQueueWithOneMessage_data() {
+        QTest::addColumn<bool>("refuseCreate");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("write refused on the first of three") << false << QStringLiteral("Error!");
+        QTest::newRow("file cannot be created") << true << QStringLiteral("Request Failed!");
+    }
+    void refusalEndsTheQueueWithOneMessage() {
+        QFETCH(bool, refuseCreate);
+        QFETCH(QString, message);
         ScriptedFtpServer server;
-        server.setData("STOR", {}, std::string::npos, "552 Requested file action aborted");
+        if (refuseCreate)
+            server.reply("STOR", "553 Not allowed");
+        else
+            server.setData("STOR", {}, std::string::npos, "552 Requested file action aborted");
         QVERIFY(server.start());
         TransferFixture f;
         QVERIFY(f.connect(server.port()));
@@ -192,26 +195,11 @@ private slots:
         MsgBoxRecorder boxes;
         boxes.answerNext(vbOK);
         f.form().Picture2_Click();
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Error!")});
+        QCOMPARE(boxes.texts(), QStringList{message});
         QCOMPARE(boxes.calls().first().style, vbOKOnly | vbExclamation);
         QCOMPARE(countOf(server.commands(), "STOR"), 1);
         QVERIFY(!f.form().cmdCancel->isVisible());
         QVERIFY(!StopResize.HookInstalled);
-    }
-
-    void refusedCreateReportsRequestFailed() {
-        ScriptedFtpServer server;
-        server.reply("STOR", "553 Not allowed");
-        QVERIFY(server.start());
-        TransferFixture f;
-        QVERIFY(f.connect(server.port()));
-        queueThree(f);
-        MsgBoxRecorder boxes;
-        boxes.answerNext(vbOK);
-        f.form().Picture2_Click();
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Request Failed!")});
-        QCOMPARE(boxes.calls().first().style, vbOKOnly | vbExclamation);
-        QCOMPARE(countOf(server.commands(), "STOR"), 1);
     }
 };
 
