@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -21,6 +23,7 @@ public:
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
         return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
     }
+    QTreeWidgetItem* clone() const override { return new ListViewItem(*this); }
 };
 
 int shiftState(Qt::KeyboardModifiers modifiers) {
@@ -68,7 +71,8 @@ void ListView::SetColumns(const QStringList& captions, const QList<int>& widthsT
 
 void ListView::SetColumnAlignment(int column, Qt::Alignment alignment) {
     headerItem()->setTextAlignment(column, alignment | Qt::AlignVCenter);
-    setProperty(qPrintable(QStringLiteral("align%1").arg(column)), static_cast<int>(alignment));
+    if (column >= 0 && column < ColumnCount)
+        m_alignments[static_cast<std::size_t>(column)] = alignment;
 }
 
 void ListView::SetSmallIcons(const QList<QIcon>* icons) {
@@ -79,18 +83,53 @@ QTreeWidgetItem* ListView::Add(const QString& text, int smallIcon) {
     return Insert(Count() + 1, text, smallIcon);
 }
 
-QTreeWidgetItem* ListView::Insert(int index, const QString& text, int smallIcon) {
-    if (index < 1 || index > Count() + 1)
-        return nullptr;
+QTreeWidgetItem* ListView::NewRow(const QString& text, int smallIcon) const {
     auto* item = new ListViewItem();
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     item->setText(0, text);
     for (int column = 1; column < ColumnCount; ++column) {
-        const QVariant align = property(qPrintable(QStringLiteral("align%1").arg(column)));
-        if (align.isValid())
-            item->setTextAlignment(column, Qt::Alignment(align.toInt()) | Qt::AlignVCenter);
+        const Qt::Alignment alignment = m_alignments[static_cast<std::size_t>(column)];
+        if (alignment)
+            item->setTextAlignment(column, alignment | Qt::AlignVCenter);
     }
     SetSmallIcon(item, smallIcon);
+    return item;
+}
+
+void ListView::AddRows(const QList<QTreeWidgetItem*>& rows) {
+    if (rows.isEmpty())
+        return;
+    const bool updates = updatesEnabled();
+    setUpdatesEnabled(false);
+    if (m_sorted && Count() == 0) {
+        // Sorting the new rows on their own, with the keys read once, is much cheaper than letting
+        // the model sort item by item; the order is the one applySort gives (stable, case-blind).
+        std::vector<std::pair<QString, QTreeWidgetItem*>> keyed;
+        keyed.reserve(static_cast<std::size_t>(rows.size()));
+        for (QTreeWidgetItem* row : rows)
+            keyed.emplace_back(row->text(m_sortKey), row);
+        const bool ascending = m_sortOrder == Qt::AscendingOrder;
+        std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& left, const auto& right) {
+            return ascending ? left.first.compare(right.first, Qt::CaseInsensitive) < 0
+                             : right.first.compare(left.first, Qt::CaseInsensitive) < 0;
+        });
+        QList<QTreeWidgetItem*> sorted;
+        sorted.reserve(rows.size());
+        for (const auto& entry : keyed)
+            sorted.append(entry.second);
+        addTopLevelItems(sorted);
+    } else {
+        addTopLevelItems(rows);
+        if (m_sorted)
+            applySort();
+    }
+    setUpdatesEnabled(updates);
+}
+
+QTreeWidgetItem* ListView::Insert(int index, const QString& text, int smallIcon) {
+    if (index < 1 || index > Count() + 1)
+        return nullptr;
+    QTreeWidgetItem* item = NewRow(text, smallIcon);
     insertTopLevelItem(index - 1, item);
     if (m_sorted)
         applySort();
@@ -107,6 +146,7 @@ int ListView::IndexOf(QTreeWidgetItem* item) const {
 
 void ListView::ClearRows() {
     m_editedItem = nullptr;
+    m_editedIndex = QPersistentModelIndex();
     clear();
 }
 
@@ -201,6 +241,7 @@ void ListView::StartLabelEdit() {
     if (!item)
         return;
     m_editedItem = item;
+    m_editedIndex = QPersistentModelIndex(indexFromItem(item));
     m_committed = false;
     scrollToItem(item);
     editItem(item, 0);
@@ -232,7 +273,8 @@ void ListView::commitData(QWidget* editor) {
 }
 
 void ListView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-    QTreeWidgetItem* item = m_editedItem;
+    QTreeWidgetItem* item = m_editedIndex.isValid() ? itemFromIndex(m_editedIndex) : nullptr;
+    m_editedIndex = QPersistentModelIndex();
     const bool committed = m_committed && hint != QAbstractItemDelegate::RevertModelCache;
     const QString text = committed ? m_committedText : QString();
     m_committed = false;
@@ -245,10 +287,11 @@ void ListView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
 void ListView::finishLabelEdit(QTreeWidgetItem* item, QString text) {
     bool cancel = text.isNull();
     const bool cancelled = cancel;
+    const QPersistentModelIndex row(indexFromItem(item));
     emit AfterLabelEdit(cancel, text);
     // The handler may have rebuilt the list; only touch the row if it is still there.
-    if (!cancel && !cancelled && indexOfTopLevelItem(item) >= 0 && Text(item) != text)
-        item->setText(0, text);
+    if (!cancel && !cancelled && row.isValid() && Text(itemFromIndex(row)) != text)
+        itemFromIndex(row)->setText(0, text);
 }
 
 void ListView::mousePressEvent(QMouseEvent* event) {

@@ -4,7 +4,9 @@
 
 #include <QIcon>
 #include <QList>
+#include <QPersistentModelIndex>
 #include <QTreeWidget>
+#include <array>
 
 class ListView : public QTreeWidget {
     Q_OBJECT
@@ -19,6 +21,10 @@ public:
 
     int Count() const { return topLevelItemCount(); }
     QTreeWidgetItem* Add(const QString& text, int smallIcon = 0);
+    // Bulk filling: make rows without adding them, then append them all at once (sorted once when
+    // the list is in sorted mode). AddRows takes ownership.
+    QTreeWidgetItem* NewRow(const QString& text, int smallIcon = 0) const;
+    void AddRows(const QList<QTreeWidgetItem*>& rows);
     // Inserts at a 1-based position from 1 to Count() + 1; returns nullptr when out of range.
     QTreeWidgetItem* Insert(int index, const QString& text, int smallIcon = 0);
     QTreeWidgetItem* Item(int index) const;   // 1-based; nullptr when out of range
@@ -86,4 +92,7 @@ private:
     QString m_committedText;
     bool m_committed = false;
     QTreeWidgetItem* m_editedItem = nullptr;
+    // The edited row, followed through list changes (a pointer could be reused by a new row).
+    QPersistentModelIndex m_editedIndex;
+    std::array<Qt::Alignment, 4> m_alignments{};
 };

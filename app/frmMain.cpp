@@ -3,11 +3,15 @@
 #include "app/DirListBox.h"
 #include "app/DriveListBox.h"
 #include "app/FileListBox.h"
+#include "app/Images.h"
 #include "app/ListView.h"
 #include "app/PictureBox.h"
 #include "app/StatusBar.h"
 #include "app/WindowLayer.h"
 #include "commandline/frmCommands.h"
+#include "help/CHelp.h"
+#include "help/frmAbout.h"
+#include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "transfer/ExtensionCompare.h"
@@ -17,6 +21,7 @@
 #include <QDateTime>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -35,6 +40,16 @@ void (*g_endProcess)() = [] { std::_Exit(0); };
 // Design size of the client area, in twips.
 constexpr double DesignClientWidth = 7590;
 constexpr double DesignClientHeight = 5835;
+
+const char* const ToolbarImageNames[] = {"connect", "disconnect", "delete", "rename", "refresh"};
+
+// A toolbar button shows its hot image while the pointer is over it.
+QIcon toolbarButtonIcon(const QIcon& normal, const QIcon& hot) {
+    QIcon icon;
+    icon.addPixmap(normal.pixmap(16, 16), QIcon::Normal);
+    icon.addPixmap(hot.pixmap(16, 16), QIcon::Active);
+    return icon;
+}
 
 template <typename Widget> Widget* named(Widget* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -63,6 +78,12 @@ QToolBar* makeToolbar(QWidget* parent, const char* name, const QString& caption,
     bar->setFloatable(false);
     bar->setAutoFillBackground(true); // Toolbar1 must hide Toolbar5 beneath it
     bar->setIconSize(QSize(16, 16));
+    // The captions must fit the narrow command column under their images.
+    QFont font = bar->font();
+    font.setPointSizeF(7);
+    bar->setFont(font);
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->layout()->setContentsMargins(0, 0, 0, 0);
     QAction* button = bar->addAction(icon, caption);
     button->setObjectName(QString::fromLatin1(key));
     button->setToolTip(tip);
@@ -75,6 +96,12 @@ QToolBar* makeToolbar(QWidget* parent, const char* name, const QString& caption,
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral(" Tovo FTP"));
+    setWindowIcon(Images::WindowIcon());
+    for (const char* name : ToolbarImageNames) {
+        ImageList2.append(Images::ToolbarImage(QString::fromLatin1(name)));
+        ImageList3.append(Images::ToolbarHotImage(QString::fromLatin1(name)));
+    }
+    ImageList6 = Images::SmallIcons();
     createControls();
     createMenus();
     connectHandlers();
@@ -119,17 +146,19 @@ void frmMain::createControls() {
                                {2800, 2000, 1000, 0});
     lstRemoteFiles->SetColumnAlignment(1, Qt::AlignRight);
 
-    const QIcon noIcon;
+    const auto image = [this](int index) {
+        return toolbarButtonIcon(ImageList2.value(index), ImageList3.value(index));
+    };
     Toolbar5 = makeToolbar(c, "Toolbar5", QStringLiteral("Disconnt"), "Disconnect",
-                           QStringLiteral("Disconnect from server"), ImageList2.value(1, noIcon), 1080);
+                           QStringLiteral("Disconnect from server"), image(1), 1080);
     Toolbar1 = makeToolbar(c, "Toolbar1", QStringLiteral("Connect"), "Connect",
-                           QStringLiteral("Connect to Server"), ImageList2.value(0, noIcon), 1080);
+                           QStringLiteral("Connect to Server"), image(0), 1080);
     Toolbar3 = makeToolbar(c, "Toolbar3", QStringLiteral("  Delete"), "DelFile",
-                           QStringLiteral("Delete Selected File"), ImageList2.value(2, noIcon), 1800);
+                           QStringLiteral("Delete Selected File"), image(2), 1800);
     Toolbar4 = makeToolbar(c, "Toolbar4", QStringLiteral("Rename"), "Rename",
-                           QStringLiteral("Rename Selected File"), ImageList2.value(3, noIcon), 2520);
+                           QStringLiteral("Rename Selected File"), image(3), 2520);
     Toolbar2 = makeToolbar(c, "Toolbar2", QStringLiteral(" Refresh"), "Reload",
-                           QStringLiteral("Refresh Lists"), ImageList2.value(4, noIcon), 3240);
+                           QStringLiteral("Refresh Lists"), image(4), 3240);
 
     Frame1 = named(new QGroupBox(c), "Frame1");
     PlaceTwips(Frame1, 0, 5160, 8415, 375);
@@ -188,6 +217,7 @@ void frmMain::createControls() {
     ListView2 = named(new ListView(c), "ListView2");
     ListView2->SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")},
                           {2800, 2000, 1000, 0});
+    ListView2->SetColumnAlignment(1, Qt::AlignRight); // its rows are copied into lstRemoteFiles
     ListView2->SetSorted(true);
     File1 = named(new FileListBox(c), "File1");
     for (QWidget* hidden : std::initializer_list<QWidget*>{List1, List2, List3, ListView2, File1}) {
@@ -314,6 +344,9 @@ void frmMain::Form_Load() {
     ListView1->SetSmallIcons(&ImageList6);
     ListView2->SetSmallIcons(&ImageList6);
     Dir1->SetPath(Drive1->Drive());
+    const QRect directory = lblDirectory->geometry();
+    Line1->setGeometry(Line1->x(), Line1->y(), directory.x() + directory.width() - Line1->x(),
+                       Line1->height());
     RemoteCurrentDir.clear();
     SelectedLocalName.clear();
     CurrentTransferType = 1;
@@ -331,9 +364,15 @@ void frmMain::Form_Load() {
     CreatingRemoteFolder = false;
     StatusClock->start();
     show();
+    // The splash sits on the shown window until its timer or a click closes it.
+    frmAbout splash;
+    ShowModal(&splash);
 }
 
-void frmMain::mnuConnect_Click() {}
+void frmMain::mnuConnect_Click() {
+    frmConnect dialog(*this);
+    ShowModal(&dialog);
+}
 
 void frmMain::Toolbar1_ButtonClick() {
     mnuConnect_Click();
@@ -375,9 +414,17 @@ void frmMain::Form_QueryUnload() {
     g_endProcess();
 }
 
-void frmMain::mnuContents_Click() {}
+void frmMain::mnuContents_Click() {
+    CHelp().Show(CHelp::HelpFilePath());
+}
 
-void frmMain::mnuAbout_Click() {}
+void frmMain::mnuAbout_Click() {
+    // Not modal and without an owner; it stays until clicked.
+    auto* about = new frmAbout();
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->Timer1->stop();
+    about->show();
+}
 
 void frmMain::mnuCommandLine_Click() {
     Commands->show();

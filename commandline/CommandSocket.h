@@ -1,15 +1,17 @@
 #pragma once
-// A blocking TCP stream socket for the command line: settings, connect, receive a line, send,
-// close and disconnect, with a time-out on every wait.
+// The command line's blocking TCP stream socket: configure, connect, receive a line, send, close.
+// Every wait is bounded by the configured time-out, so a silent server cannot hold the program.
 
+#include <cstddef>
 #include <string>
 
 class CommandSocket {
 public:
-    // Socket states: no connection open.
+    // The values State() reports; 0 and 7 both mean that no connection is open.
     static constexpr int StateClosed = 0;
-    static constexpr int StateClosing = 7;
     static constexpr int StateConnected = 6;
+    static constexpr int StateClosing = 7;
+    // The command that Action() takes to close the connection.
     static constexpr int CloseCommand = 7;
 
     CommandSocket() = default;
@@ -17,25 +19,37 @@ public:
     CommandSocket(const CommandSocket&) = delete;
     CommandSocket& operator=(const CommandSocket&) = delete;
 
+    // Settings take effect for the next Connect().
     void SetHostName(const std::string& host) { m_host = host; }
     void SetRemotePort(int port) { m_port = port; }
-    void SetTimeoutMs(int milliseconds) { m_timeoutMs = milliseconds; }
+    void SetTimeoutMs(int milliseconds) { m_timeoutMs = milliseconds; } // connect, each receive, each send
+    void SetBufferLength(std::size_t bytes) { m_bufferLength = bytes; } // read from the network at a time
+    const std::string& HostName() const { return m_host; }
+    int RemotePort() const { return m_port; }
 
-    // 0 on success, another number on failure.
+    // 0 when connected, otherwise a non-zero error number.
     int Connect();
-    // One line without its line end; ok is false when the connection closed or the wait timed out.
+    // One line without its line end; ok is false when the peer closed the connection, on error or on
+    // time-out. A last line without line end before the close is still delivered.
     std::string ReceiveLine(bool& ok);
-    // -1 on failure.
+    // Bytes sent, or -1 on failure.
     int Send(const std::string& data);
-    bool IsConnected() const;
-    void Action(int command); // CloseCommand closes the connection
+    bool IsConnected() const { return m_fd >= 0 && m_state == StateConnected; }
+    // CloseCommand ends the connection in order; other commands are not used and do nothing.
+    void Action(int command);
+    // Drops the connection at once.
     void Disconnect();
-    int State() const;
+    int State() const { return m_state; }
 
 private:
+    void Release(int newState);
+
     std::string m_host;
     int m_port = 21;
     int m_timeoutMs = 30000;
+    std::size_t m_bufferLength = 1024;
     int m_fd = -1;
-    std::string m_pending;
+    int m_state = StateClosed;
+    std::string m_pending; // received bytes not yet handed out as a line
+    bool m_peerClosed = false;
 };

@@ -1,11 +1,83 @@
 #include "profiles/ProfileStore.h"
 
-// Placeholder until the INI store lands.
-std::vector<std::string> ListProfiles(const std::string&) {
-    return {};
+#include "profiles/IniFile.h"
+
+#include <array>
+#include <cstddef>
+
+namespace {
+
+struct ProfileKey {
+    const char* name;
+    std::size_t readLimit; // the longest value read back, in bytes
+    std::string ConnectionProfile::*field;
+};
+
+// The order in which the keys are written into a new section.
+const std::array<ProfileKey, 6> kProfileKeys{{
+    {"Location", 99, &ConnectionProfile::Location},
+    {"Protocol", 9, &ConnectionProfile::Protocol},
+    {"Username", 39, &ConnectionProfile::Username},
+    {"Password", 39, &ConnectionProfile::Password},
+    {"Port", 19, &ConnectionProfile::Port},
+    {"Transfer", 9, &ConnectionProfile::Transfer},
+}};
+
+// A value cut at its read limit must not end in half a UTF-8 character.
+std::string CutToLimit(const std::string& value, std::size_t limit) {
+    if (value.size() <= limit)
+        return value;
+    std::size_t end = limit;
+    std::size_t lead = end;
+    while (lead > 0 && (static_cast<unsigned char>(value[lead - 1]) & 0xC0) == 0x80)
+        --lead;
+    if (lead > 0) {
+        const auto first = static_cast<unsigned char>(value[lead - 1]);
+        const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+        if (length > 1 && lead - 1 + length > end)
+            end = lead - 1;
+    }
+    return value.substr(0, end);
 }
-ConnectionProfile ReadProfile(const std::string&, const std::string& name) {
-    return ConnectionProfile{name, {}, {}, {}, {}, {}, {}};
+
+} // namespace
+
+bool IsStorableProfileName(const std::string& name) {
+    return IniFile::IsStorableSectionName(name);
 }
-void WriteProfile(const std::string&, const ConnectionProfile&) {}
-void RemoveProfile(const std::string&, const std::string&) {}
+
+std::vector<std::string> ListProfiles(const std::string& profilePath) {
+    IniFile ini;
+    ini.Load(profilePath);
+    return ini.SectionNames();
+}
+
+ConnectionProfile ReadProfile(const std::string& profilePath, const std::string& name) {
+    IniFile ini;
+    ini.Load(profilePath);
+    ConnectionProfile profile{name, {}, {}, {}, {}, {}, {}};
+    for (const ProfileKey& key : kProfileKeys)
+        profile.*key.field = CutToLimit(ini.GetString(name, key.name), key.readLimit);
+    return profile;
+}
+
+void WriteProfile(const std::string& profilePath, const ConnectionProfile& profile) {
+    if (!IsStorableProfileName(profile.Name))
+        return;
+    IniFile ini;
+    // An existing file that cannot be read would be replaced by this one profile alone.
+    if (ini.Load(profilePath) == IniFile::LoadResult::Unreadable)
+        return;
+    for (const ProfileKey& key : kProfileKeys)
+        if (!ini.WriteString(profile.Name, key.name, profile.*key.field))
+            return; // a value with a line break would inject keys; write nothing
+    ini.Save(profilePath);
+}
+
+void RemoveProfile(const std::string& profilePath, const std::string& name) {
+    IniFile ini;
+    if (ini.Load(profilePath) != IniFile::LoadResult::Loaded)
+        return;
+    if (ini.RemoveSection(name))
+        ini.Save(profilePath);
+}

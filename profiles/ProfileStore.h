@@ -12,3 +12,7 @@ std::vector<std::string> ListProfiles(const std::string& profilePath);
 ConnectionProfile ReadProfile(const std::string& profilePath, const std::string& name);
 void WriteProfile(const std::string& profilePath, const ConnectionProfile& profile);
 void RemoveProfile(const std::string& profilePath, const std::string& name);
+
+// False for a name the file cannot hold as a section (empty, "]", a line break); such a profile
+// is not written.
+bool IsStorableProfileName(const std::string& name);

@@ -1,15 +1,163 @@
 #include "session/NeededSubs.h"
 
+#include "app/ListView.h"
+#include "app/StatusBar.h"
+#include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "commandline/SocketFTP.h"
+#include "commandline/frmCommands.h"
+#include "session/FileIcons.h"
+#include "session/FtpSession.h"
+#include "session/RemoteFormat.h"
 
-// Placeholder until the session routines land.
-void ConnectToServer(frmMain&) {}
-std::string GetRemoteDirectory(HINTERNET) {
-    return {};
+#include <QLabel>
+#include <QListWidget>
+#include <QToolBar>
+
+namespace {
+
+constexpr std::uint32_t ConnectFlags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_PASSIVE;
+constexpr std::uint32_t FindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+const QString ParentRowText = QStringLiteral(".^.");
+
+HINTERNET connectSession(std::uint32_t service) {
+    return InternetConnectA(FtpSession.hInternet, FtpSession.Server.c_str(), FtpSession.Port,
+                            FtpSession.User.c_str(), FtpSession.Password.c_str(), service, ConnectFlags, 0);
 }
+
+} // namespace
+
+void ConnectToServer(frmMain& form) {
+    FtpSession.IsFtp = true;
+    form.lstRemoteFiles->ClearRows();
+    // A reconnect must not leave the earlier control connection open on the server, and a new
+    // "existing connect" must not pick up the earlier login.
+    InternetCloseHandle(FtpSession.hConnect);
+    InternetCloseHandle(FtpSession.hInternet);
+    FtpSession.hConnect = 0;
+    FtpSession.hInternet =
+        InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
+    if (FtpSession.hInternet == 0) {
+        form.Toolbar1->setVisible(true);
+        InternetCloseHandle(FtpSession.hInternet);
+        InternetCloseHandle(FtpSession.hConnect);
+        form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
+        return;
+    }
+
+    const std::uint32_t service = FtpSession.Service == 1 ? INTERNET_SERVICE_FTP : INTERNET_SERVICE_HTTP;
+    FtpSession.hConnect = connectSession(service);
+    FtpSession.IsFtp = service == INTERNET_SERVICE_FTP;
+
+    if (FtpSession.hConnect != 0) {
+        form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  Connected"));
+        ListRemoteFiles(form);
+        const QString directory = QString::fromStdString(GetRemoteDirectory(FtpSession.hConnect));
+        form.lblDirectory->setText(directory);
+        form.RemoteCurrentDir = directory;
+        form.Toolbar1->setVisible(false);
+    } else {
+        form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
+    }
+    OpenCommandChannel(form);
+}
+
+std::string GetRemoteDirectory(HINTERNET connection) {
+    std::string buffer(256, ' ');
+    std::uint32_t length = 256;
+    if (FtpGetCurrentDirectoryA(connection, buffer.data(), &length) != 1)
+        return {};
+    std::string text = StripNulls(buffer);
+    if (text.empty() || text.back() != '/')
+        text += '/';
+    return text;
+}
+
 HINTERNET OpenListingConnection() {
-    return 0;
+    if (FtpSession.hInternet == 0)
+        return 0;
+    return connectSession(FtpSession.IsFtp ? INTERNET_SERVICE_FTP : INTERNET_SERVICE_HTTP);
 }
-void ListRemoteFiles(frmMain&) {}
-void FillRemoteList(frmMain&) {}
-void OpenCommandChannel(frmMain&) {}
+
+void ListRemoteFiles(frmMain& form) {
+    SetMousePointer(vbHourglass);
+    form.ListView2->ClearRows();
+    form.List3->clear();
+
+    const std::string dir = GetRemoteDirectory(FtpSession.hConnect);
+    if (dir != "/")
+        form.lstRemoteFiles->Add(ParentRowText, ParentRowIcon);
+
+    const std::string pattern = dir + "*.*";
+    QStringList folders;
+    QList<QTreeWidgetItem*> files;
+    HINTERNET find = 0;
+    const HINTERNET listing = OpenListingConnection();
+    if (listing != 0) {
+        WIN32_FIND_DATAA data{};
+        find = FtpFindFirstFileA(listing, pattern.c_str(), &data, FindFlags, 0);
+        for (BOOL more = find != 0; more; more = InternetFindNextFileA(find, &data)) {
+            const std::string name = StripNulls(std::string(data.cFileName, sizeof data.cFileName));
+            if (name.empty())
+                continue;
+            const QString text = QString::fromStdString(name);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                folders.append(text);
+                continue;
+            }
+            const std::int64_t size = FindDataSize(data);
+            QTreeWidgetItem* row = form.ListView2->NewRow(text);
+            ListView::SetSubItem(row, 1, QString::fromStdString(RemoteSizeText(size)));
+            ListView::SetSubItem(row, 2, QString::fromStdString(RemoteDateText(data.ftLastWriteTime)));
+            ListView::SetSubItem(row, 3, QString::number(size));
+            files.append(row);
+        }
+    }
+    InternetCloseHandle(find);
+    InternetCloseHandle(listing);
+    // One insertion each: the sorted work list sorts once instead of once per row.
+    form.List3->addItems(folders);
+    form.ListView2->AddRows(files);
+    SetMousePointer(vbDefault);
+    FillRemoteList(form);
+}
+
+void FillRemoteList(frmMain& form) {
+    ListView* list = form.lstRemoteFiles;
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(form.List3->count() + form.ListView2->Count());
+    for (int index = 0; index < form.List3->count(); ++index)
+        rows.append(list->NewRow(form.List3->item(index)->text(), FolderIcon));
+    for (int index = 1; index <= form.ListView2->Count(); ++index) {
+        QTreeWidgetItem* row = form.ListView2->Item(index)->clone();
+        list->SetSmallIcon(row, IconIndexForName(ListView::Text(row).toStdString()));
+        rows.append(row);
+    }
+    list->AddRows(rows);
+}
+
+void OpenCommandChannel(frmMain& form) {
+    frmCommands& commands = *form.Commands;
+    commands.MainStatusBar = form.StatusBar1;
+    const bool connected = FtpSession.hInternet != 0 && FtpSession.hConnect != 0;
+    const int port = CommandLinePort(FtpSession.Port, static_cast<std::uint32_t>(FtpSession.Service));
+    switch (RunCommandChannel(commands.SockCMD, commands, connected, FtpSession.Server, port, FtpSession.User,
+                              FtpSession.Password, NetworkTimeoutMs())) {
+    case CommandChannelResult::SessionNotConnected:
+        MsgBox(QStringLiteral("Error Connecting!"), vbOKOnly | vbExclamation,
+               QStringLiteral("Connection Error"));
+        break;
+    case CommandChannelResult::NoCommandLine:
+        MsgBox(QStringLiteral("No Command Line Capabilities"), vbOKOnly);
+        break;
+    case CommandChannelResult::LoginFailed:
+        MsgBox(
+            QStringLiteral("An error initializing command line functionality has occured!  You will not have "
+                           "access to advanced commands."),
+            vbOKOnly | vbExclamation, QStringLiteral("Error Initializing Command Line"));
+        break;
+    case CommandChannelResult::LoggedIn:
+        form.StatusBar1->SetPanelText(2, QStringLiteral("Command Line:  Yes"));
+        break;
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The command line's FTP dialogue on its own control connection: connect and greet, log in, send a
+// command, read a possibly multi-line reply; everything said goes into the transcript.
+
+#include <cstdint>
+#include <string>
+
+class CommandSocket;
+class CommandLineView;
+
+// The number formed by the leading digits among the first three characters (0 for none).
+std::int16_t ReplyCode(const std::string& line);
+// Whether line closes a multi-line reply opened by firstLine: the same three characters, then a blank.
+bool EndsMultiLineReply(const std::string& firstLine, const std::string& line);
+// The command line talks to the session's own port when the session is FTP, else to port 21.
+int CommandLinePort(int sessionPort, std::uint32_t service);
+
+bool ConnectCommandSocket(CommandSocket& socket, CommandLineView& view, const std::string& hostName, int port,
+                          int timeoutMs);
+bool LoginCommandChannel(CommandSocket& socket, CommandLineView& view, const std::string& user,
+                         const std::string& password);
+bool SendCommandLine(CommandSocket& socket, CommandLineView& view, const std::string& text);
+// The reply's code, or 0 when the connection closed or timed out before the reply was complete.
+std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view);
+
+enum class CommandChannelResult { SessionNotConnected, NoCommandLine, LoginFailed, LoggedIn };
+
+// The command line's part of every connect: close an open command connection, then connect, greet
+// and log in when the session itself is connected. The caller reports the result.
+CommandChannelResult RunCommandChannel(CommandSocket& socket, CommandLineView& view, bool sessionConnected,
+                                       const std::string& server, int port, const std::string& user,
+                                       const std::string& password, int timeoutMs);

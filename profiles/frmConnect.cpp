@@ -1,0 +1,279 @@
+#include "profiles/frmConnect.h"
+
+#include "app/ListView.h"
+#include "app/WindowLayer.h"
+#include "profiles/ConnectFields.h"
+#include "profiles/ProfileStore.h"
+#include "session/FtpSession.h"
+#include "session/NeededSubs.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+constexpr double kClientWidth = 5580;
+constexpr double kClientHeight = 3780;
+
+template <typename T>
+T* Place(T* widget, const char* name, double left, double top, double width, double height) {
+    widget->setObjectName(QString::fromLatin1(name));
+    PlaceTwips(widget, left, top, width, height);
+    return widget;
+}
+
+std::string Bytes(const QString& text) {
+    return text.toStdString();
+}
+
+QString Text(const std::string& bytes) {
+    return QString::fromStdString(bytes);
+}
+
+frmConnect::ConnectRoutine g_connectRoutine;
+
+} // namespace
+
+frmConnect::ConnectRoutine frmConnect::SetConnectRoutine(ConnectRoutine routine) {
+    std::swap(g_connectRoutine, routine);
+    return routine;
+}
+
+frmConnect::frmConnect(frmMain& main) : QDialog(nullptr), m_main(main) {
+    setObjectName(QStringLiteral("frmConnect"));
+    setWindowTitle(QStringLiteral(" Connect"));
+    setFixedSize(PixelsX(kClientWidth), PixelsY(kClientHeight));
+
+    lstProfile = Place(new ListView(this), "lstProfile", 120, 120, 2175, 3615);
+    lstProfile->SetColumns({QStringLiteral("Profile")}, {2100});
+    Label1 = Place(new QLabel(QStringLiteral("Profile:"), this), "Label1", 2400, 240, 495, 255);
+    txtProfile = Place(new QLineEdit(this), "txtProfile", 3360, 120, 2175, 285);
+    lblFTP = Place(new QLabel(QStringLiteral("FTP://"), this), "lblFTP", 2400, 720, 735, 255);
+    txtServerLocation = Place(new QLineEdit(this), "txtServerLocation", 3360, 600, 2175, 285);
+    Label3 = Place(new QLabel(QStringLiteral("Username:"), this), "Label3", 2400, 1200, 855, 255);
+    txtUsername = Place(new QLineEdit(this), "txtUsername", 3360, 1080, 2175, 285);
+    Label4 = Place(new QLabel(QStringLiteral("Password:"), this), "Label4", 2400, 1560, 855, 255);
+    txtPassword = Place(new QLineEdit(this), "txtPassword", 3360, 1560, 2175, 285);
+    txtPassword->setEchoMode(QLineEdit::Password);
+    Check1 = Place(new QCheckBox(QStringLiteral("Save Password"), this), "Check1", 2400, 1920, 1455, 255);
+    Check2 = Place(new QCheckBox(QStringLiteral("Anonymous"), this), "Check2", 4320, 1920, 1215, 255);
+    Label5 = Place(new QLabel(QStringLiteral("Port:"), this), "Label5", 2400, 2280, 375, 255);
+    txtPort = Place(new QLineEdit(QStringLiteral("21"), this), "txtPort", 3360, 2280, 2175, 285);
+    Label6 = Place(new QLabel(QStringLiteral("Transfer:"), this), "Label6", 2400, 2640, 735, 255);
+    Picture1 = Place(new QWidget(this), "Picture1", 3360, 2610, 2175, 270);
+    optPassive =
+        Place(new QRadioButton(QStringLiteral("Passive"), Picture1), "optPassive", 120, 30, 855, 195);
+    optActive = Place(new QRadioButton(QStringLiteral("Active"), Picture1), "optActive", 1200, 30, 855, 195);
+    cmdSave = Place(new QPushButton(QStringLiteral("Save"), this), "cmdSave", 2400, 3120, 975, 255);
+    cmdNew = Place(new QPushButton(QStringLiteral("New"), this), "cmdNew", 3480, 3120, 975, 255);
+    Command1 = Place(new QPushButton(QStringLiteral("Delete"), this), "Command1", 4560, 3120, 975, 255);
+    cmdConnect = Place(new QPushButton(QStringLiteral("Connect"), this), "cmdConnect", 2640, 3480, 2655, 255);
+    optFTP = Place(new QRadioButton(this), "optFTP", 3120, 480, 735, 195);
+    optHTTP = Place(new QRadioButton(this), "optHTTP", 4200, 480, 615, 195);
+    optFTP->setVisible(false);
+    optHTTP->setVisible(false);
+    // Explicit groups: the hidden protocol pair must stay exclusive on its own.
+    auto* protocolGroup = new QButtonGroup(this);
+    protocolGroup->addButton(optFTP);
+    protocolGroup->addButton(optHTTP);
+    auto* transferGroup = new QButtonGroup(this);
+    transferGroup->addButton(optPassive);
+    transferGroup->addButton(optActive);
+    optFTP->setChecked(true);
+    optPassive->setChecked(true);
+    for (QPushButton* button : {cmdSave, cmdNew, Command1, cmdConnect})
+        button->setAutoDefault(false);
+
+    // The design's tab order; labels and the container take no focus.
+    const QList<QWidget*> tabOrder{
+        lstProfile, txtProfile, txtServerLocation, txtUsername, txtPassword, txtPort,   Check1, Check2,
+        cmdSave,    cmdNew,     Command1,          cmdConnect,  optPassive,  optActive, optFTP, optHTTP};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    connect(lstProfile, &ListView::ItemClick, this, &frmConnect::lstProfile_ItemClick);
+    connect(lstProfile, &ListView::Click, this, &frmConnect::lstProfile_Click);
+    connect(Check2, &QCheckBox::toggled, this, &frmConnect::Check2_Click);
+    connect(optFTP, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optFTP_Click();
+    });
+    connect(optHTTP, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optHTTP_Click();
+    });
+    connect(cmdNew, &QPushButton::clicked, this, &frmConnect::cmdNew_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmConnect::cmdSave_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmConnect::Command1_Click);
+    connect(cmdConnect, &QPushButton::clicked, this, &frmConnect::cmdConnect_Click);
+
+    Form_Load();
+}
+
+void frmConnect::Form_Load() {
+    // Whole twips first, then halved with the fraction dropped.
+    const auto left = static_cast<long long>(ScreenWidth() - TwipsX(width())) / 2;
+    const auto top = static_cast<long long>(ScreenHeight() - TwipsY(height())) / 2;
+    move(PixelsX(static_cast<double>(left)), PixelsY(static_cast<double>(top)));
+    ProfilePath = AppPath() + QStringLiteral("/Profile.ini");
+    RefreshProfileList();
+}
+
+void frmConnect::RefreshProfileList() {
+    lstProfile->ClearRows();
+    for (const std::string& name : ListProfiles(QFile::encodeName(ProfilePath).toStdString()))
+        lstProfile->Add(Text(name));
+}
+
+bool frmConnect::ValidateFields() {
+    if (txtServerLocation->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please enter a location in the form of a URL or IP address!"),
+               vbOKOnly | vbExclamation, QStringLiteral("Location Error!"));
+        return false;
+    }
+    if (Check2->isChecked())
+        return true;
+    if (txtUsername->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please enter a Username!"), vbOKOnly | vbExclamation,
+               QStringLiteral("Username Error!"));
+        return false;
+    }
+    if (txtPassword->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please enter a Password!"), vbOKOnly | vbExclamation,
+               QStringLiteral("Password Error!"));
+        return false;
+    }
+    return true;
+}
+
+bool frmConnect::ValidatePort() {
+    if (ParsePortField(Bytes(txtPort->text())))
+        return true;
+    MsgBox(QStringLiteral("Please enter a port number from 1 to 65535!"), vbOKOnly | vbExclamation,
+           QStringLiteral("Port Error!"));
+    return false;
+}
+
+void frmConnect::lstProfile_ItemClick(QTreeWidgetItem* item) {
+    if (!item)
+        return;
+    const QString name = ListView::Text(item);
+    const ConnectionProfile profile = ReadProfile(QFile::encodeName(ProfilePath).toStdString(), Bytes(name));
+    txtProfile->setText(name);
+    if (profile.Protocol == "FTP") {
+        lblFTP->setText(QStringLiteral("FTP://"));
+        optFTP->setChecked(true);
+    } else {
+        lblFTP->setText(QStringLiteral("HTTP://"));
+        optHTTP->setChecked(true);
+    }
+    txtServerLocation->setText(Text(profile.Location));
+    txtUsername->setText(Text(profile.Username));
+    txtPassword->setText(Text(profile.Password));
+    Check1->setChecked(!profile.Password.empty());
+    // After the protocol: the stored port wins over the protocol's default.
+    txtPort->setText(Text(profile.Port));
+    if (profile.Transfer == "Passive")
+        optPassive->setChecked(true);
+    else
+        optActive->setChecked(true);
+}
+
+void frmConnect::lstProfile_Click() {
+    cmdConnect->setFocus();
+}
+
+void frmConnect::Check2_Click() {
+    txtUsername->setText(Check2->isChecked() ? QStringLiteral("Anonymous") : QString());
+    txtPassword->clear();
+}
+
+void frmConnect::optFTP_Click() {
+    lblFTP->setText(QStringLiteral("FTP://"));
+    txtPort->setText(QStringLiteral("21"));
+    FtpSession.Service = static_cast<std::int16_t>(INTERNET_SERVICE_FTP);
+}
+
+void frmConnect::optHTTP_Click() {
+    lblFTP->setText(QStringLiteral("HTTP://"));
+    txtPort->setText(QStringLiteral("80"));
+    FtpSession.Service = static_cast<std::int16_t>(INTERNET_SERVICE_HTTP);
+}
+
+void frmConnect::cmdNew_Click() {
+    txtProfile->clear();
+    txtServerLocation->clear();
+    txtUsername->clear();
+    txtPassword->clear();
+    txtPort->setText(QStringLiteral("21"));
+    lblFTP->setText(QStringLiteral("FTP://"));
+    // Explicit groups: the hidden protocol pair must stay exclusive on its own.
+    auto* protocolGroup = new QButtonGroup(this);
+    protocolGroup->addButton(optFTP);
+    protocolGroup->addButton(optHTTP);
+    auto* transferGroup = new QButtonGroup(this);
+    transferGroup->addButton(optPassive);
+    transferGroup->addButton(optActive);
+    optFTP->setChecked(true);
+    optPassive->setChecked(true);
+}
+
+void frmConnect::cmdSave_Click() {
+    if (!ValidateFields())
+        return;
+    const QString name = txtProfile->text();
+    if (name.isEmpty()) {
+        MsgBox(QStringLiteral("Please enter a profile name!"), vbOKOnly | vbExclamation,
+               QStringLiteral("Profile Error!"));
+        return;
+    }
+    if (!IsStorableProfileName(Bytes(name))) {
+        MsgBox(QStringLiteral("A profile name cannot contain \"]\" or a line break!"),
+               vbOKOnly | vbExclamation, QStringLiteral("Profile Error!"));
+        return;
+    }
+    const bool keepPassword = Check1->isChecked() && !txtPassword->text().isEmpty();
+    WriteProfile(QFile::encodeName(ProfilePath).toStdString(),
+                 ConnectionProfile{Bytes(name), Bytes(txtServerLocation->text()),
+                                   optFTP->isChecked() ? "FTP" : "HTTP", Bytes(txtUsername->text()),
+                                   keepPassword ? Bytes(txtPassword->text()) : "", Bytes(txtPort->text()),
+                                   optPassive->isChecked() ? "Passive" : "Active"});
+    RefreshProfileList();
+}
+
+void frmConnect::Command1_Click() {
+    QTreeWidgetItem* item = lstProfile->SelectedItem();
+    if (!item)
+        return; // no profile chosen: nothing to delete
+    const QString name = ListView::Text(item);
+    if (MsgBox(QStringLiteral("Are you sure you want to delete profile: ") + name + QStringLiteral("?"),
+               vbYesNo | vbQuestion, QStringLiteral("Remove ") + name) == vbNo)
+        return;
+    RemoveProfile(QFile::encodeName(ProfilePath).toStdString(), Bytes(name));
+    RefreshProfileList();
+}
+
+void frmConnect::cmdConnect_Click() {
+    SetMousePointer(vbHourglass);
+    if (!ValidateFields() || !ValidatePort()) {
+        SetMousePointer(vbDefault);
+        return;
+    }
+    FtpSession.Server = Bytes(txtServerLocation->text());
+    FtpSession.User = Bytes(txtUsername->text());
+    FtpSession.Password = Bytes(txtPassword->text());
+    FtpSession.Port = *ParsePortField(Bytes(txtPort->text()));
+    FtpSession.Service =
+        static_cast<std::int16_t>(optFTP->isChecked() ? INTERNET_SERVICE_FTP : INTERNET_SERVICE_HTTP);
+    if (g_connectRoutine)
+        g_connectRoutine(m_main);
+    else
+        ConnectToServer(m_main);
+    SetMousePointer(vbDefault);
+    accept();
+}

@@ -1,0 +1,72 @@
+#pragma once
+// The connect dialog: lists, loads, saves and deletes connection profiles and hands the fields to
+// the session to connect.
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTreeWidgetItem;
+class ListView;
+class frmMain;
+
+class frmConnect : public QDialog {
+    Q_OBJECT
+public:
+    // The dialog has no owner window; main is what ConnectToServer works on.
+    explicit frmConnect(frmMain& main);
+
+    ListView* lstProfile = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtProfile = nullptr;
+    QLabel* lblFTP = nullptr;
+    QLineEdit* txtServerLocation = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* txtUsername = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* txtPassword = nullptr;
+    QCheckBox* Check1 = nullptr; // Save Password
+    QCheckBox* Check2 = nullptr; // Anonymous
+    QLabel* Label5 = nullptr;
+    QLineEdit* txtPort = nullptr;
+    QLabel* Label6 = nullptr;
+    QWidget* Picture1 = nullptr;
+    QRadioButton* optPassive = nullptr;
+    QRadioButton* optActive = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdNew = nullptr;
+    QPushButton* Command1 = nullptr; // Delete
+    QPushButton* cmdConnect = nullptr;
+    QRadioButton* optFTP = nullptr;
+    QRadioButton* optHTTP = nullptr;
+
+    QString ProfilePath;
+
+    // What Connect runs after the hand-over: ConnectToServer unless a test puts another in its place.
+    using ConnectRoutine = std::function<void(frmMain&)>;
+    static ConnectRoutine SetConnectRoutine(ConnectRoutine routine); // returns the previous one
+
+    void Form_Load();
+    void lstProfile_ItemClick(QTreeWidgetItem* item);
+    void lstProfile_Click();
+    void Check2_Click();
+    void optFTP_Click();
+    void optHTTP_Click();
+    void cmdNew_Click();
+    void cmdSave_Click();
+    void Command1_Click();
+    void cmdConnect_Click();
+
+private:
+    bool ValidateFields();
+    bool ValidatePort();
+    void RefreshProfileList();
+
+    frmMain& m_main;
+};
