@@ -1,15 +1,36 @@
 #include "app/DirListBox.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "local/Drives.h"
+#include "local/LocalFileSystem.h"
 
-DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {}
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+
+namespace {
+
+constexpr int PathRole = Qt::UserRole;
+constexpr int IndentPerLevel = 2;
+
+std::string encoded(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString joined(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
+    connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::open);
+}
 
 bool DirListBox::SetPath(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isDir() || !info.isExecutable())
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (path.isEmpty() || CanEnterFolder(encoded(clean)) != 0)
         return false;
-    const QString clean = QDir::cleanPath(info.absoluteFilePath());
     if (clean == m_path)
         return true;
     m_path = clean;
@@ -18,15 +39,58 @@ bool DirListBox::SetPath(const QString& path) {
     return true;
 }
 
+void DirListBox::SetDriveRoot(const QString& root) {
+    m_root = root.isEmpty() ? QStringLiteral("/") : root;
+}
+
 void DirListBox::Refresh() {
     clear();
-    const QDir dir(m_path);
-    for (const QString& name :
-         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
-        addItem(name);
+    if (m_path.isEmpty())
+        return;
+    const QString root = PathIsWithin(encoded(m_path), encoded(m_root)) ? m_root : QStringLiteral("/");
+
+    // The open folders: the root, then each folder on the way down to the current one.
+    QStringList chain{root};
+    QString folder = root;
+    for (const QString& name : m_path.mid(root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        folder = joined(folder, name);
+        chain.append(folder);
+    }
+    int level = 0;
+    for (const QString& open : chain) {
+        const QString caption = level == 0 ? open : QFileInfo(open).fileName();
+        auto* item = new QListWidgetItem(QString(level * IndentPerLevel, QLatin1Char(' ')) + caption, this);
+        item->setData(PathRole, open);
+        ++level;
+    }
+    setCurrentRow(count() - 1);
+
+    for (const std::string& name : ListSubfolders(encoded(m_path))) {
+        const QString decoded = QFile::decodeName(QByteArray::fromStdString(name));
+        auto* item = new QListWidgetItem(QString(level * IndentPerLevel, QLatin1Char(' ')) + decoded, this);
+        item->setData(PathRole, joined(m_path, decoded));
+    }
+}
+
+QString DirListBox::EntryPath(const QListWidgetItem* item) {
+    return item ? item->data(PathRole).toString() : QString();
+}
+
+void DirListBox::open(QListWidgetItem* item) {
+    // A folder that has gone meanwhile is dropped from the list.
+    if (item && !SetPath(EntryPath(item)))
+        Refresh();
 }
 
 void DirListBox::focusInEvent(QFocusEvent* event) {
     QListWidget::focusInEvent(event);
     emit GotFocus();
+}
+
+void DirListBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        open(currentItem());
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The folder list: the folder tree of the chosen drive; its Path is the current local folder.
+// The folder list: the path from the drive's root down to the current folder, then the current
+// folder's subfolders. Opening an entry (double-click or Enter) makes it the current folder.
 
 #include <QListWidget>
 
@@ -7,10 +8,19 @@ class DirListBox : public QListWidget {
     Q_OBJECT
 public:
     explicit DirListBox(QWidget* parent = nullptr);
+
+    // The current folder; no trailing "/" except for the root "/".
     QString Path() const { return m_path; }
-    // Moves to a folder and raises Change; false (nothing changed) when it cannot be entered.
+    // Moves to a folder and raises Change (not when it is already the current one). Returns false,
+    // changing nothing, when the folder cannot be entered (missing, not a folder, no permission).
     bool SetPath(const QString& path);
+    // The root the tree starts from (the chosen drive's mount point); "/" when the current folder
+    // does not lie below it.
+    void SetDriveRoot(const QString& root);
+    // Re-reads the subfolders of the current folder.
     void Refresh();
+    // The full path of a listed entry.
+    static QString EntryPath(const QListWidgetItem* item);
 
 signals:
     void Change();
@@ -18,7 +28,11 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void open(QListWidgetItem* item);
+
     QString m_path;
+    QString m_root = QStringLiteral("/");
 };

@@ -1,6 +1,6 @@
 #include "app/FileListBox.h"
 
-#include <QDir>
+#include <QFile>
 
 FileListBox::FileListBox(QWidget* parent) : QWidget(parent) {
     setVisible(false);
@@ -12,5 +12,12 @@ void FileListBox::SetPath(const QString& path) {
 }
 
 void FileListBox::Refresh() {
-    m_names = QDir(m_path).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    m_files = m_path.isEmpty() ? std::vector<LocalFileEntry>{}
+                               : ListPlainFiles(QFile::encodeName(m_path).toStdString());
+}
+
+QString FileListBox::List(int index) const {
+    if (index < 0 || index >= ListCount())
+        return {};
+    return QFile::decodeName(QByteArray::fromStdString(m_files[static_cast<std::size_t>(index)].name));
 }

@@ -136,6 +136,8 @@ void frmMain::createControls() {
     ListView1->SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")},
                           {1400, 1000, 1600, 0});
     ListView1->SetColumnAlignment(1, Qt::AlignRight);
+    ListView1->SetMultiSelect(true);
+    ListView1->SetSorted(true); // by name, ascending
 
     lblDirectory = makeLabel(c, "lblDirectory", QString(), 3840, 480, 2055, 255);
     cmdMakeDir = named(new QPushButton(QStringLiteral("MKDIR"), c), "cmdMakeDir");

@@ -175,6 +175,8 @@ public:
     void Dir1_Change();
     void Drive1_Change();
     void Dir1_GotFocus();
+    // The small icon (index into ImageList6) for a local file name.
+    static int LocalIconIndex(const QString& name);
 
     // ---- Local file operations (local/LocalOperations.cpp) ----
     void ListView1_GotFocus();

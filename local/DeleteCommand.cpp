@@ -1,5 +1,110 @@
+// The delete command: selected local files, the current local folder, selected remote files or a
+// remote folder, whichever pane had the focus last.
+#include "app/DirListBox.h"
+#include "app/ListView.h"
+#include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "local/LocalFileSystem.h"
+#include "session/FileIcons.h"
+#include "session/FtpSession.h"
+#include "session/NeededSubs.h"
+#include "session/WinInetAPI.h"
 
-// Placeholder until this part of the window lands.
-void frmMain::DeleteSelection() {}
-void frmMain::Toolbar3_ButtonClick() {}
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <cerrno>
+
+namespace {
+
+std::string encoded(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// The nearest folder at or above `path` that can still be entered.
+QString nearestExistingFolder(QString path) {
+    while (!path.isEmpty() && CanEnterFolder(encoded(path)) != 0 && path != QStringLiteral("/"))
+        path = QDir::cleanPath(path + QStringLiteral("/.."));
+    return path.isEmpty() ? QStringLiteral("/") : path;
+}
+
+} // namespace
+
+void frmMain::Toolbar3_ButtonClick() {
+    DeleteSelection();
+}
+
+void frmMain::DeleteSelection() {
+    const QString deleteFilesQuestion = QStringLiteral("Are you sure you want to delete selected files?");
+
+    if (LastFocus == QStringLiteral("listview1")) {
+        if (MsgBox(deleteFilesQuestion, vbYesNo | vbQuestion, QStringLiteral("Delete Files")) != vbYes)
+            return;
+        const int count = ListView1->Count();
+        for (int i = 1; i <= count; ++i) {
+            QTreeWidgetItem* row = ListView1->Item(i);
+            // A file that cannot be deleted ends the command: later rows stay, nothing is relisted.
+            if (ListView::Selected(row) && DeleteLocalFile(encoded(LocalDir + ListView::Text(row))) != 0)
+                return;
+        }
+        Dir1_Change();
+        return;
+    }
+
+    if (LastFocus == QStringLiteral("remote")) {
+        QTreeWidgetItem* current = lstRemoteFiles->SelectedItem();
+        if (!current)
+            return;
+        if (ListView::SmallIcon(current) == FolderIcon) {
+            // The folder removed is the row the question names, however the selection got there.
+            const QString name = ListView::Text(current);
+            if (MsgBox(QStringLiteral("Are you sure you want to delete directory: \r\n    ") + name,
+                       vbYesNoCancel | vbQuestion, QStringLiteral("Delete Directory")) != vbYes)
+                return;
+            QString directory = lblDirectory->text();
+            if (!directory.endsWith(QLatin1Char('/')))
+                directory += QLatin1Char('/');
+            const QString path = directory + name + QLatin1Char('/');
+            if (!FtpRemoveDirectoryA(FtpSession.hConnect, path.toStdString().c_str())) {
+                MsgBox(QStringLiteral("Directory is not empty"), vbOKOnly | vbInformation,
+                       QStringLiteral("Files Present"));
+                return;
+            }
+            lstRemoteFiles->ClearRows();
+            ListRemoteFiles(*this);
+            return;
+        }
+        if (MsgBox(deleteFilesQuestion, vbYesNo | vbQuestion, QStringLiteral("Delete Files")) != vbYes)
+            return;
+        const int count = lstRemoteFiles->Count();
+        for (int i = 1; i <= count; ++i) {
+            QTreeWidgetItem* row = lstRemoteFiles->Item(i);
+            // Refusals (a folder or the parent row among the selection) are passed over.
+            if (ListView::Selected(row))
+                FtpDeleteFileA(FtpSession.hConnect,
+                               (RemoteCurrentDir + ListView::Text(row)).toStdString().c_str());
+        }
+        lstRemoteFiles->ClearRows();
+        ListRemoteFiles(*this);
+        return;
+    }
+
+    if (LastFocus == QStringLiteral("Dir1")) {
+        if (MsgBox(QStringLiteral("Are you sure you want to delete folder:\r\n") + LocalDirPath,
+                   vbYesNo | vbQuestion, QStringLiteral("Delete Folder?")) != vbYes)
+            return;
+        const int error = RemoveEmptyFolder(encoded(LocalDirPath));
+        if (error == ENOTEMPTY || error == EEXIST || error == EACCES || error == EPERM || error == EBUSY) {
+            MsgBox(LocalDirPath + QStringLiteral("  is not empty.  Could not delete directory."),
+                   vbOKOnly | vbInformation, QStringLiteral("Error Deleting Directory"));
+            return;
+        }
+        if (error != 0)
+            return;
+        // Back to the start-up folder; if it went with the removed one, to the nearest folder left.
+        if (!Dir1->SetPath(StartLocalDir))
+            Dir1->SetPath(nearestExistingFolder(LocalDirPath));
+        Dir1->Refresh();
+        Dir1_Change();
+    }
+}

@@ -1,6 +1,54 @@
+// The local pane: listing the current folder into ListView1, changing drives, the icon by extension.
+#include "app/DirListBox.h"
+#include "app/DriveListBox.h"
+#include "app/FileListBox.h"
+#include "app/ListView.h"
+#include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "local/LocalFormat.h"
+#include "session/FileIcons.h"
 
-// Placeholder until this part of the window lands.
-void frmMain::Dir1_Change() {}
-void frmMain::Drive1_Change() {}
-void frmMain::Dir1_GotFocus() {}
+#include <QFile>
+
+void frmMain::Dir1_Change() {
+    LocalDirPath = Dir1->Path();
+
+    Drive1->Refresh();
+    Dir1->SetDriveRoot(Drive1->FollowFolder(LocalDirPath));
+    Dir1->Refresh();
+
+    ListView1->ClearRows();
+    File1->SetPath(Dir1->Path()); // re-reads the folder's files
+    LocalDir = QFile::decodeName(
+        QByteArray::fromStdString(FolderWithSlash(QFile::encodeName(Dir1->Path()).toStdString())));
+
+    // Filling row by row in a sorted, painting list costs a sort and a repaint per row; sort once.
+    const bool sorted = ListView1->Sorted();
+    ListView1->setUpdatesEnabled(false);
+    ListView1->SetSorted(false);
+    for (int i = 0; i < File1->ListCount(); ++i) {
+        const QString name = File1->List(i);
+        const LocalFileEntry& file = File1->Entry(i);
+        QTreeWidgetItem* row = ListView1->Add(name, LocalIconIndex(name));
+        ListView::SetSubItem(row, 1, QString::fromStdString(LocalSizeText(file.size)));
+        ListView::SetSubItem(row, 2, QString::fromStdString(LocalDateText(file.modified)));
+        ListView::SetSubItem(row, 3, QString::number(file.size));
+    }
+    ListView1->SetSorted(sorted);
+    ListView1->setUpdatesEnabled(true);
+}
+
+void frmMain::Drive1_Change() {
+    // The drive's current folder, or its root when that folder has gone.
+    if (Dir1->SetPath(Drive1->Drive()) || Dir1->SetPath(Drive1->MountPoint()))
+        return;
+    MsgBox(QStringLiteral("Device not ready!"), vbOKOnly | vbCritical, QStringLiteral("Drive Error!"));
+}
+
+void frmMain::Dir1_GotFocus() {
+    LastFocus = QStringLiteral("Dir1");
+}
+
+int frmMain::LocalIconIndex(const QString& name) {
+    return IconIndexForName(name.toStdString());
+}

@@ -160,7 +160,8 @@ bool FtpConnection::openPassive(Socket& data) {
         reinterpret_cast<sockaddr_in6*>(&target)->sin6_port = htons(static_cast<std::uint16_t>(port));
     else
         return false;
-    data.setBufferSizes(kDataSocketBuffer);
+    // No SO_RCVBUF / SO_SNDBUF: setting them turns off the kernel's buffer autotuning, which grows
+    // the data connection's buffers to several MiB, beyond what a program may ask for (rmem_max).
     return data.connect(target, length, m_timeoutMs);
 }
 

@@ -18,8 +18,6 @@ enum class TransferType { Ascii, Binary };
 
 class FtpConnection : public std::enable_shared_from_this<FtpConnection> {
 public:
-    // Kernel buffer size asked for on data connections.
-    static constexpr int kDataSocketBuffer = 4 * 1024 * 1024;
     // A listing beyond this is refused rather than held in memory.
     static constexpr std::size_t kMaxListingBytes = 256u * 1024 * 1024;
 

@@ -35,14 +35,12 @@ Socket::~Socket() {
 }
 
 Socket::Socket(Socket&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_bufferBytes(other.m_bufferBytes), m_peer(other.m_peer),
-      m_peerLength(other.m_peerLength) {}
+    : m_fd(std::exchange(other.m_fd, -1)), m_peer(other.m_peer), m_peerLength(other.m_peerLength) {}
 
 Socket& Socket::operator=(Socket&& other) noexcept {
     if (this != &other) {
         close();
         m_fd = std::exchange(other.m_fd, -1);
-        m_bufferBytes = other.m_bufferBytes;
         m_peer = other.m_peer;
         m_peerLength = other.m_peerLength;
     }
@@ -80,10 +78,6 @@ bool Socket::connectAddress(const sockaddr* address, socklen_t length, int timeo
     const int fd = ::socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return false;
-    if (m_bufferBytes > 0) {
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &m_bufferBytes, sizeof m_bufferBytes);
-        ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &m_bufferBytes, sizeof m_bufferBytes);
-    }
     if (::connect(fd, address, length) != 0) {
         int error = errno;
         if (error == EINPROGRESS) {

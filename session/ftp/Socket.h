@@ -27,9 +27,6 @@ public:
     // Receives at most size bytes; received is 0 unless the result is Ok.
     Result receive(char* buffer, std::size_t size, std::size_t& received, int timeoutMs);
     bool sendAll(const char* data, std::size_t size, int timeoutMs);
-    // Kernel send and receive buffer sizes for the next connect (set before connecting so the TCP
-    // window can use them); 0 leaves the kernel's automatic sizing.
-    void setBufferSizes(int bytes) { m_bufferBytes = bytes; }
     // Ends the connection with a reset, so a server sending to us stops at once.
     void reset();
     void close();
@@ -42,7 +39,6 @@ private:
     bool connectAddress(const sockaddr* address, socklen_t length, int timeoutMs);
 
     int m_fd = -1;
-    int m_bufferBytes = 0;
     sockaddr_storage m_peer{};
     socklen_t m_peerLength = 0;
 };

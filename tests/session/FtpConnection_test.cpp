@@ -1,5 +1,6 @@
 #include "session/WinInetAPI.h"
 #include "tests/support/ScriptedFtpServer.h"
+#include "tests/support/WinInetFiles.h"
 
 #include <QtTest>
 
@@ -21,11 +22,8 @@ class FtpConnectionTest : public QObject {
 
     static std::vector<std::string> names(HINTERNET connect, const char* pattern = "*.*") {
         std::vector<std::string> result;
-        WIN32_FIND_DATAA data;
-        const HINTERNET find = FtpFindFirstFileA(connect, pattern, &data, INTERNET_FLAG_RELOAD, 0);
-        for (BOOL more = find != 0; more; more = InternetFindNextFileA(find, &data))
+        for (const WIN32_FIND_DATAA& data : WinInetFiles::list(connect, pattern))
             result.emplace_back(data.cFileName);
-        InternetCloseHandle(find);
         return result;
     }
 
@@ -40,24 +38,6 @@ class FtpConnectionTest : public QObject {
 
     static int count(const std::vector<std::string>& commands, const std::string& command) {
         return static_cast<int>(std::count(commands.begin(), commands.end(), command));
-    }
-
-    // Reads the whole file in 1024-byte calls; ok tells whether every call and the close succeeded.
-    static std::string readAll(HINTERNET connect, const char* path, std::uint32_t type, bool& ok) {
-        std::string result;
-        ok = false;
-        const HINTERNET file = FtpOpenFileA(connect, path, GENERIC_READ, type, 0);
-        if (!file)
-            return result;
-        char buffer[1024];
-        std::uint32_t got = 0;
-        bool reads = true;
-        do {
-            reads = InternetReadFile(file, buffer, sizeof buffer, &got);
-            result.append(buffer, got);
-        } while (reads && got == sizeof buffer);
-        ok = InternetCloseHandle(file) && reads;
-        return result;
     }
 
 private slots:
@@ -261,7 +241,7 @@ private slots:
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         bool ok = true;
-        const std::string got = readAll(h, "file.bin", FTP_TRANSFER_TYPE_BINARY, ok);
+        const std::string got = WinInetFiles::read(h, "file.bin", FTP_TRANSFER_TYPE_BINARY, ok);
         QVERIFY(!ok);
         QVERIFY(got.size() < 2'000'000);
         QVERIFY(FtpCreateDirectoryA(h, "/next"));
@@ -344,10 +324,12 @@ private slots:
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         bool ok = false;
-        QCOMPARE(readAll(h, "t.txt", FTP_TRANSFER_TYPE_ASCII, ok), std::string("one\ntwo\n\nlone\rcr\r"));
+        QCOMPARE(WinInetFiles::read(h, "t.txt", FTP_TRANSFER_TYPE_ASCII, ok),
+                 std::string("one\ntwo\n\nlone\rcr\r"));
         QVERIFY(ok);
-        QCOMPARE(readAll(h, "t.txt", FTP_TRANSFER_TYPE_ASCII, ok), std::string("one\ntwo\n\nlone\rcr\r"));
-        QCOMPARE(readAll(h, "t.txt", FTP_TRANSFER_TYPE_BINARY, ok),
+        QCOMPARE(WinInetFiles::read(h, "t.txt", FTP_TRANSFER_TYPE_ASCII, ok),
+                 std::string("one\ntwo\n\nlone\rcr\r"));
+        QCOMPARE(WinInetFiles::read(h, "t.txt", FTP_TRANSFER_TYPE_BINARY, ok),
                  std::string("one\r\ntwo\r\n\r\nlone\rcr\r"));
 
         const HINTERNET file = FtpOpenFileA(h, "u.txt", GENERIC_WRITE, FTP_TRANSFER_TYPE_ASCII, 0);
@@ -368,13 +350,7 @@ private slots:
         std::string content(1'000'003, '\0');
         for (std::size_t i = 0; i < content.size(); ++i)
             content[i] = static_cast<char>(i * 7 % 251);
-        const HINTERNET file = FtpOpenFileA(h, "big.bin", GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0);
-        for (std::size_t at = 0; at < content.size(); at += 1024) {
-            std::uint32_t written = 0;
-            const auto size = static_cast<std::uint32_t>(std::min<std::size_t>(1024, content.size() - at));
-            QVERIFY(InternetWriteFile(file, content.data() + at, size, &written));
-        }
-        QVERIFY(InternetCloseHandle(file));
+        QVERIFY(WinInetFiles::write(h, "big.bin", content, FTP_TRANSFER_TYPE_BINARY));
         QCOMPARE(server.uploaded().size(), content.size());
         QVERIFY(server.uploaded() == content);
     }

@@ -1,5 +1,6 @@
 #include "session/WinInetAPI.h"
 #include "tests/support/FtpTestServer.h"
+#include "tests/support/WinInetFiles.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -38,49 +39,24 @@ class WinInetAPITest : public QObject {
     };
     static std::map<std::string, Found> list(HINTERNET connect, const char* pattern) {
         std::map<std::string, Found> result;
-        WIN32_FIND_DATAA data;
-        const HINTERNET find = FtpFindFirstFileA(connect, pattern, &data, INTERNET_FLAG_RELOAD, 0);
-        for (BOOL more = find != 0; more; more = InternetFindNextFileA(find, &data))
+        for (const WIN32_FIND_DATAA& data : WinInetFiles::list(connect, pattern))
             result[data.cFileName] = {data.dwFileAttributes,
                                       (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
                                       data.ftLastWriteTime};
-        InternetCloseHandle(find);
         return result;
     }
 
     static QByteArray download(HINTERNET connect, const char* path, std::uint32_t type,
                                bool* failed = nullptr) {
-        QByteArray result;
-        const HINTERNET file = FtpOpenFileA(connect, path, GENERIC_READ, type, 0);
-        if (!file) {
-            if (failed)
-                *failed = true;
-            return result;
-        }
-        char buffer[1024];
-        std::uint32_t got = 0;
-        bool ok = true;
-        do {
-            ok = InternetReadFile(file, buffer, sizeof buffer, &got);
-            result.append(buffer, got);
-        } while (ok && got == sizeof buffer);
-        ok = InternetCloseHandle(file) && ok;
+        bool ok = false;
+        const std::string content = WinInetFiles::read(connect, path, type, ok);
         if (failed)
             *failed = !ok;
-        return result;
+        return QByteArray::fromStdString(content);
     }
 
     static bool upload(HINTERNET connect, const char* path, const QByteArray& content, std::uint32_t type) {
-        const HINTERNET file = FtpOpenFileA(connect, path, GENERIC_WRITE, type, 0);
-        if (!file)
-            return false;
-        bool ok = true;
-        for (qsizetype at = 0; ok && at < content.size(); at += 1024) {
-            std::uint32_t written = 0;
-            const auto size = static_cast<std::uint32_t>(std::min<qsizetype>(1024, content.size() - at));
-            ok = InternetWriteFile(file, content.constData() + at, size, &written) && written == size;
-        }
-        return InternetCloseHandle(file) && ok;
+        return WinInetFiles::write(connect, path, content.toStdString(), type);
     }
 
     static QDateTime toDateTime(const FILETIME& time) {

@@ -39,7 +39,10 @@ bool FtpTestServer::start() {
                              {QStringLiteral("users"), users},
                              {QStringLiteral("mlsd"), m_offerMlsd}};
     const QString script = QStringLiteral(TOVO_TEST_SUPPORT_DIR "/ftpserver.py");
+    // The server's messages go to a file: a pipe nobody reads while a test blocks in a network call
+    // would stall the server.
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.setStandardErrorFile(m_scratch.filePath(QStringLiteral("server.log")));
     m_process.start(QStringLiteral(TOVO_SYSTEM_PYTHON),
                     {script, QString::fromUtf8(QJsonDocument(config).toJson(QJsonDocument::Compact))});
     if (!m_process.waitForStarted(10000)) {
@@ -48,7 +51,9 @@ bool FtpTestServer::start() {
     }
     while (!m_process.canReadLine()) {
         if (!m_process.waitForReadyRead(15000)) {
-            m_error = QString::fromUtf8(m_process.readAllStandardError());
+            QFile log(m_scratch.filePath(QStringLiteral("server.log")));
+            if (log.open(QIODevice::ReadOnly))
+                m_error = QString::fromUtf8(log.readAll());
             if (m_error.isEmpty())
                 m_error = QStringLiteral("no port announced");
             return false;

@@ -38,6 +38,7 @@ private:
     QList<User> m_users;
     bool m_offerMlsd;
     QTemporaryDir m_root;
+    QTemporaryDir m_scratch; // the server's log, outside the served folder
     QProcess m_process;
     int m_port = 0;
     QString m_error;

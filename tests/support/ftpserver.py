@@ -5,6 +5,7 @@
 Prints the port on the first line of stdout, then serves until stdin closes or it is killed.
 """
 import json
+import logging
 import os
 import sys
 import threading
@@ -16,6 +17,9 @@ from pyftpdlib.servers import FTPServer
 
 def main():
     config = json.loads(sys.argv[1])
+    # Per-command logging would fill the pipe to a test that is blocked in a network call.
+    logging.basicConfig(level=logging.WARNING)
+    logging.getLogger("pyftpdlib").setLevel(logging.WARNING)
     authorizer = DummyAuthorizer()
     starts = {}
     for user in config.get("users", []):

@@ -1,0 +1,48 @@
+#include "local/ShellFileOperation.h"
+
+#include "app/WindowLayer.h"
+#include "local/LocalFileSystem.h"
+#include "local/LocalFormat.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+std::string encoded(const QString& text) {
+    return QFile::encodeName(text).toStdString();
+}
+
+QString refusalText(int error, const QString& oldName, const QString& newName) {
+    const QString start = QStringLiteral("Cannot rename %1: ").arg(oldName);
+    switch (error) {
+    case EEXIST:
+    case ENOTEMPTY:
+        return start + QStringLiteral("an entry named %1 already exists.").arg(newName);
+    case EINVAL:
+        return start + QStringLiteral("%1 is not a valid name.").arg(newName);
+    default:
+        return start + QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('.');
+    }
+}
+
+int renameInFolder(const std::string& folder, const std::string& oldName, const std::string& newName) {
+    if (folder.empty())
+        return ENOENT;
+    // Only plain names are accepted: "../x" or "sub/x" would move the entry out of the folder.
+    if (!IsValidEntryName(oldName) || !IsValidEntryName(newName))
+        return EINVAL;
+    return RenameNoReplace(FolderWithSlash(folder) + oldName, FolderWithSlash(folder) + newName);
+}
+
+} // namespace
+
+bool ShellFileOperation::Rename(const QString& folder, const QString& oldName, const QString& newName) {
+    const int error = renameInFolder(encoded(folder), encoded(oldName), encoded(newName));
+    if (error == 0)
+        return true;
+    MsgBox(refusalText(error, oldName, newName), vbOKOnly | vbCritical,
+           QStringLiteral("Error Renaming File"));
+    return false;
+}
