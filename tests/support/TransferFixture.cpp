@@ -1,5 +1,6 @@
 #include "tests/support/TransferFixture.h"
 
+#include "app/DirListBox.h"
 #include "app/ListView.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
@@ -24,6 +25,8 @@ TransferFixture::TransferFixture() {
     m_form->NormalHeight = m_form->FormHeight();
     m_form->TwipsPerPixelX = ScreenTwipsPerPixelX();
     m_form->TwipsPerPixelY = ScreenTwipsPerPixelY();
+    // The local pane lists the temporary folder, so that a transfer's own relisting keeps LocalDir there.
+    m_form->Dir1->SetPath(m_local.path());
     m_form->LocalDir = localDir();
     m_form->lstRemoteFiles->SetMultiSelect(true);
     m_form->ListView1->SetMultiSelect(true);
@@ -44,6 +47,12 @@ TransferFixture::~TransferFixture() {
 }
 
 bool TransferFixture::connect(int port, const char* user, const char* password) {
+    FtpSession.Server = "127.0.0.1";
+    FtpSession.Port = port;
+    FtpSession.User = user;
+    FtpSession.Password = password;
+    FtpSession.Service = 1;
+    FtpSession.IsFtp = true;
     FtpSession.hInternet =
         InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
     FtpSession.hConnect = InternetConnectA(FtpSession.hInternet, "127.0.0.1", port, user, password,

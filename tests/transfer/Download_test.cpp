@@ -59,6 +59,9 @@ private slots:
         QCOMPARE(f.form().StatusBar1->PanelText(3), QString());
         QVERIFY(!StopResize.HookInstalled);
         QCOMPARE(f.localEntries(), QStringList{QStringLiteral("data.bin")});
+        // The local pane was listed again and shows the new file.
+        QCOMPARE(f.form().ListView1->Count(), 1);
+        QCOMPARE(ListView::Text(f.form().ListView1->Item(1)), QStringLiteral("data.bin"));
     }
 
     void queueShowsCountNumbersAndFileBar_data() {

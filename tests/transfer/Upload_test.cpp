@@ -62,6 +62,11 @@ private slots:
         QVERIFY(!f.form().cmdCancel->isVisible());
         QCOMPARE(f.form().List1->count(), 0);
         QVERIFY(!StopResize.HookInstalled);
+        // The remote pane shows the server's directory as listed anew.
+        bool listed = false;
+        for (int row = 1; row <= f.form().lstRemoteFiles->Count(); ++row)
+            listed = listed || ListView::Text(f.form().lstRemoteFiles->Item(row)) == QLatin1String("up.bin");
+        QVERIFY(listed);
     }
 
     void queueShowsEveryFileWithItsBar() {
