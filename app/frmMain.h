@@ -214,8 +214,9 @@ public:
     void Picture2_MouseUp(int button, int shift, double x, double y);
     // The mode of the option buttons, read when each file is opened.
     TransferMode SelectedTransferMode() const;
-    // The queue's names and sizes, copied: the cancel command empties the lists mid-transfer.
-    QList<QPair<QString, std::int64_t>> QueuedFiles() const;
+    // Starts a queue: a stale cancel is forgotten and the size pinned. Returns the queue's names and
+    // sizes, copied (the cancel command empties the lists mid-transfer), and its total.
+    QList<QPair<QString, std::int64_t>> BeginQueue(std::int64_t& total);
     // Shows the panel layout that fits the window state, runs the queue, then undoes that layout.
     void RunQueueWithPanel(void (frmMain::*queue)());
     // Puts the normal images on both transfer buttons.

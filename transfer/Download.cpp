@@ -38,11 +38,15 @@ TransferMode frmMain::SelectedTransferMode() const {
     return optASCII->isChecked() ? TransferMode::Ascii : TransferMode::Binary;
 }
 
-QList<QPair<QString, std::int64_t>> frmMain::QueuedFiles() const {
+QList<QPair<QString, std::int64_t>> frmMain::BeginQueue(std::int64_t& total) {
+    // A cancel confirmed after the last chunk of an earlier transfer must not stop this one.
+    CancelRequested = false;
+    PinWindowSize();
     QList<QPair<QString, std::int64_t>> queue;
     for (int i = 0; i < List1->count(); ++i)
         queue.append({List1->item(i)->text(),
                       i < List2->count() ? QueuedSizeFromText(List2->item(i)->text().toStdString()) : 0});
+    total = QueuedSizeFromText(Label11->text().toStdString());
     return queue;
 }
 
@@ -97,12 +101,8 @@ void frmMain::BuildTransferQueue(ListView* list) {
 }
 
 void frmMain::DownloadQueue() {
-    // A cancel confirmed after the last chunk of an earlier transfer must not stop this one.
-    CancelRequested = false;
-    PinWindowSize();
-
-    const auto queue = QueuedFiles();
-    const std::int64_t total = QueuedSizeFromText(Label11->text().toStdString());
+    std::int64_t total = 0;
+    const auto queue = BeginQueue(total);
     std::int64_t received = 0;
     TransferDisplay display(*this, total);
     char buffer[ChunkSize];

@@ -56,11 +56,8 @@ void frmMain::Picture2_Click() {
 
 void frmMain::UploadQueue() {
     SkipNextResize = true;
-    CancelRequested = false;
-    PinWindowSize();
-
-    const auto queue = QueuedFiles();
-    const std::int64_t total = QueuedSizeFromText(Label11->text().toStdString());
+    std::int64_t total = 0;
+    const auto queue = BeginQueue(total);
     std::int64_t sent = 0;
     TransferDisplay display(*this, total);
     Label11->setText(QString::fromStdString(KbText(total)));

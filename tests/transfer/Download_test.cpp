@@ -350,13 +350,8 @@ private slots:
         f.form().resize(after);
         QCOMPARE(f.form().size(), after);
     }
-};
 
-// Failures only a scripted server gives on demand: a data connection that breaks, a refused end.
-class DownloadFailureTest : public QObject {
-    Q_OBJECT
-
-private slots:
+    // Failures only a scripted server gives on demand.
     void failureIsReportedAndLeavesLocalFileAlone_data() {
         QTest::addColumn<int>("dropAfter");
         QTest::addColumn<QString>("finalReply");
@@ -386,18 +381,5 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    int status = 0;
-    {
-        DownloadTest test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    {
-        DownloadFailureTest test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    return status;
-}
-
+QTEST_MAIN(DownloadTest)
 #include "Download_test.moc"

@@ -31,6 +31,17 @@ class UploadTest : public QObject {
     FtpTestServer m_server;
     const QString m_completed = QStringLiteral("Data transfer completed.");
 
+    static void queueThree(TransferFixture& f) {
+        QTreeWidgetItem* first = nullptr;
+        for (const QString& name :
+             {QStringLiteral("f1.bin"), QStringLiteral("f2.bin"), QStringLiteral("f3.bin")}) {
+            f.writeLocal(name, QByteArray(3000, 'w'));
+            QTreeWidgetItem* row = f.addLocalRow(name);
+            first = first ? first : row;
+        }
+        f.armUpload(first);
+    }
+
 private slots:
     void initTestCase() { TOVO_REQUIRE_SERVER(m_server); }
 
@@ -161,24 +172,8 @@ private slots:
         QCOMPARE(f.form().StatusBar1->PanelText(3), QString());
         QVERIFY(!StopResize.HookInstalled);
     }
-};
 
-// Server refusals that need a scripted server.
-class UploadFailureTest : public QObject {
-    Q_OBJECT
-
-    static void queueThree(TransferFixture& f) {
-        QTreeWidgetItem* first = nullptr;
-        for (const QString& name :
-             {QStringLiteral("f1.bin"), QStringLiteral("f2.bin"), QStringLiteral("f3.bin")}) {
-            f.writeLocal(name, QByteArray(3000, 'w'));
-            QTreeWidgetItem* row = f.addLocalRow(name);
-            first = first ? first : row;
-        }
-        f.armUpload(first);
-    }
-
-private slots:
+    // Server refusals that need a scripted server.
     void refusalEndsTheQueueWithOneMessage_data() {
         QTest::addColumn<bool>("refuseCreate");
         QTest::addColumn<QString>("message");
@@ -208,18 +203,5 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    int status = 0;
-    {
-        UploadTest test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    {
-        UploadFailureTest test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    return status;
-}
-
+QTEST_MAIN(UploadTest)
 #include "Upload_test.moc"
