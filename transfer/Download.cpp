@@ -155,16 +155,11 @@ void frmMain::DownloadQueue() {
             DoEvents();
         } while (got == ChunkSize);
 
-        // A cancel confirmed during the last chunk's pump: the handle is already gone.
-        if (CancelRequested) {
-            CancelRequested = false;
+        const FileEnd end = CloseTransferFile(*this, display);
+        if (end == FileEnd::Cancelled)
             return;
-        }
-        display.finishFile();
-        const HINTERNET handle = TransferHandle;
-        TransferHandle = 0;
-        // The close reads the server's verdict on the file: only a clean end counts as complete.
-        if (!InternetCloseHandle(handle) || !local.commit()) {
+        // Only a file the server gave whole replaces the local one.
+        if (end != FileEnd::Complete || !local.commit()) {
             reportDownloadError(*this);
             return;
         }

@@ -54,3 +54,14 @@ void TransferDisplay::refresh() {
     m_form.ProgressBar1->setValue(m_fileScale.value(m_fileBytes));
     m_form.ProgressBar2->setValue(m_queueScale.value(m_queueBytes));
 }
+
+FileEnd CloseTransferFile(frmMain& form, TransferDisplay& display) {
+    if (form.CancelRequested) {
+        form.CancelRequested = false;
+        return FileEnd::Cancelled;
+    }
+    display.finishFile();
+    const HINTERNET handle = form.TransferHandle;
+    form.TransferHandle = 0;
+    return InternetCloseHandle(handle) ? FileEnd::Complete : FileEnd::Refused;
+}

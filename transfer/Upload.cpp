@@ -110,15 +110,11 @@ void frmMain::UploadQueue() {
         } while (position < length);
 
         local.close();
-        if (CancelRequested) {
-            CancelRequested = false;
+        const FileEnd end = CloseTransferFile(*this, display);
+        if (end == FileEnd::Cancelled)
             return;
-        }
-        display.finishFile();
-        const HINTERNET handle = TransferHandle;
-        TransferHandle = 0;
-        // The close waits for the server's verdict; a refused file is not a completed transfer.
-        if (!InternetCloseHandle(handle)) {
+        // A file the server refused at its end is not a completed transfer.
+        if (end != FileEnd::Complete) {
             abandonUpload(*this, local, QStringLiteral("Error!"));
             return;
         }
