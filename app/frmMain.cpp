@@ -105,6 +105,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     createControls();
     createMenus();
     connectHandlers();
+    LoadNormalButtonImages();
     Commands = new frmCommands();
     Client->resize(PixelsX(DesignClientWidth), PixelsY(DesignClientHeight));
     resize(PixelsX(DesignClientWidth), PixelsY(DesignClientHeight) + menuBar()->sizeHint().height());

@@ -3,7 +3,9 @@
 // the transfer area and the status bar. Its handlers are grouped by subsystem (see the sources
 // named at each group).
 
+#include "app/PanelLayouts.h"
 #include "session/WinInetAPI.h"
+#include "transfer/ExtensionCompare.h"
 
 #include <QIcon>
 #include <QList>
@@ -210,6 +212,17 @@ public:
     void Picture2_MouseMove(int button, int shift, double x, double y);
     void Picture1_MouseUp(int button, int shift, double x, double y);
     void Picture2_MouseUp(int button, int shift, double x, double y);
+    // The mode of the option buttons, read when each file is opened.
+    TransferMode SelectedTransferMode() const;
+    // Starts a queue: a stale cancel is forgotten and the size pinned. Returns the queue's names and
+    // sizes, copied (the cancel command empties the lists mid-transfer), and its total.
+    QList<QPair<QString, std::int64_t>> BeginQueue(std::int64_t& total);
+    // Shows the panel layout that fits the window state, runs the queue, then undoes that layout.
+    void RunQueueWithPanel(void (frmMain::*queue)());
+    // Puts the normal images on both transfer buttons.
+    void LoadNormalButtonImages();
+    // True when the user confirmed a cancel; the transfer loops test it before each chunk.
+    bool CancelRequested = false;
 
     // ---- Resizing and layouts (app/Layouts.cpp) ----
     void Form_Resize();
@@ -217,6 +230,11 @@ public:
     void HidePanelNormal();
     void ShowPanelMaximized();
     void HidePanelMaximized();
+    // Set once the sizer has taken this window's size as its base.
+    bool SizerReady = false;
+    double LoadRemoteHeight = 0; // lstRemoteFiles' height at start-up, twips
+    // What the maximised panel layout took from the lists, and the panel's places before it.
+    PanelLayoutState PanelLayout;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

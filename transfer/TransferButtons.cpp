@@ -1,7 +1,75 @@
+#include "app/ListView.h"
+#include "app/PictureBox.h"
+#include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "transfer/TransferQueue.h"
 
-// Placeholder until this part of the window lands.
-void frmMain::Picture1_MouseMove(int, int, double, double) {}
-void frmMain::Picture2_MouseMove(int, int, double, double) {}
-void frmMain::Picture1_MouseUp(int, int, double, double) {}
-void frmMain::Picture2_MouseUp(int, int, double, double) {}
+#include <QDir>
+#include <QLabel>
+
+namespace {
+
+const QString DownloadNormalImage = QStringLiteral("12.ico");
+const QString DownloadHoverImage = QStringLiteral("1.ICO");
+const QString UploadNormalImage = QStringLiteral("last2.ico");
+const QString UploadHoverImage = QStringLiteral("last.ico");
+
+// The icon files lie beside the executable; their names are matched without regard to case.
+void loadButtonImage(PictureBox* box, const QString& fileName) {
+    const QDir folder(AppPath());
+    QString path = folder.filePath(fileName);
+    if (!QFileInfo::exists(path)) {
+        const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden);
+        const auto match = std::find_if(entries.begin(), entries.end(), [&](const QString& entry) {
+            return entry.compare(fileName, Qt::CaseInsensitive) == 0;
+        });
+        if (match == entries.end())
+            return; // a missing file leaves the image as it was
+        path = folder.filePath(*match);
+    }
+    box->LoadPicture(path);
+}
+
+// Lights the button while the pointer is over it. The capture lets the button see the move that
+// leaves it; that move always gives the capture back, so the window never stays captured.
+void trackHover(PictureBox* box, bool live, double x, double y, const QString& normal, const QString& hover) {
+    if (box->HasCapture()) {
+        if (x < 0 || y < 0 || x > box->WidthTwips() || y > box->HeightTwips()) {
+            PictureBox::ReleaseCapture();
+            loadButtonImage(box, normal);
+        }
+        return;
+    }
+    if (!live)
+        return;
+    loadButtonImage(box, hover);
+    box->SetCapture();
+}
+
+} // namespace
+
+void frmMain::LoadNormalButtonImages() {
+    loadButtonImage(Picture1, DownloadNormalImage);
+    loadButtonImage(Picture2, UploadNormalImage);
+}
+
+void frmMain::Picture1_MouseMove(int, int, double x, double y) {
+    const QTreeWidgetItem* current = lstRemoteFiles->SelectedItem();
+    const bool live = current && ListView::Text(current) != QLatin1String(ParentFolderText) &&
+                      ListView::SmallIcon(current) != FolderIcon && LastFocus == QLatin1String("remote");
+    trackHover(Picture1, live, x, y, DownloadNormalImage, DownloadHoverImage);
+}
+
+void frmMain::Picture2_MouseMove(int, int, double x, double y) {
+    const bool live = ListView1->SelectedItem() && LastFocus == QLatin1String("listview1") &&
+                      !lblDirectory->text().isEmpty();
+    trackHover(Picture2, live, x, y, UploadNormalImage, UploadHoverImage);
+}
+
+void frmMain::Picture1_MouseUp(int, int, double, double) {
+    Picture1->SetCapture();
+}
+
+void frmMain::Picture2_MouseUp(int, int, double, double) {
+    Picture2->SetCapture();
+}

@@ -1,9 +1,76 @@
+#include "app/StatusBar.h"
+#include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "transfer/StopResize.h"
 
-// Placeholder until this part of the window lands.
-void frmMain::ShowTransferPanel() {}
-void frmMain::HideTransferPanel() {}
-void frmMain::PinWindowSize() {}
-void frmMain::ReleaseWindowSize() {}
-void frmMain::EndTransfer() {}
-void frmMain::cmdCancel_Click() {}
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <cmath>
+#include <initializer_list>
+
+void frmMain::ShowTransferPanel() {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{ProgressBar2, Label5, Label8, Label9, Label10, Label11, Label12,
+                                         Label13, Label14, Label15, Label16, lbSpeed, cmdCancel})
+        control->setVisible(true);
+}
+
+void frmMain::HideTransferPanel() {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{ProgressBar1, ProgressBar2, Label5, Label8, Label9, Label10, Label11,
+                                         Label12, Label13, Label14, Label15, Label16, lbSpeed})
+        control->setVisible(false);
+    StatusBar1->SetPanelText(3, QString());
+    cmdCancel->setVisible(false);
+    List1->clear();
+    List2->clear();
+}
+
+void frmMain::PinWindowSize() {
+    if (StopResize.HookInstalled)
+        return;
+    StopResize.MinTrackWidth = StopResize.MaxTrackWidth =
+        static_cast<std::int32_t>(std::llround(FormWidth()) / TwipsPerPixelX);
+    StopResize.MinTrackHeight = StopResize.MaxTrackHeight =
+        static_cast<std::int32_t>(std::llround(FormHeight()) / TwipsPerPixelY);
+    InstallSizeHook(this);
+}
+
+void frmMain::ReleaseWindowSize() {
+    RemoveSizeHook(this);
+}
+
+void frmMain::EndTransfer() {
+    HideTransferPanel();
+    ReleaseWindowSize();
+}
+
+void frmMain::cmdCancel_Click() {
+    if (MsgBox(QStringLiteral("Are you sure you want to cancel file transfer?"), vbYesNo | vbQuestion,
+               QStringLiteral("Cancel Transfer")) != vbYes)
+        return;
+    // The loop makes no further call on the handle once it sees the flag.
+    InternetCloseHandle(TransferHandle);
+    TransferHandle = 0;
+    CancelRequested = true;
+    HideTransferPanel();
+    ReleaseWindowSize();
+}
+
+void frmMain::RunQueueWithPanel(void (frmMain::*queue)()) {
+    // The state is read once: the layout undone is the one that was shown.
+    const bool maximized = isMaximized();
+    if (maximized)
+        ShowPanelMaximized();
+    else
+        ShowPanelNormal();
+    QThread::msleep(200);
+    (this->*queue)();
+    if (maximized)
+        HidePanelMaximized();
+    else
+        HidePanelNormal();
+}

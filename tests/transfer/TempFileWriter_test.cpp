@@ -1,0 +1,126 @@
+#include "transfer/LocalFileReader.h"
+#include "transfer/TempFileWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+
+// Downloads land whole or not at all; uploads read exactly what the file holds.
+class TempFileWriterTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString path(const QString& name) const { return m_dir.path() + QLatin1Char('/') + name; }
+    QStringList entries() const {
+        return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    void write(const QString& name, const QByteArray& content) const {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QByteArray read(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+private slots:
+    void cleanup() {
+        for (const QString& name : entries())
+            QFile::remove(path(name));
+    }
+
+    void commitReplacesTheTargetWithExactlyTheBytes_data() {
+        QTest::addColumn<int>("bufferSize");
+        QTest::newRow("buffer smaller than the data") << 7;
+        QTest::newRow("large buffer") << (1 << 20);
+    }
+    void commitReplacesTheTargetWithExactlyTheBytes() {
+        QFETCH(int, bufferSize);
+        write(QStringLiteral("t.bin"), QByteArray(5000, 'o'));
+        TempFileWriter writer(static_cast<std::size_t>(bufferSize));
+        QVERIFY(writer.open(path(QStringLiteral("t.bin")).toStdString()));
+        QByteArray expected;
+        for (int i = 0; i < 100; ++i) {
+            const QByteArray piece = QByteArray::number(i).repeated(i % 5);
+            expected += piece;
+            QVERIFY(writer.write(piece.constData(), static_cast<std::size_t>(piece.size())));
+        }
+        QCOMPARE(read(QStringLiteral("t.bin")), QByteArray(5000, 'o')); // untouched until complete
+        QVERIFY(writer.commit());
+        QCOMPARE(read(QStringLiteral("t.bin")), expected);
+        QCOMPARE(entries(), QStringList{QStringLiteral("t.bin")});
+    }
+
+    void discardAndDestructionLeaveNothing() {
+        write(QStringLiteral("keep.bin"), "keep");
+        {
+            TempFileWriter writer;
+            QVERIFY(writer.open(path(QStringLiteral("keep.bin")).toStdString()));
+            QVERIFY(writer.write("partial", 7));
+            QVERIFY(QFile::exists(QString::fromStdString(writer.tempPath())));
+        }
+        TempFileWriter writer;
+        QVERIFY(writer.open(path(QStringLiteral("new.bin")).toStdString()));
+        QVERIFY(writer.write("partial", 7));
+        writer.discard();
+        QCOMPARE(entries(), QStringList{QStringLiteral("keep.bin")});
+        QCOMPARE(read(QStringLiteral("keep.bin")), QByteArray("keep"));
+    }
+
+    void replacedFileKeepsItsPermissions() {
+        write(QStringLiteral("mode.sh"), "old");
+        QVERIFY(::chmod(path(QStringLiteral("mode.sh")).toLocal8Bit().constData(), 0750) == 0);
+        TempFileWriter writer;
+        QVERIFY(writer.open(path(QStringLiteral("mode.sh")).toStdString()));
+        QVERIFY(writer.write("new", 3));
+        QVERIFY(writer.commit());
+        struct stat info {};
+        QVERIFY(::stat(path(QStringLiteral("mode.sh")).toLocal8Bit().constData(), &info) == 0);
+        QCOMPARE(info.st_mode & 07777, 0750u);
+    }
+
+    void failuresLeaveNoFile() {
+        TempFileWriter writer;
+        QVERIFY(!writer.open(path(QStringLiteral("no/such/folder/x")).toStdString()));
+        QVERIFY(!writer.write("x", 1));
+        QVERIFY(!writer.commit());
+        // A folder in the way of the target: the rename fails and the temporary file goes.
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("taken")));
+        QVERIFY(writer.open(path(QStringLiteral("taken")).toStdString()));
+        QVERIFY(writer.write("x", 1));
+        QVERIFY(!writer.commit());
+        QVERIFY(entries().isEmpty());
+        QVERIFY(QDir(m_dir.path()).rmdir(QStringLiteral("taken")));
+    }
+
+    void readerServesChunksAndReportsTheLength() {
+        QByteArray content;
+        for (int i = 0; i < 3000; ++i)
+            content += char('a' + i % 26);
+        write(QStringLiteral("r.bin"), content);
+        LocalFileReader reader(100); // smaller than a chunk: refills inside one read
+        QVERIFY(reader.open(path(QStringLiteral("r.bin")).toStdString()));
+        QCOMPARE(reader.length(), qint64(3000));
+        QByteArray got;
+        char chunk[1024];
+        std::int64_t n = 0;
+        QList<qint64> counts;
+        while ((n = reader.read(chunk, sizeof chunk)) > 0) {
+            got.append(chunk, static_cast<qsizetype>(n));
+            counts.append(n);
+        }
+        QCOMPARE(n, 0);
+        QCOMPARE(counts, (QList<qint64>{1024, 1024, 952}));
+        QCOMPARE(got, content);
+        QVERIFY(!reader.open(path(QStringLiteral("missing")).toStdString()));
+        QVERIFY(!reader.open(m_dir.path().toStdString())); // a folder is not a file
+        QCOMPARE(reader.read(chunk, 1), -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TempFileWriterTest)
+#include "TempFileWriter_test.moc"

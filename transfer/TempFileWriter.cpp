@@ -1,0 +1,114 @@
+#include "transfer/TempFileWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string tempNameFor(const std::string& target, unsigned number) {
+    // A hidden name in the same folder: the rename stays on one file system and listings skip it.
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%08x", number);
+    return folder + "." + name + "." + suffix + ".part";
+}
+
+} // namespace
+
+TempFileWriter::TempFileWriter(std::size_t bufferSize) : m_buffer(bufferSize == 0 ? 1 : bufferSize) {}
+
+TempFileWriter::~TempFileWriter() {
+    discard();
+}
+
+bool TempFileWriter::open(const std::string& targetPath) {
+    discard();
+    m_targetPath = targetPath;
+    m_failed = false;
+    m_used = 0;
+    std::random_device seed;
+    std::mt19937 numbers(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = tempNameFor(targetPath, static_cast<unsigned>(numbers()));
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            m_fd = fd;
+            m_tempPath = candidate;
+            // A replaced file keeps its permissions.
+            struct stat existing {};
+            if (::stat(targetPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+                (void)::fchmod(fd, existing.st_mode & 07777);
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool TempFileWriter::write(const char* data, std::size_t size) {
+    if (m_fd < 0 || m_failed)
+        return false;
+    while (size > 0) {
+        if (m_used == m_buffer.size() && !flush())
+            return false;
+        const std::size_t part = std::min(size, m_buffer.size() - m_used);
+        std::memcpy(m_buffer.data() + m_used, data, part);
+        m_used += part;
+        data += part;
+        size -= part;
+    }
+    return true;
+}
+
+bool TempFileWriter::flush() {
+    std::size_t done = 0;
+    while (done < m_used) {
+        const ssize_t written = ::write(m_fd, m_buffer.data() + done, m_used - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            m_failed = true;
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    m_used = 0;
+    return true;
+}
+
+bool TempFileWriter::commit() {
+    if (m_fd < 0 || m_failed || !flush()) {
+        discard();
+        return false;
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 || ::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+        return false;
+    }
+    m_tempPath.clear();
+    return true;
+}
+
+void TempFileWriter::discard() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempPath.empty()) {
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+    }
+    m_used = 0;
+}

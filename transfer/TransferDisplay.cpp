@@ -1,0 +1,67 @@
+#include "transfer/TransferDisplay.h"
+
+#include "app/StatusBar.h"
+#include "app/frmMain.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+namespace {
+constexpr qint64 RefreshIntervalMs = 33;
+}
+
+TransferDisplay::TransferDisplay(frmMain& form, std::int64_t queueTotal)
+    : m_form(form), m_queueScale(queueTotal) {
+    m_form.ProgressBar2->setRange(0, m_queueScale.maximum());
+    m_form.ProgressBar2->setValue(0);
+}
+
+void TransferDisplay::startFile(const QString& caption, int number, std::int64_t fileSize) {
+    m_fileScale = ProgressScale(fileSize);
+    m_fileBytes = 0;
+    m_form.ProgressBar1->setRange(0, m_fileScale.maximum());
+    m_form.ProgressBar1->setValue(0);
+    m_form.Label13->setText(caption);
+    m_form.Label15->setText(QString::number(number));
+    m_sinceRefresh.invalidate();
+}
+
+void TransferDisplay::chunk(std::int64_t fileBytes, std::int64_t queueBytes, std::int64_t elapsedMs) {
+    m_fileBytes = fileBytes;
+    m_queueBytes = queueBytes;
+    if (fileBytes != 0 && elapsedMs != 0) {
+        m_rate = NextTransferRate(m_rate, fileBytes, elapsedMs);
+        m_rateKnown = true;
+    }
+    m_dirty = true;
+    if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= RefreshIntervalMs)
+        refresh();
+}
+
+void TransferDisplay::finishFile() {
+    if (m_dirty)
+        refresh();
+}
+
+void TransferDisplay::refresh() {
+    m_dirty = false;
+    m_sinceRefresh.start();
+    m_form.Label16->setText(QString::fromStdString(KbText(m_queueBytes)));
+    if (m_rateKnown) {
+        m_form.lbSpeed->setText(QString::fromStdString(SpeedText(m_rate)));
+        m_form.StatusBar1->SetPanelText(3, QString::fromStdString(StatusRateText(m_rate)));
+    }
+    m_form.ProgressBar1->setValue(m_fileScale.value(m_fileBytes));
+    m_form.ProgressBar2->setValue(m_queueScale.value(m_queueBytes));
+}
+
+FileEnd CloseTransferFile(frmMain& form, TransferDisplay& display) {
+    if (form.CancelRequested) {
+        form.CancelRequested = false;
+        return FileEnd::Cancelled;
+    }
+    display.finishFile();
+    const HINTERNET handle = form.TransferHandle;
+    form.TransferHandle = 0;
+    return InternetCloseHandle(handle) ? FileEnd::Complete : FileEnd::Refused;
+}
