@@ -9,6 +9,7 @@
 #include "app/frmMain.h"
 
 #include <QGroupBox>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QToolBar>
@@ -114,8 +115,10 @@ void applyRects(frmMain& form, const ControlRects& rects) {
 
 void frmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    // The status bar keeps to the bottom edge of the client area at its full width.
-    StatusBar1->setGeometry(0, Client->height() - StatusBar1->height(), Client->width(),
+    // The status bar keeps to the bottom edge of the client area at its full width. The client
+    // widget may not have its new size yet, so reckon from the window's.
+    const int clientHeight = event->size().height() - (menuBar()->isVisible() ? menuBar()->height() : 0);
+    StatusBar1->setGeometry(0, clientHeight - StatusBar1->height(), event->size().width(),
                             StatusBar1->height());
     Form_Resize();
 }
