@@ -49,13 +49,11 @@ private slots:
         QTest::addColumn<bool>("viewer");
         QTest::addColumn<HelpViewer>("expected");
         QTest::newRow("compiled file and a viewer") << true << true << true << HelpViewer::Chm;
-        QTest::newRow("compiled file only, with a viewer") << true << false << true << HelpViewer::Chm;
         QTest::newRow("no viewer: the pages instead") << true << true << false << HelpViewer::Html;
         QTest::newRow("no compiled file: the pages") << false << true << true << HelpViewer::Html;
         QTest::newRow("no viewer, no pages: the file as a last resort")
             << true << false << false << HelpViewer::Chm;
         QTest::newRow("nothing installed") << false << false << true << HelpViewer::None;
-        QTest::newRow("nothing at all") << false << false << false << HelpViewer::None;
     }
     void choosesWhatToOpen() {
         QFETCH(bool, chmExists);

@@ -217,8 +217,6 @@ private slots:
                                 << "/my files/a b";
         QTest::newRow("doubled quote") << "257 \"/say \"\"hi\"\"\" created"
                                        << "/say \"hi\"";
-        QTest::newRow("root") << "257 \"/\""
-                              << "/";
         QTest::newRow("bare path") << "257 /home/user"
                                    << "/home/user";
         QTest::newRow("multi-line") << "257-\"/multi\"\n257 is current"
@@ -265,7 +263,6 @@ private slots:
     void failingFinalReplyIsNotAShortFile_data() {
         QTest::addColumn<QString>("finalReply");
         QTest::newRow("451") << "451 Local error in processing";
-        QTest::newRow("426") << "426 Transfer aborted";
         QTest::newRow("no code") << "oops";
     }
     void failingFinalReplyIsNotAShortFile() {

@@ -36,6 +36,16 @@ void selectRemote(MainWindowHarness& harness, const QString& name) {
     list->SetSelectedItem(item);
 }
 
+// A main window logged in to the server as "user"; most tests start here.
+struct Connected {
+    MsgBoxRecorder messages;
+    MainWindowHarness harness;
+    frmMain& form = harness.form();
+    explicit Connected(const FtpTestServer& server) {
+        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+    }
+};
+
 } // namespace
 
 class RemotePaneTest : public QObject {
@@ -46,10 +56,8 @@ private slots:
         TOVO_REQUIRE_SERVER(server);
         server.writeFile(QStringLiteral("pub/My Docs/inner.txt"), "x");
         server.writeFile(QStringLiteral("pub/top.txt"), "y");
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        Connected connected(server);
+        auto& [messages, harness, form] = connected;
 
         harness.doubleClickRemote(QStringLiteral("top.txt")); // a file: nothing happens
         QCOMPARE(form.lblDirectory->text(), QStringLiteral("/pub/"));
@@ -82,9 +90,8 @@ private slots:
         FtpTestServer server({user(QStringLiteral("/pub"))});
         TOVO_REQUIRE_SERVER(server);
         server.makeDir(QStringLiteral("pub"));
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        Connected connected(server);
+        auto& [messages, harness, form] = connected;
         harness.form().RemoteCurrentDir = known;
         harness.form().NavigateRemoteUp();
         QCOMPARE(harness.form().RemoteCurrentDir, QStringLiteral("/"));
@@ -98,10 +105,8 @@ private slots:
         server.makeDir(QStringLiteral("dir one"));
         server.writeFile(QStringLiteral("a.txt"), "a");
         server.writeFile(QStringLiteral("b.txt"), "b");
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        Connected connected(server);
+        auto& [messages, harness, form] = connected;
         ListView* list = form.lstRemoteFiles;
         const auto click = [&](const QString& name, Qt::KeyboardModifiers modifiers = {}) {
             QTreeWidgetItem* item = list->Item(harness.remoteRow(name));
@@ -128,10 +133,8 @@ private slots:
         TOVO_REQUIRE_SERVER(server);
         server.writeFile(QStringLiteral("old.txt"), "o");
         server.writeFile(QStringLiteral("other.txt"), "t");
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        Connected connected(server);
+        auto& [messages, harness, form] = connected;
 
         selectRemote(harness, QStringLiteral("old.txt"));
         form.BeginRemoteRename();
@@ -158,10 +161,8 @@ private slots:
         FtpTestServer server({user(QStringLiteral("/pub"))});
         TOVO_REQUIRE_SERVER(server);
         server.writeFile(QStringLiteral("pub/z.txt"), "z");
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        Connected connected(server);
+        auto& [messages, harness, form] = connected;
         form.cmdMakeDir_Click();
         QVERIFY(form.CreatingRemoteFolder);
         QCOMPARE(harness.remoteNames(), (QStringList{".^.", "New Folder", "z.txt"}));
@@ -177,10 +178,8 @@ private slots:
         FtpTestServer server;
         TOVO_REQUIRE_SERVER(server);
         server.makeDir(QStringLiteral("exists"));
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        Connected connected(server);
+        auto& [messages, harness, form] = connected;
         form.cmdMakeDir_Click();
         QCOMPARE(harness.remoteNames(), (QStringList{"exists", "New Folder"}));
         messages.answerNext(vbOK);
@@ -194,10 +193,8 @@ private slots:
     void makeDirWithAnEmptyRootThenRenameStaysARename() {
         FtpTestServer server;
         TOVO_REQUIRE_SERVER(server);
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        Connected connected(server);
+        auto& [messages, harness, form] = connected;
         QCOMPARE(form.lstRemoteFiles->Count(), 0);
         messages.answerNext(vbOK);
         form.cmdMakeDir_Click();
@@ -233,10 +230,8 @@ private slots:
         FtpTestServer server;
         TOVO_REQUIRE_SERVER(server);
         server.writeFile(QStringLiteral("a.txt"), "a");
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        Connected connected(server);
+        auto& [messages, harness, form] = connected;
         form.cmdMakeDir_Click();
         const auto editors = form.lstRemoteFiles->viewport()->findChildren<QLineEdit*>();
         QCOMPARE(editors.size(), 1);
@@ -250,10 +245,8 @@ private slots:
         FtpTestServer server({user(QStringLiteral("/pub"))});
         TOVO_REQUIRE_SERVER(server);
         server.makeDir(QStringLiteral("pub"));
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        Connected connected(server);
+        auto& [messages, harness, form] = connected;
         form.Toolbar5_ButtonClick();
         QCOMPARE(FtpSession.hInternet, HINTERNET(0));
         QCOMPARE(FtpSession.hConnect, HINTERNET(0));
@@ -314,9 +307,8 @@ private slots:
         TOVO_REQUIRE_SERVER(server);
         server.makeDir(QStringLiteral("zdir"));
         server.writeFile(QStringLiteral("a.txt"), "a");
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        Connected connected(server);
+        auto& [messages, harness, form] = connected;
         harness.form().lstRemoteFiles_ColumnClick(1);
         QCOMPARE(harness.remoteNames(), (QStringList{"zdir", "a.txt"}));
         QCOMPARE(harness.form().lstRemoteFiles->SortKey(), 0);

@@ -23,7 +23,6 @@ public:
 
     const QList<Call>& calls() const { return m_calls; }
     QStringList texts() const;
-    int unexpectedCount() const { return m_unexpected; }
     void clear();
 
 private:
