@@ -1,0 +1,13 @@
+#pragma once
+// Whole-file helpers shared by the tests: write and read a file in one call, and content that no
+// chunking fault can reproduce by accident.
+
+#include <QByteArray>
+#include <QString>
+
+// Writes content to path (folders must exist); false when it cannot.
+bool WriteFileBytes(const QString& path, const QByteArray& content);
+// The whole file, or an empty array when it cannot be read.
+QByteArray ReadFileBytes(const QString& path);
+// Pseudo-random bytes, the same for the same size and seed.
+QByteArray RandomBytes(qsizetype size, quint32 seed = 1);
