@@ -6,15 +6,15 @@
 #include "tests/support/NoSessionBus.h"
 #include "tests/support/TestFiles.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QtTest>
 
-// Saving a password where no secret store can be reached: the process has no session bus at all.
+// Saving a password with no secret store at all: the process has no session bus.
 class PasswordFallbackTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { CutOffSessionBus(); }
     void userChoosesWhereThePasswordGoes_data() {
         QTest::addColumn<bool>("savePassword");
         QTest::addColumn<int>("answer"); // 0: no question expected
@@ -31,33 +31,23 @@ private slots:
         MsgBoxRecorder messages;
         if (answer)
             messages.answerNext(answer);
-        {
-            frmConnect dialog(harness.form());
-            dialog.txtProfile->setText(QStringLiteral("Site"));
-            dialog.txtServerLocation->setText(QStringLiteral("127.0.0.1"));
-            dialog.txtUsername->setText(QStringLiteral("anna"));
-            dialog.txtPassword->setText(QStringLiteral("s3cret"));
-            dialog.Check1->setChecked(savePassword);
-            dialog.cmdSave_Click();
-        }
+        auto saving = std::make_unique<frmConnect>(harness.form());
+        for (auto [field, text] : {std::pair{saving->txtProfile, "Site"},
+                                   {saving->txtServerLocation, "host"},
+                                   {saving->txtUsername, "anna"},
+                                   {saving->txtPassword, "s3cret"}})
+            field->setText(QString::fromLatin1(text));
+        saving->Check1->setChecked(savePassword);
+        saving->cmdSave_Click();
         QCOMPARE(messages.calls().size(), answer ? 1 : 0);
-        if (answer)
-            QCOMPARE(messages.calls().front().style, vbYesNo | vbQuestion);
-        QCOMPARE(
-            ReadFileBytes(harness.appPath() + QStringLiteral("/Profile.ini")).contains("Password=s3cret\n"),
-            !readBack.isEmpty());
-        frmConnect dialog(harness.form());
-        dialog.lstProfile_ItemClick(dialog.lstProfile->topLevelItem(0));
-        QCOMPARE(dialog.txtPassword->text(), readBack);
-        QCOMPARE(dialog.Check1->isChecked(), !readBack.isEmpty());
+        QCOMPARE(ReadFileBytes(harness.appPath() + "/Profile.ini").contains("Password=s3cret\n"),
+                 !readBack.isEmpty());
+        frmConnect reading(harness.form());
+        reading.lstProfile_ItemClick(reading.lstProfile->topLevelItem(0));
+        QCOMPARE(reading.txtPassword->text(), readBack);
+        QCOMPARE(reading.Check1->isChecked(), !readBack.isEmpty());
     }
 };
 
-int main(int argc, char** argv) {
-    CutOffSessionBus();
-    QApplication app(argc, argv);
-    PasswordFallbackTest test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(PasswordFallbackTest)
 #include "PasswordFallback_test.moc"
