@@ -1,7 +1,6 @@
 #include "profiles/SecretStore.h"
 
 #include <QEventLoop>
-#include <QPointer>
 #include <QTimer>
 #include <qt6keychain/keychain.h>
 
