@@ -38,51 +38,44 @@ private slots:
             QSKIP(qPrintable(qEnvironmentVariable("TOVO_KEYRING_MISSING") + " is not installed"));
     }
 
-    // Steps: "save NAME HOST USER [PASSWORD]" (no password: not kept), "resave NAME" (read, then save
-    // as the dialog does), "delete NAME". Then a new store reads "Home" back.
+    // Steps: "save NAME HOST USER [PASSWORD]" (no password: not kept), "old ..." (the password in the
+    // file, as older versions saved it), "resave NAME" (read, then save as the dialog does), "delete
+    // NAME". Then a new store reads "Home" back.
     void keyringAndFileAfterSteps_data() {
-        QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QString>("readBack");
         const QString save = "save Home h1 anna pw1";
-        QTest::newRow("save") << QByteArray() << QStringList{save} << QStringList{"anna@h1/home=pw1"}
-                              << "pw1";
-        QTest::newRow("host changed") << QByteArray() << QStringList{save, "save Home h2 anna pw1"}
-                                      << QStringList{"anna@h2/home=pw1"} << "pw1";
-        QTest::newRow("user, case changed") << QByteArray() << QStringList{save, "save HOME h1 bo@b/x pw2"}
-                                            << QStringList{"bo%40b%2Fx@h1/home=pw2"} << "pw2";
+        QTest::newRow("save") << QStringList{save} << QStringList{"anna@h1/home=pw1"} << "pw1";
+        QTest::newRow("host changed")
+            << QStringList{save, "save Home h2 anna pw1"} << QStringList{"anna@h2/home=pw1"} << "pw1";
+        QTest::newRow("user, case changed")
+            << QStringList{save, "save HOME h1 bo@b/x pw2"} << QStringList{"bo%40b%2Fx@h1/home=pw2"} << "pw2";
         QTest::newRow("renamed: saved anew, old deleted")
-            << QByteArray() << QStringList{save, "save Work h1 anna pw1", "delete Home"}
-            << QStringList{"anna@h1/work=pw1"} << "";
-        QTest::newRow("delete") << QByteArray() << QStringList{save, "delete Home"} << QStringList{} << "";
-        QTest::newRow("unchecked") << QByteArray() << QStringList{save, "save Home h1 anna"} << QStringList{}
-                                   << "";
+            << QStringList{save, "save Work h1 anna pw1", "delete Home"} << QStringList{"anna@h1/work=pw1"}
+            << "";
+        QTest::newRow("delete") << QStringList{save, "delete Home"} << QStringList{} << "";
+        QTest::newRow("unchecked") << QStringList{save, "save Home h1 anna"} << QStringList{} << "";
         QTest::newRow("old plain text moves")
-            << QByteArray("[Home]\nLocation=h1\nUsername=anna\nPassword=old\n") << QStringList{"resave Home"}
-            << QStringList{"anna@h1/home=old"} << "old";
+            << QStringList{"old Home h1 anna old", "resave Home"} << QStringList{"anna@h1/home=old"} << "old";
     }
     void keyringAndFileAfterSteps() {
-        QFETCH(QByteArray, file);
         QFETCH(QStringList, steps);
-        QVERIFY(WriteFileBytes(QString::fromStdString(m_path), file));
+        QFile::remove(QString::fromStdString(m_path));
         for (const QString& entry : KeyringEntries())
             SecretStore(std::chrono::seconds(5)).Remove(entry.section('=', 0, 0));
         PasswordStore store;
         for (const QString& step : steps) {
             const QStringList w = step.split(' ');
-            ConnectionProfile profile{w[1].toStdString(),
-                                      w.value(2).toStdString(),
-                                      "FTP",
-                                      w.value(3).toStdString(),
-                                      w.value(4).toStdString(),
-                                      "21",
-                                      "Passive"};
-            if (w[0] == "delete")
-                store.Remove(m_path, profile.Name);
-            else if (w[0] == "resave")
+            auto part = [&](int i) { return w.value(i).toStdString(); };
+            ConnectionProfile profile{part(1), part(2), "FTP", part(3), part(4), "21", "Passive"};
+            if (w[0] == "resave")
                 profile = store.Read(m_path, profile.Name);
-            if (w[0] != "delete")
+            if (w[0] == "old")
+                WriteProfile(m_path, profile);
+            else if (w[0] == "delete")
+                store.Remove(m_path, profile.Name);
+            else
                 QVERIFY(store.Write(m_path, profile,
                                     profile.Password.empty() ? PasswordStore::Place::Nowhere
                                                              : PasswordStore::Place::SecretStore));
