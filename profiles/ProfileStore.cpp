@@ -61,6 +61,13 @@ ConnectionProfile ReadProfile(const std::string& profilePath, const std::string&
     return profile;
 }
 
+ConnectionProfile CutToReadLimits(const ConnectionProfile& profile) {
+    ConnectionProfile cut = profile;
+    for (const ProfileKey& key : kProfileKeys)
+        cut.*key.field = CutToLimit(profile.*key.field, key.readLimit);
+    return cut;
+}
+
 void WriteProfile(const std::string& profilePath, const ConnectionProfile& profile) {
     if (!IsStorableProfileName(profile.Name))
         return;

@@ -164,7 +164,10 @@ void frmConnect::lstProfile_ItemClick(QTreeWidgetItem* item) {
     if (!item)
         return;
     const QString name = ListView::Text(item);
-    const ConnectionProfile profile = ReadProfile(QFile::encodeName(ProfilePath).toStdString(), Bytes(name));
+    SetMousePointer(vbHourglass);
+    const ConnectionProfile profile =
+        m_passwords.Read(QFile::encodeName(ProfilePath).toStdString(), Bytes(name));
+    SetMousePointer(vbDefault);
     txtProfile->setText(name);
     if (profile.Protocol == "FTP") {
         lblFTP->setText(QStringLiteral("FTP://"));
@@ -234,12 +237,29 @@ void frmConnect::cmdSave_Click() {
     const bool keepPassword = Check1->isChecked() && !txtPassword->text().isEmpty();
     // An installed program keeps its profiles in the user's private configuration folder, which
     // the first save creates.
-    CreatePrivateFolderFor(QFile::encodeName(ProfilePath).toStdString());
-    WriteProfile(QFile::encodeName(ProfilePath).toStdString(),
-                 ConnectionProfile{Bytes(name), Bytes(txtServerLocation->text()),
-                                   optFTP->isChecked() ? "FTP" : "HTTP", Bytes(txtUsername->text()),
-                                   keepPassword ? Bytes(txtPassword->text()) : "", Bytes(txtPort->text()),
-                                   optPassive->isChecked() ? "Passive" : "Active"});
+    const std::string path = QFile::encodeName(ProfilePath).toStdString();
+    CreatePrivateFolderFor(path);
+    const ConnectionProfile profile{Bytes(name),
+                                    Bytes(txtServerLocation->text()),
+                                    optFTP->isChecked() ? "FTP" : "HTTP",
+                                    Bytes(txtUsername->text()),
+                                    keepPassword ? Bytes(txtPassword->text()) : "",
+                                    Bytes(txtPort->text()),
+                                    optPassive->isChecked() ? "Passive" : "Active"};
+    SetMousePointer(vbHourglass);
+    const bool saved = m_passwords.Write(
+        path, profile, keepPassword ? PasswordStore::Place::SecretStore : PasswordStore::Place::Nowhere);
+    SetMousePointer(vbDefault);
+    if (!saved) {
+        const int answer = MsgBox(
+            QStringLiteral(
+                "The desktop's secret store is not available, so the password cannot be kept there.\n\n"
+                "Save the password in Profile.ini instead, in plain text? Choose No to save the "
+                "profile without the password."),
+            vbYesNo | vbQuestion, QStringLiteral("Save Password"));
+        m_passwords.Write(path, profile,
+                          answer == vbYes ? PasswordStore::Place::ProfileIni : PasswordStore::Place::Nowhere);
+    }
     RefreshProfileList();
 }
 
@@ -251,7 +271,9 @@ void frmConnect::Command1_Click() {
     if (MsgBox(QStringLiteral("Are you sure you want to delete profile: ") + name + QStringLiteral("?"),
                vbYesNo | vbQuestion, QStringLiteral("Remove ") + name) == vbNo)
         return;
-    RemoveProfile(QFile::encodeName(ProfilePath).toStdString(), Bytes(name));
+    SetMousePointer(vbHourglass);
+    m_passwords.Remove(QFile::encodeName(ProfilePath).toStdString(), Bytes(name));
+    SetMousePointer(vbDefault);
     RefreshProfileList();
 }
 

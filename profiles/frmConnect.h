@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "profiles/PasswordStore.h"
+
 #include <functional>
 
 class QCheckBox;
@@ -69,4 +71,5 @@ private:
     void RefreshProfileList();
 
     frmMain& m_main;
+    PasswordStore m_passwords;
 };

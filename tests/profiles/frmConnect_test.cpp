@@ -7,6 +7,7 @@
 #include "session/FtpSession.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MsgBoxRecorder.h"
+#include "tests/support/NoSessionBus.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -98,6 +99,7 @@ class frmConnectTest : public QObject {
 
 private slots:
     void initTestCase() {
+        CutOffSessionBus();
         SetAppPath(m_dir.path());
         SetNetworkTimeoutMs(2000);
         m_main = new frmMain();
@@ -265,6 +267,7 @@ private slots:
         m_dialog->optActive->setChecked(true);
         m_dialog->txtPort->setText(QStringLiteral("not a port"));
         MsgBoxRecorder boxes;
+        boxes.answerNext(vbYes); // no secret store here: keep the password in the file
         m_dialog->cmdSave_Click();
         QCOMPARE(FileBytes(), QByteArray("[Site]\nLocation=host\nProtocol=FTP\nUsername=u\nPassword=p\n"
                                          "Port=not a port\nTransfer=Active\n"));

@@ -1,0 +1,138 @@
+#include "profiles/PasswordStore.h"
+
+#include "tests/support/TestFiles.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+// The program's entries in the keyring as "key=password", sorted: secret-tool prints the secrets on
+// its output and the keys on its error channel, item by item in the same order.
+static QStringList KeyringEntries() {
+    QProcess tool;
+    tool.start(QStringLiteral("secret-tool"), {"search", "--all", "server", SecretStore::ServiceName()});
+    tool.waitForFinished(10000);
+    auto secrets = QRegularExpression("(?m)^secret = (.*)$").globalMatch(tool.readAllStandardOutput());
+    auto keys = QRegularExpression("(?m)^attribute\\.user = (.*)$").globalMatch(tool.readAllStandardError());
+    QStringList entries;
+    while (secrets.hasNext() && keys.hasNext())
+        entries << keys.next().captured(1) + '=' + secrets.next().captured(1);
+    entries.sort();
+    return entries;
+}
+
+// Runs inside a private session bus with a fresh gnome-keyring unlocked by a known password (main).
+class PasswordStoreTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    const std::string m_path = QFile::encodeName(m_dir.filePath("Profile.ini")).toStdString();
+
+private slots:
+    void initTestCase() {
+        if (qEnvironmentVariableIsSet("TOVO_KEYRING_MISSING"))
+            QSKIP(qPrintable(qEnvironmentVariable("TOVO_KEYRING_MISSING") + " is not installed"));
+    }
+
+    // Steps: "save NAME HOST USER [PASSWORD]" (no password: not kept), "old ..." (the password in the
+    // file, as older versions saved it), "resave NAME" (read, then save as the dialog does), "delete
+    // NAME". Then a new store reads "Home" back.
+    void keyringAndFileAfterSteps_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("readBack");
+        const QString save = "save Home h1 anna pw1";
+        QTest::newRow("save") << QStringList{save} << QStringList{"anna@h1/home=pw1"} << "pw1";
+        QTest::newRow("host changed")
+            << QStringList{save, "save Home h2 anna pw1"} << QStringList{"anna@h2/home=pw1"} << "pw1";
+        QTest::newRow("user, case changed")
+            << QStringList{save, "save HOME h1 bo@b/x pw2"} << QStringList{"bo%40b%2Fx@h1/home=pw2"} << "pw2";
+        QTest::newRow("renamed: saved anew, old deleted")
+            << QStringList{save, "save Work h1 anna pw1", "delete Home"} << QStringList{"anna@h1/work=pw1"}
+            << "";
+        QTest::newRow("delete") << QStringList{save, "delete Home"} << QStringList{} << "";
+        QTest::newRow("unchecked") << QStringList{save, "save Home h1 anna"} << QStringList{} << "";
+        QTest::newRow("old plain text moves")
+            << QStringList{"old Home h1 anna old", "resave Home"} << QStringList{"anna@h1/home=old"} << "old";
+    }
+    void keyringAndFileAfterSteps() {
+        QFETCH(QStringList, steps);
+        QFile::remove(QString::fromStdString(m_path));
+        for (const QString& entry : KeyringEntries())
+            SecretStore(std::chrono::seconds(5)).Remove(entry.section('=', 0, 0));
+        PasswordStore store;
+        for (const QString& step : steps) {
+            const QStringList w = step.split(' ');
+            auto part = [&](int i) { return w.value(i).toStdString(); };
+            ConnectionProfile profile{part(1), part(2), "FTP", part(3), part(4), "21", "Passive"};
+            if (w[0] == "resave")
+                profile = store.Read(m_path, profile.Name);
+            if (w[0] == "old")
+                WriteProfile(m_path, profile);
+            else if (w[0] == "delete")
+                store.Remove(m_path, profile.Name);
+            else
+                QVERIFY(store.Write(m_path, profile,
+                                    profile.Password.empty() ? PasswordStore::Place::Nowhere
+                                                             : PasswordStore::Place::SecretStore));
+        }
+        QTEST(KeyringEntries(), "entries");
+        const QByteArray bytes = ReadFileBytes(QString::fromStdString(m_path));
+        QVERIFY2(!QRegularExpression("Password=.").match(QString::fromUtf8(bytes)).hasMatch(),
+                 bytes.constData());
+        QTEST(QString::fromStdString(PasswordStore().Read(m_path, "Home").Password), "readBack");
+    }
+
+    // A store that never answers (a keyring stuck in a prompt): the wait ends, and later steps of
+    // the same store give up at once.
+    void unansweredStoreTimesOut() {
+        QProcess bus;
+        bus.start("dbus-send",
+                  {"--session", "--print-reply", "--dest=org.freedesktop.DBus", "/",
+                   "org.freedesktop.DBus.GetConnectionUnixProcessID", "string:org.freedesktop.secrets"});
+        QVERIFY(bus.waitForFinished(10000));
+        const pid_t keyring =
+            QRegularExpression("uint32 (\\d+)").match(bus.readAllStandardOutput()).captured(1).toInt();
+        QVERIFY(keyring > 0 && kill(keyring, SIGSTOP) == 0);
+        SecretStore store(std::chrono::milliseconds(300));
+        QString password;
+        const auto first = store.Write("stuck", "x"), second = store.Read("stuck", password);
+        kill(keyring, SIGCONT);
+        QCOMPARE(first, SecretStore::Status::Unavailable);
+        QCOMPARE(second, SecretStore::Status::Unavailable);
+    }
+};
+
+// Runs itself again inside dbus-run-session with a keyring in a fresh home, so that no user's own
+// keyring is touched; a missing tool makes the tests skip.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (!qEnvironmentVariableIsSet("TOVO_KEYRING_HOME")) {
+        for (const char* tool : {"dbus-run-session", "gnome-keyring-daemon", "secret-tool"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                qputenv("TOVO_KEYRING_MISSING", tool);
+        QTemporaryDir home;
+        if (!qEnvironmentVariableIsSet("TOVO_KEYRING_MISSING") && home.isValid()) {
+            for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "TOVO_KEYRING_HOME"})
+                qputenv(name, QFile::encodeName(home.path()));
+            // QtKeychain would pick KWallet on a KDE desktop; a display would let a prompt appear.
+            for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "DISPLAY"})
+                qunsetenv(name);
+            return QProcess::execute(
+                "dbus-run-session",
+                QStringList{"--", "sh", "-c",
+                            "printf pw | timeout 20 gnome-keyring-daemon --unlock --components=secrets"
+                            " >/dev/null || { echo 'no keyring' >&2; exit 1; }; exec \"$@\"",
+                            "sh"} +
+                    app.arguments());
+        }
+    }
+    PasswordStoreTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "PasswordStore_test.moc"
