@@ -151,7 +151,7 @@ private slots:
 
     void userAcceptedWithoutPassword() {
         ScriptedFtpServer server;
-        server.reply("USER", "230 No password needed");
+        server.on("USER", Reply("230 No password needed"));
         QVERIFY(server.start());
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoggedIn);
         QCOMPARE(Commands(server), QStringList{"USER anna"});
@@ -159,7 +159,7 @@ private slots:
 
     void userRefusedSendsNoPassword() {
         ScriptedFtpServer server;
-        server.reply("USER", "530 Not allowed");
+        server.on("USER", Reply("530 Not allowed"));
         QVERIFY(server.start());
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoginFailed);
         QCOMPARE(Commands(server), QStringList{"USER anna"});
@@ -168,14 +168,14 @@ private slots:
 
     void wrongPasswordFails() {
         ScriptedFtpServer server;
-        server.reply("PASS", "530 Login incorrect");
+        server.on("PASS", Reply("530 Login incorrect"));
         QVERIFY(server.start());
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoginFailed);
     }
 
     void multiLineGreeting() {
         ScriptedFtpServer server;
-        server.setGreeting("220-Welcome\n220-to the server\n220 Ready");
+        server.on("", Reply("220-Welcome\n220-to the server\n220 Ready"));
         QVERIFY(server.start());
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoggedIn);
         QVERIFY(view.Text().starts_with("\r\nServer: \r\n220-Welcome\r\n220-to the server\r\n220 Ready\r\n"
@@ -184,8 +184,8 @@ private slots:
 
     void multiLineReplyEndsOnlyAtCodeAndBlank() {
         ScriptedFtpServer server;
-        server.reply("USER", "331-Password please\n331-still the same reply\n 331 indented\n230 other code\n"
-                             "331 Now send it");
+        server.on("USER", Reply("331-Password please\n331-still the same reply\n 331 indented\n230 other code\n"
+                             "331 Now send it"));
         QVERIFY(server.start());
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::LoggedIn);
         QCOMPARE(Commands(server), (QStringList{"USER anna", "PASS pw"}));
@@ -197,7 +197,7 @@ private slots:
 
     void greetingOtherThan220ClosesTheSocket() {
         ScriptedFtpServer server;
-        server.setGreeting("421 Too many users");
+        server.on("", Reply("421 Too many users"));
         QVERIFY(server.start());
         QCOMPARE(Run(socket, view, server.port()), CommandChannelResult::NoCommandLine);
         QVERIFY(!socket.IsConnected());
@@ -233,15 +233,15 @@ private slots:
         QFETCH(int, commandsSent);
         ScriptedFtpServer server;
         if (how == "closeOnConnect")
-            server.closeOnConnect();
+            server.on("", CloseAfter());
         else if (how == "silentOnConnect")
-            server.silentOnConnect();
+            server.on("", Silent());
         else if (how == "closeOn")
-            server.closeOn("USER");
+            server.on("USER", CloseAfter());
         else if (how == "closeMidReply")
-            server.closeMidReply("USER", "331-Password please\n331-and then nothing");
+            server.on("USER", CloseAfter("331-Password please\n331-and then nothing"));
         else
-            server.silentOn("USER");
+            server.on("USER", Silent());
         QVERIFY(server.start());
         QCOMPARE(int(Run(socket, view, server.port())), result);
         QCOMPARE(int(server.commands().size()), commandsSent);
@@ -250,7 +250,7 @@ private slots:
 
     void readReplyGivesZeroWhenTheReplyIsCutOff() {
         ScriptedFtpServer server;
-        server.closeMidReply("USER", "331-Password please\n331-and then nothing");
+        server.on("USER", CloseAfter("331-Password please\n331-and then nothing"));
         QVERIFY(server.start());
         QVERIFY(ConnectCommandSocket(socket, view, "127.0.0.1", server.port(), kTimeoutMs));
         QVERIFY(SendCommandLine(socket, view, "USER anna"));

@@ -156,9 +156,9 @@ private slots:
         QFETCH(QStringList, commands);
         ScriptedFtpServer server;
         if (how == "busy")
-            server.setGreeting("421 Too many users");
+            server.on("", Reply("421 Too many users"));
         else if (how == "530")
-            server.reply("USER", "530 Not allowed");
+            server.on("USER", Reply("530 Not allowed"));
         QVERIFY(server.start());
         ConnectedSession(how == "refused" ? UnusedLoopbackPort() : server.port());
         if (how == "noSession")
@@ -215,9 +215,9 @@ private slots:
 
     void reconnectAppendsToTheTranscript() {
         ScriptedFtpServer first;
-        first.setGreeting("220 first");
+        first.on("", Reply("220 first"));
         ScriptedFtpServer second;
-        second.setGreeting("220 second");
+        second.on("", Reply("220 second"));
         QVERIFY(first.start() && second.start());
         MsgBoxRecorder boxes;
         ConnectedSession(first.port());
