@@ -101,6 +101,19 @@ FtpAction Stall() {
     return makeAction(FtpAction::Kind::Stall, "150 Opening data connection");
 }
 
+FtpAction ActionFrom(const std::string& spec) {
+    const auto after = [&spec](const char* prefix) { return spec.substr(std::strlen(prefix)); };
+    if (spec == "silent")
+        return Silent();
+    if (spec == "stall")
+        return Stall();
+    if (spec.starts_with("close"))
+        return CloseAfter(spec.size() > 5 ? after("close:") : std::string());
+    if (spec.starts_with("slow:"))
+        return SlowReply(after("slow:"), 100);
+    return Reply(spec);
+}
+
 ScriptedFtpServer::~ScriptedFtpServer() {
     m_stop = true;
     if (m_thread.joinable())

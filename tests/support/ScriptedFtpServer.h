@@ -32,6 +32,9 @@ FtpAction Silent();                                  // never answers
 FtpAction Transfer(std::string data = {}, std::string finalReply = "226 Transfer complete",
                    std::size_t resetAfter = std::string::npos);
 FtpAction Stall(); // 150, the data connection opened, then nothing until the client closes it
+// The action a short text names, for test tables: "silent", "stall", "close", "close:LINES",
+// "slow:LINES" (100 ms between lines); any other text is a reply.
+FtpAction ActionFrom(const std::string& spec);
 
 class ScriptedFtpServer {
 public:
@@ -43,6 +46,9 @@ public:
     // Queues the action for the next command with that verb ("" for the greeting); the last repeats.
     // Unscripted verbs get a plain success (logins succeed, PASV/EPSV name the data listener).
     ScriptedFtpServer& on(const std::string& verb, FtpAction action);
+    ScriptedFtpServer& on(const std::string& verb, const std::string& spec) {
+        return on(verb, ActionFrom(spec));
+    }
     bool start(); // listens on 127.0.0.1:0 or [::1]:0
     int port() const { return m_port; }
     std::vector<std::string> commands() const; // every command line received, without CRLF
