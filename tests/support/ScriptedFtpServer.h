@@ -3,7 +3,6 @@
 // verb, and a record of every command received. One control connection at a time, on its own thread.
 
 #include <atomic>
-#include <cstddef>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -14,8 +13,7 @@
 // What the server does on one command. Reply texts are lines separated by '\n', each sent with CRLF;
 // "{port}", "{p1}" and "{p2}" stand for the data listener's port and its high and low byte.
 struct FtpAction {
-    enum class Kind { Lines, Silent, Transfer, Stall };
-    Kind kind = Kind::Lines;
+    enum class Kind { Lines, Silent, Transfer, Stall } kind = Kind::Lines;
     std::string lines;                          // sent first (the 150 of a transfer)
     bool closeAfter = false;                    // close the control connection after the lines
     int lineDelayMs = 0;                        // pause before every line after the first
@@ -24,8 +22,7 @@ struct FtpAction {
     std::string finalReply = "226 Transfer complete";
 };
 
-FtpAction Reply(std::string lines);
-FtpAction SlowReply(std::string lines, int delayMs);
+FtpAction Reply(std::string lines, int lineDelayMs = 0);
 FtpAction CloseAfter(std::string partialLines = {}); // sends these, then closes the control connection
 FtpAction Silent();                                  // never answers
 // 150, the data (sent, or received for STOR/APPE) up to resetAfter bytes and then reset, the final reply.
@@ -57,13 +54,12 @@ public:
 
 private:
     void run();
-    bool perform(int control, const std::string& verb, const FtpAction& action); // false: hang up
     FtpAction next(const std::string& verb);
-    bool transfer(int control, const std::string& verb, const FtpAction& action);
-    bool sendLines(int fd, const FtpAction& action, const std::string& lines);
+    bool perform(int control, const std::string& verb, const FtpAction& action); // false: hang up
+    bool transfer(int control, bool upload, const FtpAction& action);
+    bool sendLines(int fd, const std::string& lines, int lineDelayMs = 0);
     bool sendAll(int fd, const std::string& bytes);
-    int acceptOrStop(int listener, int timeoutMs);
-    bool waitReadable(int fd);
+    bool wait(int fd, short events, int timeoutMs = -1); // false on time-out or stop
 
     mutable std::mutex m_mutex;
     std::map<std::string, std::deque<FtpAction>> m_actions;
