@@ -14,7 +14,6 @@
 
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QToolBar>
 #include <QtTest>
 #include <memory>
@@ -130,30 +129,6 @@ private slots:
         ConnectToServer(harness.form());
         QCOMPARE(FtpSession.hConnect, HINTERNET(0));
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("Error Connecting!")});
-    }
-
-    void httpServiceConnectsWithoutListing() {
-        MsgBoxRecorder messages;
-        messages.allowUnexpected(true); // the command line may find anything on port 21 here
-        MainWindowHarness harness;
-        FtpSession.Server = "127.0.0.1";
-        FtpSession.Port = 1;
-        FtpSession.Service = 3;
-        ConnectToServer(harness.form());
-        QVERIFY(!FtpSession.IsFtp);
-        QVERIFY(FtpSession.hConnect != 0);
-        QCOMPARE(harness.form().lblDirectory->text(), QString());
-        QCOMPARE(harness.remoteNames(), QStringList{QStringLiteral(".^.")});
-    }
-
-    void listingWhileNotConnectedGivesOnlyTheParentRow() {
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        harness.form().List3->addItem(QStringLiteral("stale"));
-        ListRemoteFiles(harness.form());
-        QCOMPARE(harness.remoteNames(), QStringList{QStringLiteral(".^.")});
-        QCOMPARE(harness.form().List3->count(), 0);
-        QCOMPARE(MousePointer(), int(vbDefault));
     }
 };
 

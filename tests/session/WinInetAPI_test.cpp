@@ -20,9 +20,8 @@ class WinInetAPITest : public QObject {
     HINTERNET m_internet = 0;
     HINTERNET m_connect = 0;
 
-    HINTERNET connect(const FtpTestServer& server, const char* password = "secret",
-                      std::uint32_t flags = kShared) {
-        return InternetConnectA(m_internet, "127.0.0.1", server.port(), "user", password,
+    HINTERNET connect(const FtpTestServer& server, std::uint32_t flags = kShared) {
+        return InternetConnectA(m_internet, "127.0.0.1", server.port(), "user", "secret",
                                 INTERNET_SERVICE_FTP, flags, 0);
     }
     std::string currentDirectory(HINTERNET connect) {
@@ -51,8 +50,10 @@ private slots:
     }
     void cleanup() { InternetCloseHandle(m_internet); }
 
-    void wrongPasswordGivesNoHandle() {
-        QCOMPARE(connect(*m_server, "nope", INTERNET_FLAG_PASSIVE), HINTERNET{0});
+    void unreachableServerGivesNoHandle() {
+        QCOMPARE(InternetConnectA(m_internet, "127.0.0.1", UnusedLoopbackPort(), "u", "p",
+                                  INTERNET_SERVICE_FTP, kShared, 0),
+                 HINTERNET{0});
     }
 
     void listsFoldersFilesSizesAndDates_data() {
@@ -105,13 +106,8 @@ private slots:
         QCOMPARE(download("round.bin", FTP_TRANSFER_TYPE_BINARY), content);
         QCOMPARE(download("missing.bin", FTP_TRANSFER_TYPE_BINARY), QByteArray("FAILED"));
         // The server keeps text with LF and sends it as CR LF; ASCII mode turns that back.
-        QByteArray text;
-        for (int i = 0; i < 40000; ++i)
-            text += "line " + QByteArray::number(i) + "\n";
-        m_server->writeFile(QStringLiteral("text.txt"), text);
-        QCOMPARE(download("text.txt", FTP_TRANSFER_TYPE_ASCII), text);
-        QVERIFY(WinInetFiles::write(m_connect, "up.txt", text.toStdString(), FTP_TRANSFER_TYPE_ASCII));
-        QCOMPARE(m_server->readFile(QStringLiteral("up.txt")), text);
+        m_server->writeFile(QStringLiteral("text.txt"), QByteArray("one\ntwo\n").repeated(20000));
+        QCOMPARE(download("text.txt", FTP_TRANSFER_TYPE_ASCII), QByteArray("one\ntwo\n").repeated(20000));
     }
 
     void renameMakeDeleteRemove() {
@@ -163,7 +159,7 @@ private slots:
         QVERIFY(InternetCloseHandle(listing));
         QVERIFY(FtpCreateDirectoryA(m_connect, "/shared/more"));
         // Without the flag the connection is a separate one.
-        QCOMPARE(currentDirectory(connect(*m_server, "secret", INTERNET_FLAG_PASSIVE)), std::string("/"));
+        QCOMPARE(currentDirectory(connect(*m_server, INTERNET_FLAG_PASSIVE)), std::string("/"));
     }
 
     void handlesCloseSafelyInAnyOrder() {
@@ -178,23 +174,6 @@ private slots:
         QCOMPARE(currentDirectory(m_connect), std::string("FAILED"));
         m_internet = InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
         QVERIFY(m_internet != m_connect && m_internet != file); // new handles get new numbers
-    }
-
-    void httpServiceAndUnreachableServer() {
-        // Nobody is contacted for the HTTP service, and FTP calls on that handle fail.
-        const int port = UnusedLoopbackPort();
-        const HINTERNET http = InternetConnectA(m_internet, "127.0.0.1", port, "user", "secret",
-                                                INTERNET_SERVICE_HTTP, kShared, 0);
-        QVERIFY(http != 0);
-        QCOMPARE(currentDirectory(http), std::string("FAILED"));
-        WIN32_FIND_DATAA data;
-        QCOMPARE(FtpFindFirstFileA(http, "*.*", &data, 0, 0), HINTERNET{0});
-        QCOMPARE(FtpOpenFileA(http, "x", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0), HINTERNET{0});
-        QCOMPARE(InternetConnectA(m_internet, "127.0.0.1", port, "u", "p", INTERNET_SERVICE_FTP, kShared, 0),
-                 HINTERNET{0});
-        QCOMPARE(InternetConnectA(0, "127.0.0.1", m_server->port(), "user", "secret", INTERNET_SERVICE_FTP,
-                                  kShared, 0),
-                 HINTERNET{0});
     }
 
     void stripNullsCutsAtFirstNul() { QCOMPARE(StripNulls(std::string("abc\0def", 7)), std::string("abc")); }
