@@ -28,8 +28,12 @@ QString describe(const std::optional<ListingEntry>& entry) {
         .arg(when);
 }
 
-void row(const char* name, const char* line, const char* expected) {
-    QTest::newRow(name) << QString::fromLatin1(line) << QString::fromLatin1(expected);
+void row(const char* name, const char* line, const char* expected, bool mlsd = false) {
+    QTest::newRow(name) << QString::fromLatin1(line) << QString::fromLatin1(expected) << mlsd;
+}
+
+void mlsdRow(const char* name, const char* line, const char* expected) {
+    row(name, line, expected, true);
 }
 
 } // namespace
@@ -37,9 +41,10 @@ void row(const char* name, const char* line, const char* expected) {
 class ListingParserTest : public QObject {
     Q_OBJECT
 private slots:
-    void listLines_data() {
+    void lines_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("expected"); // name|kind|size|date, or SKIP
+        QTest::addColumn<bool>("mlsd");
         row("unix file, year", "-rw-r--r--   1 owner group     1234 Mar  7  2001 readme.txt",
             "readme.txt|file|1234|2001-03-07 00:00:00");
         row("unix dir, time", "drwxr-xr-x 2 owner group 4096 Feb 29 10:15 pub",
@@ -87,33 +92,27 @@ private slots:
         row("dos no name", "01-16-02  11:14AM  12   ", "SKIP");
         row("eplf without kind", "+m825718503,s280,\tx", "SKIP");
         row("eplf without tab", "+r,s280, x", "SKIP");
+        mlsdRow("file", "type=file;size=1500;modify=20010307090500;perm=r; name with blanks.txt",
+                "name with blanks.txt|file|1500|2001-03-07 09:05:00");
+        mlsdRow("dir", "type=dir;modify=20240101000000.123; sub", "sub|dir|0|2024-01-01 00:00:00");
+        mlsdRow("upper-case facts", "Type=Dir;Modify=19991231235959; Old", "Old|dir|0|1999-12-31 23:59:59");
+        mlsdRow("big", "type=file;size=4294967301; big.bin", "big.bin|file|4294967301|-");
+        mlsdRow("symlink type", "type=OS.unix=slink:/etc;size=4; link", "link|file|4|-");
+        mlsdRow("no type fact", "size=3; plain", "plain|file|3|-");
+        mlsdRow("leading blank in name", "type=file;size=1;  spaced", " spaced|file|1|-");
+        mlsdRow("semicolon in name", "type=file;size=1; a;b=c", "a;b=c|file|1|-");
+        mlsdRow("bad date kept out", "type=file;size=1;modify=20241399999999; d", "d|file|1|-");
+        mlsdRow("cdir", "type=cdir;modify=20240101000000; /pub", "SKIP");
+        mlsdRow("pdir", "type=pdir; ..", "SKIP");
+        mlsdRow("no facts", "just a name", "SKIP");
+        mlsdRow("mlsd no name", "type=file;size=1;", "SKIP");
     }
-    void listLines() {
+    void lines() {
         QFETCH(QString, line);
-        QTEST(describe(ListingParser::parseListLine(line.toStdString(), kNow)), "expected");
-    }
-
-    void mlsdLines_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("expected");
-        row("file", "type=file;size=1500;modify=20010307090500;perm=r; name with blanks.txt",
-            "name with blanks.txt|file|1500|2001-03-07 09:05:00");
-        row("dir", "type=dir;modify=20240101000000.123; sub", "sub|dir|0|2024-01-01 00:00:00");
-        row("upper-case facts", "Type=Dir;Modify=19991231235959; Old", "Old|dir|0|1999-12-31 23:59:59");
-        row("big", "type=file;size=4294967301; big.bin", "big.bin|file|4294967301|-");
-        row("symlink type", "type=OS.unix=slink:/etc;size=4; link", "link|file|4|-");
-        row("no type fact", "size=3; plain", "plain|file|3|-");
-        row("leading blank in name", "type=file;size=1;  spaced", " spaced|file|1|-");
-        row("semicolon in name", "type=file;size=1; a;b=c", "a;b=c|file|1|-");
-        row("bad date kept out", "type=file;size=1;modify=20241399999999; d", "d|file|1|-");
-        row("cdir", "type=cdir;modify=20240101000000; /pub", "SKIP");
-        row("pdir", "type=pdir; ..", "SKIP");
-        row("no facts", "just a name", "SKIP");
-        row("no name", "type=file;size=1;", "SKIP");
-    }
-    void mlsdLines() {
-        QFETCH(QString, line);
-        QTEST(describe(ListingParser::parseMlsdLine(line.toStdString())), "expected");
+        QFETCH(bool, mlsd);
+        const std::string text = line.toStdString();
+        QTEST(describe(mlsd ? ListingParser::parseMlsdLine(text) : ListingParser::parseListLine(text, kNow)),
+              "expected");
     }
 
     void wholeListingsSplitLinesAndSkipGarbage() {
