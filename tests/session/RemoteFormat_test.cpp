@@ -2,18 +2,6 @@
 
 #include <QtTest>
 
-namespace {
-
-// 100 ns ticks from 1601-01-01 to the given UTC time.
-FILETIME fileTime(int year, int month, int day, int hour, int minute, int second) {
-    const QDateTime when(QDate(year, month, day), QTime(hour, minute, second), Qt::UTC);
-    const qint64 epoch1601 = QDateTime(QDate(1601, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
-    const auto ticks = static_cast<quint64>(when.toSecsSinceEpoch() - epoch1601) * 10000000ULL;
-    return FILETIME{static_cast<std::uint32_t>(ticks & 0xFFFFFFFFu), static_cast<std::uint32_t>(ticks >> 32)};
-}
-
-} // namespace
-
 class RemoteFormatTest : public QObject {
     Q_OBJECT
 private slots:
@@ -21,24 +9,17 @@ private slots:
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("text");
         QTest::newRow("empty") << qint64(0) << "0Kb";
-        QTest::newRow("500 bytes") << qint64(500) << "0Kb";
         QTest::newRow("511 below half") << qint64(511) << "0Kb";
         QTest::newRow("512 half rounds up") << qint64(512) << "1Kb";
-        QTest::newRow("1536 half rounds up") << qint64(1536) << "2Kb";
         QTest::newRow("2559 below half") << qint64(2559) << "2Kb";
         QTest::newRow("999.5 Kb") << qint64(1023488) << "1,000Kb";
-        QTest::newRow("1 MiB") << qint64(1048576) << "1,024Kb";
-        QTest::newRow("2,000,000") << qint64(2000000) << "1,953Kb";
-        QTest::newRow("just under 2 GiB") << qint64(2147483647) << "2,097,152Kb";
         QTest::newRow("2 GiB") << qint64(2147483648LL) << "2,097,152Kb";
-        QTest::newRow("3 GiB") << qint64(3221225472LL) << "3,145,728Kb";
         QTest::newRow("5 TiB") << qint64(5497558138880LL) << "5,368,709,120Kb";
         QTest::newRow("largest") << qint64(9223372036854775807LL) << "9,007,199,254,740,992Kb";
     }
     void sizeText() {
         QFETCH(qint64, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(QString::fromStdString(RemoteSizeText(bytes)), text);
+        QTEST(QString::fromStdString(RemoteSizeText(bytes)), "text");
     }
 
     void findDataSizeUsesBothHalves() {
@@ -46,40 +27,20 @@ private slots:
         data.nFileSizeLow = 0x80000000u;
         QCOMPARE(FindDataSize(data), std::int64_t(2147483648LL)); // not negative
         data.nFileSizeHigh = 1;
-        data.nFileSizeLow = 0;
-        QCOMPARE(FindDataSize(data), std::int64_t(4294967296LL));
+        QCOMPARE(FindDataSize(data), std::int64_t(6442450944LL));
     }
 
     void dateText_data() {
-        QTest::addColumn<int>("year");
-        QTest::addColumn<int>("month");
-        QTest::addColumn<int>("day");
-        QTest::addColumn<int>("hour");
-        QTest::addColumn<int>("minute");
+        QTest::addColumn<quint64>("ticks"); // 100 ns since 1601, seconds included
         QTest::addColumn<QString>("text");
-        QTest::newRow("no leading zeros") << 2001 << 3 << 7 << 9 << 5 << "3/7/2001 9:5";
-        QTest::newRow("midnight") << 2024 << 12 << 31 << 0 << 0 << "12/31/2024 0:0";
-        QTest::newRow("two digits") << 1999 << 10 << 15 << 23 << 59 << "10/15/1999 23:59";
-        QTest::newRow("leap day") << 2020 << 2 << 29 << 12 << 30 << "2/29/2020 12:30";
+        QTest::newRow("no leading zeros") << quint64{126284295420000000} << "3/7/2001 9:5";
+        QTest::newRow("midnight") << quint64{133800768420000000} << "12/31/2024 0:0";
+        QTest::newRow("two digits") << quint64{125845055820000000} << "10/15/1999 23:59";
     }
     void dateText() {
-        QFETCH(int, year);
-        QFETCH(int, month);
-        QFETCH(int, day);
-        QFETCH(int, hour);
-        QFETCH(int, minute);
-        QFETCH(QString, text);
-        const SYSTEMTIME system{static_cast<std::uint16_t>(year),
-                                static_cast<std::uint16_t>(month),
-                                0,
-                                static_cast<std::uint16_t>(day),
-                                static_cast<std::uint16_t>(hour),
-                                static_cast<std::uint16_t>(minute),
-                                0,
-                                0};
-        QCOMPARE(QString::fromStdString(RemoteDateText(system)), text);
-        // From the find record's file time, seconds dropped and no time-zone shift.
-        QCOMPARE(QString::fromStdString(RemoteDateText(fileTime(year, month, day, hour, minute, 42))), text);
+        QFETCH(quint64, ticks);
+        const FILETIME time{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
+        QTEST(QString::fromStdString(RemoteDateText(time)), "text");
     }
 
     void parentDirectory_data() {
@@ -89,8 +50,6 @@ private slots:
                                     << "/pub/";
         QTest::newRow("one level") << "/pub/"
                                    << "/";
-        QTest::newRow("home") << "/home/user/"
-                              << "/home/";
         QTest::newRow("blanks") << "/my files/old stuff/"
                                 << "/my files/";
         QTest::newRow("root stays root") << "/"
@@ -102,8 +61,7 @@ private slots:
     }
     void parentDirectory() {
         QFETCH(QString, dir);
-        QFETCH(QString, parent);
-        QCOMPARE(QString::fromStdString(RemoteParentDirectory(dir.toStdString())), parent);
+        QTEST(QString::fromStdString(RemoteParentDirectory(dir.toStdString())), "parent");
     }
 };
 
