@@ -49,8 +49,10 @@ bool SendCommandLine(CommandSocket& socket, CommandLineView& view, const std::st
 }
 
 std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
+    // One time-out for the whole reply: a server adding a line every few seconds cannot hold us.
+    const tovo::ftp::Deadline deadline(socket.TimeoutMs());
     bool ok = false;
-    const std::string first = socket.ReceiveLine(ok);
+    const std::string first = socket.ReceiveLine(ok, deadline);
     if (!ok)
         return 0;
     view.AppendTranscript(kLineEnd + "Server: " + kLineEnd, CommandLineView::Red, true);
@@ -61,7 +63,7 @@ std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
     std::string line;
     do {
         // A connection that ends before the closing line leaves the reply unfinished.
-        line = socket.ReceiveLine(ok);
+        line = socket.ReceiveLine(ok, deadline);
         if (!ok)
             return 0;
         AppendLine(view, line);

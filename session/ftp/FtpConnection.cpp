@@ -54,9 +54,11 @@ bool FtpConnection::sameLogin(const std::string& host, int port, const std::stri
 bool FtpConnection::open() {
     if (!m_control.open(m_host, m_port, m_timeoutMs))
         return false;
-    FtpReply greeting = m_control.readReply(m_timeoutMs);
-    while (greeting.code == 120) // "ready in a few minutes"
-        greeting = m_control.readReply(m_timeoutMs);
+    // "120 ready in a few minutes" may come first; the greeting has one time-out all the same.
+    const Deadline greetingDeadline(m_timeoutMs);
+    FtpReply greeting = m_control.readReply(greetingDeadline);
+    while (greeting.code == 120)
+        greeting = m_control.readReply(greetingDeadline);
     if (!greeting.positive())
         return false;
 
@@ -171,14 +173,15 @@ bool FtpConnection::readFinalReply() {
 }
 
 bool FtpConnection::abortTransfer() {
+    const Deadline deadline(m_timeoutMs);
     if (!m_control.send("ABOR", m_timeoutMs))
         return false;
     // Servers answer 426 then 226, or only 226 (or 225); the transfer's own final reply may come
     // first when it had already ended.
-    if (m_control.readReply(m_timeoutMs).code == 0 || !m_control.send("PWD", m_timeoutMs))
+    if (m_control.readReply(deadline).code == 0 || !m_control.send("PWD", m_timeoutMs))
         return false;
     for (int i = 0; i < kMaxAbortReplies; ++i) {
-        const FtpReply reply = m_control.readReply(m_timeoutMs);
+        const FtpReply reply = m_control.readReply(deadline);
         if (reply.code == 257)
             return true;
         if (reply.code == 0 || reply.closing())
