@@ -21,6 +21,14 @@ void AppendLine(CommandLineView& view, const std::string& line) {
 
 } // namespace
 
+std::string TranscriptText(const std::string& command) {
+    // The transcript may be on screen or copied out: a password never shows there.
+    const bool password = command.size() >= 4 && (command[0] | 0x20) == 'p' && (command[1] | 0x20) == 'a' &&
+                          (command[2] | 0x20) == 's' && (command[3] | 0x20) == 's' &&
+                          (command.size() == 4 || command[4] == ' ');
+    return password ? "PASS ****" : command;
+}
+
 std::int16_t ReplyCode(const std::string& line) {
     std::int16_t code = 0;
     for (std::size_t i = 0; i < 3 && i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
@@ -44,7 +52,7 @@ bool SendCommandLine(CommandSocket& socket, CommandLineView& view, const std::st
     if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
         return false;
     view.AppendTranscript(kLineEnd + "Client: " + kLineEnd, CommandLineView::Blue, true);
-    AppendLine(view, text);
+    AppendLine(view, TranscriptText(text));
     return socket.Send(text + kLineEnd) != -1;
 }
 

@@ -8,6 +8,8 @@
 class CommandSocket;
 class CommandLineView;
 
+// A command as the transcript shows it: any PASS command as "PASS ****".
+std::string TranscriptText(const std::string& command);
 // The number formed by the leading digits among the first three characters (0 for none).
 std::int16_t ReplyCode(const std::string& line);
 // Whether line closes a multi-line reply opened by firstLine: the same three characters, then a blank.

@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(view.Text(),
                  std::string("\r\nServer: \r\n220 Scripted server ready\r\n"
                              "\r\nClient: \r\nUSER anna\r\n\r\nServer: \r\n331 Password required\r\n"
-                             "\r\nClient: \r\nPASS pw\r\n\r\nServer: \r\n230 Logged in\r\n"));
+                             "\r\nClient: \r\nPASS ****\r\n\r\nServer: \r\n230 Logged in\r\n"));
         QVERIFY(socket.IsConnected());
     }
 
@@ -191,7 +191,7 @@ private slots:
         QCOMPARE(Commands(server), (QStringList{"USER anna", "PASS pw"}));
         QVERIFY(view.Text().find(
                     "331-still the same reply\r\n 331 indented\r\n230 other code\r\n331 Now send it\r\n"
-                    "\r\nClient: \r\nPASS pw") != std::string::npos);
+                    "\r\nClient: \r\nPASS ****") != std::string::npos);
         QCOMPARE(view.Count("Server: "), 3);
     }
 
