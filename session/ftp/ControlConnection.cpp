@@ -65,12 +65,16 @@ FtpReply ControlConnection::readReply(const Deadline& deadline) {
     if (!usable())
         return reply;
     std::string line;
-    if (!readLine(line, deadline))
-        return reply;
+    do {
+        if (!readLine(line, deadline))
+            return reply;
+    } while (line.empty()); // some servers end a reply with one line end too many
     const int code = FtpReply::codeOf(line);
     reply.lines.push_back(line);
-    if (code == 0)
-        return reply; // a line without a code: answered as a failure
+    if (code == 0) {
+        m_broken = true;
+        return reply;
+    }
     if (line.size() > 3 && line[3] == '-') {
         // Multi-line: runs until a line with the same code and a blank (or nothing) after it.
         for (;;) {

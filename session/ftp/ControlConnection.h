@@ -20,9 +20,9 @@ public:
     // Sends "command CRLF". Refuses (false) a command holding CR, LF or NUL, which would smuggle a
     // second command onto the connection.
     bool send(const std::string& command, int timeoutMs);
-    // Reads one complete reply within timeoutMs in total, however many lines it has; code 0 when the
-    // connection broke or the time ran out (the connection is then unusable, since replies may be
-    // out of step).
+    // Reads one complete reply within timeoutMs in total, however many lines it has; empty lines
+    // before it are skipped. Code 0 when the connection broke, the time ran out or a line came
+    // without a reply code: the connection is then unusable, since replies could be out of step.
     FtpReply readReply(int timeoutMs);
     FtpReply readReply(const Deadline& deadline);
     FtpReply command(const std::string& command, int timeoutMs);
