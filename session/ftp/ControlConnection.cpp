@@ -75,7 +75,7 @@ FtpReply ControlConnection::readReply(const Deadline& deadline) {
         m_broken = true;
         return reply;
     }
-    if (line.size() > 3 && line[3] == '-') {
+    if (FtpReply::opensMultiLine(line)) {
         // Multi-line: runs until a line with the same code and a blank (or nothing) after it.
         for (;;) {
             if (!readLine(line, deadline))
