@@ -15,15 +15,6 @@ namespace {
 constexpr int kQuitWaitMs = 2000;
 constexpr int kMaxAbortReplies = 8;
 
-// Addresses a server behind NAT names although nobody outside can reach them there.
-bool unroutable(std::uint32_t address) {
-    const auto inNet = [address](std::uint32_t net, int bits) {
-        return (address >> (32 - bits)) == (net >> (32 - bits));
-    };
-    return inNet(0x00000000, 8) || inNet(0x0A000000, 8) || inNet(0x7F000000, 8) || inNet(0xA9FE0000, 16) ||
-           inNet(0xAC100000, 12) || inNet(0xC0A80000, 16) || inNet(0x64400000, 10) || address >= 0xE0000000;
-}
-
 bool hasFeature(const std::vector<std::string>& features, const std::string& name) {
     return std::any_of(features.begin(), features.end(), [&name](const std::string& feature) {
         return feature.compare(0, name.size(), name) == 0 &&
@@ -145,16 +136,9 @@ bool FtpConnection::openPassive(Socket& data) {
         const auto passive = FtpReply::parsePasv(reply.lines.front());
         if (!passive)
             return false;
+        // Only the port is taken: the address in the reply could send our data to a third host (or,
+        // behind NAT, be unreachable), so the data connection goes where the control connection goes.
         port = passive->port;
-        if (target.ss_family == AF_INET) {
-            auto* ipv4 = reinterpret_cast<sockaddr_in*>(&target);
-            const std::uint32_t given = (std::uint32_t{passive->address[0]} << 24) |
-                                        (std::uint32_t{passive->address[1]} << 16) |
-                                        (std::uint32_t{passive->address[2]} << 8) | passive->address[3];
-            // Behind NAT the server names its inside address: go to the address we reached it on.
-            if (!unroutable(given) || given == ntohl(ipv4->sin_addr.s_addr))
-                ipv4->sin_addr.s_addr = htonl(given);
-        }
     }
     if (target.ss_family == AF_INET)
         reinterpret_cast<sockaddr_in*>(&target)->sin_port = htons(static_cast<std::uint16_t>(port));
