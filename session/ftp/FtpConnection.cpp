@@ -184,9 +184,9 @@ std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& 
         if (!openPassive(data))
             return std::nullopt;
         const FtpReply reply = m_control.command(withArgument(mlsd ? "MLSD" : "LIST", path), m_timeoutMs);
-        if (reply.positive())
-            return std::vector<ListingEntry>{}; // ended at once: nothing was sent
-        if (!reply.preliminary()) {
+        // A 2xx at once (no 1xx first) still ends a transfer that took place: keep what arrived.
+        const bool finalReplyRead = reply.positive();
+        if (!reply.preliminary() && !finalReplyRead) {
             if (mlsd && (reply.code == 500 || reply.code == 502 || reply.code == 504)) {
                 m_mlst = mlsd = false; // offered but not usable here: ask the old way
                 continue;
@@ -203,13 +203,14 @@ std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& 
                 break;
             if (result == Socket::Result::Failed || listing.size() + received > kMaxListingBytes) {
                 data.reset();
-                abortTransfer();
+                if (!finalReplyRead)
+                    abortTransfer();
                 return std::nullopt;
             }
             listing.append(chunk, received);
         }
         data.close();
-        if (!readFinalReply())
+        if (!finalReplyRead && !readFinalReply())
             return std::nullopt;
         return ListingParser::parse(listing, mlsd, static_cast<std::int64_t>(std::time(nullptr)));
     }
