@@ -296,6 +296,21 @@ BOOL InternetWriteFile(HINTERNET file, const void* buffer, std::uint32_t toWrite
     return 1;
 }
 
+BOOL InternetAbortFile(HINTERNET file) {
+    std::shared_ptr<Handle> handle;
+    {
+        std::lock_guard lock(g_mutex);
+        const auto found = g_handles.find(file);
+        if (found == g_handles.end() || found->second->kind != Handle::Kind::File)
+            return 0;
+        handle = std::move(found->second);
+        g_handles.erase(found);
+    }
+    if (handle->transfer)
+        handle->transfer->abort();
+    return 1;
+}
+
 BOOL FtpRenameFileA(HINTERNET connection, const char* oldName, const char* newName) {
     const auto ftp = readyConnection(connection);
     return ftp && validText(oldName) && validText(newName) && ftp->rename(oldName, newName);
