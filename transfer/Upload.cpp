@@ -105,8 +105,8 @@ void frmMain::UploadQueue() {
                 abandonUpload(*this, local, QStringLiteral("Error!"));
                 return;
             }
-            position += count;
-            sent += count;
+            position += count; // at most the file's length
+            sent = AddBytes(sent, count);
             display.chunk(position, sent, clock.elapsed());
             DoEvents();
         } while (position < length);
