@@ -24,6 +24,14 @@ void AppendLine(CommandLineView& view, const std::string& line) {
 
 } // namespace
 
+std::string TranscriptText(const std::string& command) {
+    // The transcript may be on screen or copied out: a password never shows there.
+    const bool password = command.size() >= 4 && (command[0] | 0x20) == 'p' && (command[1] | 0x20) == 'a' &&
+                          (command[2] | 0x20) == 's' && (command[3] | 0x20) == 's' &&
+                          (command.size() == 4 || command[4] == ' ');
+    return password ? "PASS ****" : command;
+}
+
 int CommandLinePort(int sessionPort, std::uint32_t service) {
     if (service == kServiceFtp && sessionPort >= 1 && sessionPort <= 65535)
         return sessionPort;
@@ -35,13 +43,15 @@ bool SendCommandLine(CommandSocket& socket, CommandLineView& view, const std::st
     if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
         return false;
     view.AppendTranscript(kLineEnd + "Client: " + kLineEnd, CommandLineView::Blue, true);
-    AppendLine(view, text);
+    AppendLine(view, TranscriptText(text));
     return socket.Send(text + kLineEnd) != -1;
 }
 
 std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
+    // One time-out for the whole reply: a server adding a line every few seconds cannot hold us.
+    const tovo::ftp::Deadline deadline(socket.TimeoutMs());
     bool ok = false;
-    const std::string first = socket.ReceiveLine(ok);
+    const std::string first = socket.ReceiveLine(ok, deadline);
     if (!ok)
         return 0;
     view.AppendTranscript(kLineEnd + "Server: " + kLineEnd, CommandLineView::Red, true);
@@ -52,7 +62,7 @@ std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
     std::string line;
     do {
         // A connection that ends before the closing line leaves the reply unfinished.
-        line = socket.ReceiveLine(ok);
+        line = socket.ReceiveLine(ok, deadline);
         if (!ok)
             return 0;
         AppendLine(view, line);

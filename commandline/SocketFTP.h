@@ -8,6 +8,8 @@
 class CommandSocket;
 class CommandLineView;
 
+// A command as the transcript shows it: any PASS command as "PASS ****".
+std::string TranscriptText(const std::string& command);
 // The command line talks to the session's own port when the session is FTP, else to port 21.
 int CommandLinePort(int sessionPort, std::uint32_t service);
 

@@ -2,6 +2,7 @@
 // The FTP control connection: sends one command line and reads the (possibly multi-line) reply,
 // capping overlong lines so nothing the server sends can exhaust memory.
 
+#include "session/ftp/Deadline.h"
 #include "session/ftp/FtpReply.h"
 #include "session/ftp/Socket.h"
 
@@ -19,9 +20,11 @@ public:
     // Sends "command CRLF". Refuses (false) a command holding CR, LF or NUL, which would smuggle a
     // second command onto the connection.
     bool send(const std::string& command, int timeoutMs);
-    // Reads one complete reply; code 0 when the connection broke or timed out (the connection is
-    // then unusable, since replies may be out of step).
+    // Reads one complete reply within timeoutMs in total, however many lines it has; empty lines
+    // before it are skipped. Code 0 when the connection broke, the time ran out or a line came
+    // without a reply code: the connection is then unusable, since replies could be out of step.
     FtpReply readReply(int timeoutMs);
+    FtpReply readReply(const Deadline& deadline);
     FtpReply command(const std::string& command, int timeoutMs);
 
     // False once the server closed the connection, a wait timed out or 421 arrived.
@@ -34,7 +37,7 @@ public:
     const Socket& socket() const { return m_socket; }
 
 private:
-    bool readLine(std::string& line, int timeoutMs);
+    bool readLine(std::string& line, const Deadline& deadline);
 
     Socket m_socket;
     std::string m_buffer; // received, not yet consumed

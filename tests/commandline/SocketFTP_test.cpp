@@ -75,7 +75,7 @@ private slots:
         const std::string longLine(3000, 'x');
         dialogue("usual", "USER", "331 Password required", Result::LoggedIn, 2,
                  "\r\nServer: \r\n220 Scripted server ready\r\n\r\nClient: \r\nUSER anna\r\n\r\nServer: \r\n"
-                 "331 Password required\r\n\r\nClient: \r\nPASS pw\r\n\r\nServer: \r\n230 Logged in\r\n");
+                 "331 Password required\r\n\r\nClient: \r\nPASS ****\r\n\r\nServer: \r\n230 Logged in\r\n");
         dialogue("USER 230 needs no PASS", "USER", "230 Welcome", Result::LoggedIn, 1, "230 Welcome\r\n");
         dialogue("USER 530 sends no PASS", "USER", "530 Not allowed", Result::LoginFailed, 1,
                  "530 Not allowed\r\n");
@@ -84,7 +84,7 @@ private slots:
                  2);
         dialogue("multi-line ends only at code and blank", "USER",
                  "331-Say\n331-on\n 331 in\n230 other\n331 Now", Result::LoggedIn, 2,
-                 "331-Say\r\n331-on\r\n 331 in\r\n230 other\r\n331 Now\r\n\r\nClient: \r\nPASS pw\r\n"
+                 "331-Say\r\n331-on\r\n 331 in\r\n230 other\r\n331 Now\r\n\r\nClient: \r\nPASS ****\r\n"
                  "\r\nServer: \r\n230 Logged in\r\n");
         dialogue("reply lines arrive slowly", "USER", "slow:331-a\n331-b\n331-c\n331 d", Result::LoggedIn, 2);
         dialogue("greeting not 220", "", "421 Too many users", Result::NoCommandLine, 0,

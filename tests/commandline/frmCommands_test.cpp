@@ -31,7 +31,7 @@ private slots:
         QCOMPARE(form.StatusBar1->PanelText(2), QStringLiteral("Command Line:  Yes"));
         frmCommands& commands = *form.Commands;
         const QString transcript = commands.UnixInfo->toPlainText();
-        QVERIFY(transcript.contains(QStringLiteral("PASS secret\n\nServer: \n230")));
+        QVERIFY(transcript.contains(QStringLiteral("PASS ****\n\nServer: \n230")));
         // Closing the window only hides it: the transcript and the connection stay.
         form.mnuCommandLine->trigger();
         QVERIFY(commands.isVisible());
