@@ -5,30 +5,6 @@
 class LocalFormatTest : public QObject {
     Q_OBJECT
 private slots:
-    void sizeText_data() {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << qint64(0) << "0 Kb";
-        QTest::newRow("just under a half") << qint64(499) << "0 Kb";
-        QTest::newRow("half rounds up") << qint64(500) << "1 Kb";
-        QTest::newRow("one thousand") << qint64(1000) << "1 Kb";
-        QTest::newRow("under the next half") << qint64(1499) << "1 Kb";
-        QTest::newRow("next half") << qint64(1500) << "2 Kb";
-        QTest::newRow("kilobytes of 1000, not 1024") << qint64(1024) << "1 Kb";
-        QTest::newRow("last without separator") << qint64(999499) << "999 Kb";
-        QTest::newRow("first separator") << qint64(999500) << "1,000 Kb";
-        QTest::newRow("grouped") << qint64(1234567) << "1,235 Kb";
-        QTest::newRow("two separators") << qint64(1234567890) << "1,234,568 Kb";
-        QTest::newRow("beyond 32 bits") << qint64(5000000000) << "5,000,000 Kb";
-        QTest::newRow("largest 64-bit size stays exact")
-            << std::numeric_limits<qint64>::max() << "9,223,372,036,854,776 Kb";
-    }
-    void sizeText() {
-        QFETCH(qint64, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(QString::fromStdString(LocalSizeText(bytes)), text);
-    }
-
     void generalDate_data() {
         QTest::addColumn<int>("year");
         QTest::addColumn<int>("month");
