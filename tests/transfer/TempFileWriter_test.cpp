@@ -1,3 +1,4 @@
+#include "tests/support/TestFiles.h"
 #include "transfer/LocalFileReader.h"
 #include "transfer/TempFileWriter.h"
 
@@ -18,14 +19,9 @@ class TempFileWriterTest : public QObject {
         return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     }
     void write(const QString& name, const QByteArray& content) const {
-        QFile file(path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        QVERIFY(WriteFileBytes(path(name), content));
     }
-    QByteArray read(const QString& name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    QByteArray read(const QString& name) const { return ReadFileBytes(path(name)); }
 
 private slots:
     void cleanup() {
@@ -98,9 +94,7 @@ private slots:
     }
 
     void readerServesChunksAndReportsTheLength() {
-        QByteArray content;
-        for (int i = 0; i < 3000; ++i)
-            content += char('a' + i % 26);
+        const QByteArray content = RandomBytes(3000);
         write(QStringLiteral("r.bin"), content);
         LocalFileReader reader(100); // smaller than a chunk: refills inside one read
         QVERIFY(reader.open(path(QStringLiteral("r.bin")).toStdString()));

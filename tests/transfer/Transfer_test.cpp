@@ -1,0 +1,292 @@
+// Downloads and uploads through the real window against a real server: rows listed and clicked as a
+// user does, exact bytes on both sides, cancel, and the failures a user meets.
+#include "app/ListView.h"
+#include "app/WindowLayer.h"
+#include "app/frmMain.h"
+#include "tests/support/FtpTestServer.h"
+#include "tests/support/MainWindowHarness.h"
+#include "tests/support/MsgBoxRecorder.h"
+#include "tests/support/TestFiles.h"
+#include "transfer/StopResize.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+const QString Completed = QStringLiteral("Data transfer completed.");
+}
+
+class TransferTest : public QObject {
+    Q_OBJECT
+    FtpTestServer m_server;
+    std::unique_ptr<MainWindowHarness> m_window;
+
+    // Files on the server as f1.bin, f2.bin, ... of the given sizes; returns their contents.
+    QList<QByteArray> serve(const QList<int>& sizes, bool local = false) {
+        QList<QByteArray> contents;
+        for (int i = 0; i < sizes.size(); ++i) {
+            contents.append(RandomBytes(sizes[i], quint32(i + 1)));
+            const QString name = QStringLiteral("f%1.bin").arg(i + 1);
+            if (local)
+                WriteFileBytes(m_window->localDir() + name, contents.last());
+            else
+                m_server.writeFile(name, contents.last());
+        }
+        return contents;
+    }
+    static QStringList names(qsizetype count) {
+        QStringList list;
+        for (qsizetype i = 1; i <= count; ++i)
+            list.append(QStringLiteral("f%1.bin").arg(i));
+        return list;
+    }
+    frmMain& connected() {
+        m_window->connectTo(m_server.port());
+        m_window->listLocal();
+        return m_window->form();
+    }
+    void verifyEnded() {
+        QVERIFY(!m_window->form().cmdCancel->isVisible());
+        QVERIFY(!StopResize.HookInstalled);
+        QVERIFY(!m_window->form().TransferRunning);
+    }
+
+private slots:
+    void initTestCase() { TOVO_REQUIRE_SERVER(m_server); }
+    void init() {
+        QDir root(m_server.root());
+        for (const QString& name : root.entryList(QDir::Files))
+            root.remove(name);
+        m_window = std::make_unique<MainWindowHarness>();
+    }
+    void cleanup() { m_window.reset(); }
+
+    void download_data() {
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::addColumn<QByteArray>("oldLocal");
+        QTest::newRow("empty") << QList<int>{0} << QByteArray();
+        QTest::newRow("one chunk exactly") << QList<int>{1024} << QByteArray();
+        QTest::newRow("1024+1024+452") << QList<int>{2500} << QByteArray();
+        QTest::newRow("many chunks") << QList<int>{700 * 1024 + 3} << QByteArray();
+        QTest::newRow("three files") << QList<int>{3000, 1, 5000} << QByteArray();
+        QTest::newRow("over a longer local file") << QList<int>{5} << QByteArray(10000, 'L');
+    }
+    void download() {
+        QFETCH(QList<int>, sizes);
+        QFETCH(QByteArray, oldLocal);
+        const QList<QByteArray> contents = serve(sizes);
+        if (!oldLocal.isEmpty())
+            WriteFileBytes(m_window->localDir() + QStringLiteral("f1.bin"), oldLocal);
+        frmMain& form = connected();
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        m_window->clickRemote(names(sizes.size()));
+        form.Picture1_Click();
+        QCOMPARE(boxes.texts(), QStringList{Completed});
+        QCOMPARE(m_window->localEntries(), names(sizes.size())); // nothing beside the files
+        for (int i = 0; i < sizes.size(); ++i)
+            QCOMPARE(ReadFileBytes(m_window->localDir() + names(sizes.size())[i]), contents[i]);
+        QCOMPARE(MainWindowHarness::RowTexts(form.ListView1), names(sizes.size())); // listed again
+        verifyEnded();
+    }
+
+    void upload_data() {
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::newRow("empty: one write of 0 bytes") << QList<int>{0};
+        QTest::newRow("1024+1024") << QList<int>{2048};
+        QTest::newRow("1024+1024+452") << QList<int>{2500};
+        QTest::newRow("many chunks") << QList<int>{500 * 1024 + 1};
+        QTest::newRow("three files") << QList<int>{6000, 1, 3000};
+    }
+    void upload() {
+        QFETCH(QList<int>, sizes);
+        const QList<QByteArray> contents = serve(sizes, true);
+        frmMain& form = connected();
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        m_window->clickLocal(names(sizes.size()));
+        form.Picture2_Click();
+        QCOMPARE(boxes.texts(), QStringList{Completed});
+        for (int i = 0; i < sizes.size(); ++i) {
+            QCOMPARE(m_server.readFile(names(sizes.size())[i]), contents[i]);
+            QVERIFY(m_window->remoteRow(names(sizes.size())[i]) > 0); // the remote pane is listed again
+        }
+        verifyEnded();
+    }
+
+    // The user clicks Cancel during the second of three files; Yes stops there, No goes on.
+    void cancel_data() {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("download, yes") << false << int(vbYes);
+        QTest::newRow("download, no") << false << int(vbNo);
+        QTest::newRow("upload, yes") << true << int(vbYes);
+    }
+    void cancel() {
+        QFETCH(bool, upload);
+        QFETCH(int, answer);
+        const QList<QByteArray> contents = serve({3000, 300 * 1024, 100}, upload);
+        const QString target = upload ? m_server.root() + QLatin1Char('/') : m_window->localDir();
+        if (!upload)
+            WriteFileBytes(target + QStringLiteral("f2.bin"), "old copy"); // must survive a cancel
+        frmMain& form = connected();
+        MsgBoxRecorder boxes;
+        boxes.answerNext(answer);
+        if (answer == vbNo)
+            boxes.answerNext(vbOK);
+        m_window->onPump([&] {
+            if (form.Label15->text() == QLatin1String("2") && form.ProgressBar1->value() > 0) {
+                m_window->onPump({});
+                QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
+            }
+        });
+        upload ? m_window->clickLocal(names(3)) : m_window->clickRemote(names(3));
+        upload ? form.Picture2_Click() : form.Picture1_Click();
+        QCOMPARE(boxes.texts().size(), answer == vbNo ? 2 : 1);
+        QCOMPARE(ReadFileBytes(target + QStringLiteral("f1.bin")), contents[0]);
+        QCOMPARE(QFileInfo::exists(target + QStringLiteral("f3.bin")), answer == vbNo);
+        verifyEnded();
+        if (upload || answer == vbNo)
+            return;
+        QCOMPARE(ReadFileBytes(target + QStringLiteral("f2.bin")), QByteArray("old copy"));
+        QCOMPARE(m_window->localEntries(), names(2)); // no partial file left beside them
+        // A new download of the cancelled file brings it whole.
+        boxes.answerNext(vbOK);
+        m_window->clickRemote({QStringLiteral("f2.bin")});
+        form.Picture1_Click();
+        QCOMPARE(boxes.texts().last(), Completed);
+        QCOMPARE(ReadFileBytes(target + QStringLiteral("f2.bin")), contents[1]);
+    }
+
+    void withoutAClickNothingMoves() {
+        serve({10});
+        frmMain& form = connected();
+        MsgBoxRecorder boxes;
+        form.Picture1_Click(); // no remote row clicked: nothing at all
+        boxes.answerNext(vbOK);
+        form.Picture2_Click(); // no local row clicked: "Failed"
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Failed")});
+        QVERIFY(m_window->localEntries().isEmpty());
+        verifyEnded();
+    }
+
+    void refusedOpenEndsSilently() {
+        serve({3, 10});
+        frmMain& form = connected();
+        QVERIFY(QFile::remove(m_server.path(QStringLiteral("f2.bin")))); // gone since the listing
+        MsgBoxRecorder boxes;
+        m_window->clickRemote(names(2));
+        form.Picture1_Click();
+        QCOMPARE(m_window->localEntries(), QStringList{QStringLiteral("f1.bin")});
+        verifyEnded();
+    }
+
+    void secondCommandAndResizeDuringATransferAreRefused() {
+        const QList<QByteArray> contents = serve({100 * 1024});
+        frmMain& form = connected();
+        QSize pinned, during;
+        m_window->onPump([&] {
+            m_window->onPump({});
+            form.RemoteItemSelected = form.LocalItemSelected = true;
+            form.Picture1_Click();
+            form.Picture2_Click();
+            pinned = form.size();
+            form.resize(pinned + QSize(120, 90)); // a drag on the border
+            during = form.size();
+        });
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        m_window->clickRemote(names(1));
+        form.Picture1_Click();
+        QCOMPARE(boxes.texts(), QStringList{Completed});
+        QCOMPARE(during, pinned);
+        QCOMPARE(ReadFileBytes(m_window->localDir() + QStringLiteral("f1.bin")), contents[0]);
+    }
+
+    // A local write that fails part-way leaves the old file as it was and nothing beside it.
+    void failedLocalWriteKeepsTheOldFile_data() {
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::newRow("file size limit (disk full)") << false;
+        QTest::newRow("read-only folder") << true;
+    }
+    void failedLocalWriteKeepsTheOldFile() {
+        QFETCH(bool, readOnlyFolder);
+        if (readOnlyFolder && geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        serve({200 * 1024});
+        const QString local = m_window->localDir() + QStringLiteral("f1.bin");
+        WriteFileBytes(local, "old");
+        frmMain& form = connected();
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto restore = qScopeGuard([&] {
+            setrlimit(RLIMIT_FSIZE, &saved);
+            QFile::setPermissions(m_window->localDir(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        if (readOnlyFolder) {
+            QFile::setPermissions(m_window->localDir(), QFile::ReadOwner | QFile::ExeOwner);
+        } else {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit small{64 * 1024, saved.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        m_window->clickRemote(names(1));
+        form.Picture1_Click();
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("error")});
+        QCOMPARE(ReadFileBytes(local), QByteArray("old"));
+        QCOMPARE(m_window->localEntries(), names(1));
+        verifyEnded();
+    }
+
+    // The local file is gone or cannot be read by the time its upload starts.
+    void vanishedLocalFileIsNotReportedAsSent_data() {
+        QTest::addColumn<bool>("folderInstead");
+        QTest::newRow("deleted") << false;
+        QTest::newRow("a folder now") << true;
+    }
+    void vanishedLocalFileIsNotReportedAsSent() {
+        QFETCH(bool, folderInstead);
+        serve({5000}, true);
+        frmMain& form = connected();
+        m_window->clickLocal(names(1));
+        const QString local = m_window->localDir() + QStringLiteral("f1.bin");
+        QVERIFY(QFile::remove(local));
+        if (folderInstead)
+            QVERIFY(QDir().mkdir(local));
+        MsgBoxRecorder boxes;
+        boxes.allowUnexpected(); // a message is welcome, a false success is not
+        form.Picture2_Click();
+        QVERIFY(!boxes.texts().contains(Completed));
+        QCOMPARE(QFileInfo(m_server.path(QStringLiteral("f1.bin"))).size(), 0);
+        verifyEnded();
+    }
+
+    // The server goes away while the window sits idle; the next download must not claim success.
+    void sessionDroppedWhileIdle() {
+        auto server = std::make_unique<FtpTestServer>();
+        TOVO_REQUIRE_SERVER(*server);
+        server->writeFile(QStringLiteral("f1.bin"), "data");
+        m_window->connectTo(server->port());
+        m_window->clickRemote(names(1));
+        server.reset();
+        MsgBoxRecorder boxes;
+        boxes.allowUnexpected();
+        m_window->form().Picture1_Click();
+        QVERIFY(!boxes.texts().contains(Completed));
+        QVERIFY(m_window->localEntries().isEmpty());
+        verifyEnded();
+    }
+};
+
+QTEST_MAIN(TransferTest)
+#include "Transfer_test.moc"
