@@ -2,6 +2,9 @@
 
 #include "commandline/CommandLineView.h"
 #include "commandline/CommandSocket.h"
+#include "session/ftp/FtpReply.h"
+
+using tovo::ftp::FtpReply;
 
 namespace {
 
@@ -20,18 +23,6 @@ void AppendLine(CommandLineView& view, const std::string& line) {
 }
 
 } // namespace
-
-std::int16_t ReplyCode(const std::string& line) {
-    std::int16_t code = 0;
-    for (std::size_t i = 0; i < 3 && i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
-        code = static_cast<std::int16_t>(code * 10 + (line[i] - '0'));
-    return code;
-}
-
-bool EndsMultiLineReply(const std::string& firstLine, const std::string& line) {
-    return line.size() >= 4 && firstLine.size() >= 3 && line.compare(0, 3, firstLine, 0, 3) == 0 &&
-           line[3] == ' ';
-}
 
 int CommandLinePort(int sessionPort, std::uint32_t service) {
     if (service == kServiceFtp && sessionPort >= 1 && sessionPort <= 65535)
@@ -55,8 +46,8 @@ std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
         return 0;
     view.AppendTranscript(kLineEnd + "Server: " + kLineEnd, CommandLineView::Red, true);
     AppendLine(view, first);
-    const std::int16_t code = ReplyCode(first);
-    if (first.size() < 4 || first[3] != '-')
+    const auto code = static_cast<std::int16_t>(FtpReply::leadingCode(first));
+    if (!FtpReply::opensMultiLine(first))
         return code;
     std::string line;
     do {
@@ -65,7 +56,7 @@ std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
         if (!ok)
             return 0;
         AppendLine(view, line);
-    } while (!EndsMultiLineReply(first, line));
+    } while (!FtpReply::endsReply(line, FtpReply::codeOf(first)));
     return code;
 }
 

@@ -65,7 +65,7 @@ FtpReply ControlConnection::readReply(int timeoutMs) {
     reply.lines.push_back(line);
     if (code == 0)
         return reply; // a line without a code: answered as a failure
-    if (line.size() > 3 && line[3] == '-') {
+    if (FtpReply::opensMultiLine(line)) {
         // Multi-line: runs until a line with the same code and a blank (or nothing) after it.
         for (;;) {
             if (!readLine(line, timeoutMs))
