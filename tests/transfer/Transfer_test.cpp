@@ -6,6 +6,7 @@
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
+#include "tests/support/ScriptedFtpServer.h"
 #include "tests/support/TestFiles.h"
 #include "transfer/StopResize.h"
 
@@ -51,6 +52,15 @@ class TransferTest : public QObject {
         m_window->connectTo(m_server.port());
         m_window->listLocal();
         return m_window->form();
+    }
+    // The scripted server serves one control connection at a time, so the command line finds none.
+    void connectScripted(const ScriptedFtpServer& server, MsgBoxRecorder& boxes) {
+        SetNetworkTimeoutMs(1000);
+        boxes.answerNext(vbOK);
+        m_window->connectTo(server.port());
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("No Command Line Capabilities")});
+        boxes.clear();
+        m_window->listLocal();
     }
     void verifyEnded() {
         QVERIFY(!m_window->form().cmdCancel->isVisible());
@@ -285,6 +295,82 @@ private slots:
         QVERIFY(!boxes.texts().contains(Completed));
         QVERIFY(m_window->localEntries().isEmpty());
         verifyEnded();
+    }
+
+    // Replies only a scripted server gives: the transfer ends with one message and never claims success.
+    void serverFailure_data() {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<QString>("action");
+        QTest::newRow("upload, data connection reset") << true << "STOR"
+                                                       << "reset";
+        QTest::newRow("upload, 450 at once") << true << "STOR"
+                                             << "450 File busy";
+        QTest::newRow("upload, 451 at once") << true << "STOR"
+                                             << "451 Local error";
+        QTest::newRow("upload, 452 at once") << true << "STOR"
+                                             << "452 No space";
+        QTest::newRow("download, data connection reset") << false << "RETR"
+                                                         << "reset";
+        QTest::newRow("download, 451 at the end") << false << "RETR"
+                                                  << "451 Local error";
+        QTest::newRow("download, data stops after 150") << false << "RETR"
+                                                        << "stall";
+    }
+    void serverFailure() {
+        QFETCH(bool, upload);
+        QFETCH(QString, verb);
+        QFETCH(QString, action);
+        const std::string data = RandomBytes(50000).toStdString();
+        ScriptedFtpServer server;
+        server.on("LIST", Transfer("-rw-r--r-- 1 u g 50000 Mar  7  2001 f1.bin\r\n"));
+        if (action == QLatin1String("reset"))
+            server.on(verb.toStdString(), Transfer(data, "226 Transfer complete", 1500));
+        else if (action == QLatin1String("stall"))
+            server.on(verb.toStdString(), Stall());
+        else if (upload)
+            server.on(verb.toStdString(), action.toStdString());
+        else
+            server.on(verb.toStdString(), Transfer(data, action.toStdString()));
+        QVERIFY(server.start());
+        WriteFileBytes(m_window->localDir() + QStringLiteral("f1.bin"),
+                       upload ? QByteArray::fromStdString(data) : QByteArray("previous"));
+        MsgBoxRecorder boxes;
+        connectScripted(server, boxes);
+        boxes.allowUnexpected(); // which message is for the product to choose
+        upload ? m_window->clickLocal(names(1)) : m_window->clickRemote(names(1));
+        upload ? m_window->form().Picture2_Click() : m_window->form().Picture1_Click();
+        QCOMPARE(boxes.texts().size(), 1);
+        QEXPECT_FAIL("upload, data connection reset",
+                     "the upload does not notice the reset and says it completed", Continue);
+        QVERIFY(!boxes.texts().contains(Completed));
+        if (!upload)
+            QCOMPARE(ReadFileBytes(m_window->localDir() + QStringLiteral("f1.bin")), QByteArray("previous"));
+        QCOMPARE(m_window->localEntries(), names(1));
+        verifyEnded();
+    }
+
+    // Junk and a 20 KB line among good ones in a listing: the good rows show intact.
+    void hostileListing() {
+        const std::string good = "-rw-r--r-- 1 u g 2048 Mar  7  2001 good1.txt\r\n"
+                                 "drwxr-xr-x 2 u g 4096 Mar  7  2001 folder\r\n";
+        ScriptedFtpServer server;
+        server.on("LIST",
+                  Transfer(good +
+                           "total 12\r\ngarbage without fields\r\n\r\n-rw-r--r-- 1 u g 5 Mar  7  2001 " +
+                           std::string(20000, 'x') + "\r\n-rw-r--r-- 1 u g 12 Xyz 99 99:99 odd\r\n" +
+                           "-rw-r--r-- 1 u g 3221225472 Mar  7  2001 good2.bin\r\n" + good));
+        QVERIFY(server.start());
+        MsgBoxRecorder boxes;
+        connectScripted(server, boxes);
+        const QStringList rows = m_window->remoteNames();
+        for (const QString name : {"folder", "good1.txt", "good2.bin"})
+            QVERIFY2(rows.contains(name), qPrintable(rows.join(QLatin1Char('|')).left(300)));
+        const QStringList sizes = MainWindowHarness::RowTexts(m_window->form().lstRemoteFiles, 3);
+        QCOMPARE(sizes[rows.indexOf("good1.txt")], QStringLiteral("2048"));
+        QCOMPARE(sizes[rows.indexOf("good2.bin")], QStringLiteral("3221225472"));
+        for (const QString& row : rows)
+            QVERIFY(row.size() < 20000 && !row.contains(QLatin1String("garbage")));
     }
 };
 
