@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QtTest>
 #include <csignal>
@@ -359,7 +360,9 @@ private slots:
                   Transfer(good +
                            "total 12\r\ngarbage without fields\r\n\r\n-rw-r--r-- 1 u g 5 Mar  7  2001 " +
                            std::string(20000, 'x') + "\r\n-rw-r--r-- 1 u g 12 Xyz 99 99:99 odd\r\n" +
-                           "-rw-r--r-- 1 u g 3221225472 Mar  7  2001 good2.bin\r\n" + good));
+                           "-rw-r--r-- 1 u g 3221225472 Mar  7  2001 good2.bin\r\n" +
+                           "-rw-r--r-- 1 u g 5 Mar  7  2001 ../evil.txt\r\n" + good));
+        server.on("RETR", Transfer("evil!"));
         QVERIFY(server.start());
         MsgBoxRecorder boxes;
         connectScripted(server, boxes);
@@ -371,6 +374,60 @@ private slots:
         QCOMPARE(sizes[rows.indexOf("good2.bin")], QStringLiteral("3221225472"));
         for (const QString& row : rows)
             QVERIFY(row.size() < 20000 && !row.contains(QLatin1String("garbage")));
+        // A listed name that leaves the local folder is never written.
+        if (rows.contains("../evil.txt")) {
+            boxes.allowUnexpected();
+            m_window->clickRemote({"../evil.txt"});
+            m_window->form().Picture1_Click();
+            QVERIFY(!boxes.texts().contains(Completed));
+        }
+        QVERIFY(!QFileInfo::exists(m_window->localDir() + "../evil.txt"));
+        QVERIFY(m_window->localEntries().isEmpty());
+    }
+
+    // The type each file is opened with, as the server sees it just before the transfer.
+    void transferType_data() {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("download, auto, text") << false << "optAuto"
+                                              << "notes.txt"
+                                              << "TYPE A";
+        QTest::newRow("download, ASCII, picture") << false << "optASCII"
+                                                  << "photo.jpg"
+                                                  << "TYPE A";
+        QTest::newRow("upload, auto, picture") << true << "optAuto"
+                                               << "photo.jpg"
+                                               << "TYPE I";
+        QTest::newRow("upload, binary, text") << true << "optBinary"
+                                              << "notes.txt"
+                                              << "TYPE I";
+    }
+    void transferType() {
+        QFETCH(bool, upload);
+        QFETCH(QString, mode);
+        QFETCH(QString, name);
+        QFETCH(QString, type);
+        ScriptedFtpServer server;
+        server.on("LIST", Transfer("-rw-r--r-- 1 u g 6 Mar  7  2001 " + name.toStdString() + "\r\n"));
+        server.on("RETR", Transfer("line\r\n"));
+        QVERIFY(server.start());
+        QVERIFY(WriteFileBytes(m_window->localDir() + name, "line\r\n"));
+        MsgBoxRecorder boxes;
+        connectScripted(server, boxes);
+        m_window->form().findChild<QRadioButton*>(mode)->setChecked(true);
+        boxes.answerNext(vbOK);
+        upload ? m_window->clickLocal({name}) : m_window->clickRemote({name});
+        upload ? m_window->form().Picture2_Click() : m_window->form().Picture1_Click();
+        QCOMPARE(boxes.texts(), QStringList{Completed});
+        QString last;
+        for (const std::string& line : server.commands())
+            if (line.rfind("TYPE", 0) == 0)
+                last = QString::fromStdString(line);
+            else if (line.rfind(upload ? "STOR" : "RETR", 0) == 0)
+                break;
+        QCOMPARE(last, type);
     }
 };
 
