@@ -24,7 +24,7 @@ private slots:
             QString::fromStdString(GeneralDateText({time[0], time[1], time[2], time[3], time[4], time[5]})),
             text);
         // The same moment as a file time reads in the machine's own clock.
-        std::tm local{0, time[4], time[3], time[2], time[1] - 1, time[0] - 1900, 0, 0, -1, 0, nullptr};
+        std::tm local{time[5], time[4], time[3], time[2], time[1] - 1, time[0] - 1900, 0, 0, -1, 0, nullptr};
         QCOMPARE(QString::fromStdString(LocalDateText(std::mktime(&local))), text);
     }
 
