@@ -79,56 +79,41 @@ private slots:
     }
     void cleanup() { m_window.reset(); }
 
-    void download_data() {
+    // Exact bytes both ways; the pane that received files is listed again.
+    void roundTrip_data() {
+        QTest::addColumn<bool>("upload");
         QTest::addColumn<QList<int>>("sizes");
-        QTest::addColumn<QByteArray>("oldLocal");
-        QTest::newRow("empty") << QList<int>{0} << QByteArray();
-        QTest::newRow("one chunk exactly") << QList<int>{1024} << QByteArray();
-        QTest::newRow("1024+1024+452") << QList<int>{2500} << QByteArray();
-        QTest::newRow("many chunks") << QList<int>{700 * 1024 + 3} << QByteArray();
-        QTest::newRow("three files") << QList<int>{3000, 1, 5000} << QByteArray();
-        QTest::newRow("over a longer local file") << QList<int>{5} << QByteArray(10000, 'L');
-    }
-    void download() {
-        QFETCH(QList<int>, sizes);
-        QFETCH(QByteArray, oldLocal);
-        const QList<QByteArray> contents = serve(sizes);
-        if (!oldLocal.isEmpty())
-            WriteFileBytes(m_window->localDir() + QStringLiteral("f1.bin"), oldLocal);
-        frmMain& form = connected();
-        MsgBoxRecorder boxes;
-        boxes.answerNext(vbOK);
-        m_window->clickRemote(names(sizes.size()));
-        form.Picture1_Click();
-        QCOMPARE(boxes.texts(), QStringList{Completed});
-        QCOMPARE(m_window->localEntries(), names(sizes.size())); // nothing beside the files
-        for (int i = 0; i < sizes.size(); ++i)
-            QCOMPARE(ReadFileBytes(m_window->localDir() + names(sizes.size())[i]), contents[i]);
-        QCOMPARE(MainWindowHarness::RowTexts(form.ListView1), names(sizes.size())); // listed again
-        verifyEnded();
-    }
-
-    void upload_data() {
-        QTest::addColumn<QList<int>>("sizes");
-        QTest::newRow("empty: one write of 0 bytes") << QList<int>{0};
-        QTest::newRow("1024+1024") << QList<int>{2048};
-        QTest::newRow("1024+1024+452") << QList<int>{2500};
-        QTest::newRow("many chunks") << QList<int>{500 * 1024 + 1};
-        QTest::newRow("three files") << QList<int>{6000, 1, 3000};
-    }
-    void upload() {
-        QFETCH(QList<int>, sizes);
-        const QList<QByteArray> contents = serve(sizes, true);
-        frmMain& form = connected();
-        MsgBoxRecorder boxes;
-        boxes.answerNext(vbOK);
-        m_window->clickLocal(names(sizes.size()));
-        form.Picture2_Click();
-        QCOMPARE(boxes.texts(), QStringList{Completed});
-        for (int i = 0; i < sizes.size(); ++i) {
-            QCOMPARE(m_server.readFile(names(sizes.size())[i]), contents[i]);
-            QVERIFY(m_window->remoteRow(names(sizes.size())[i]) > 0); // the remote pane is listed again
+        QTest::addColumn<QByteArray>("old"); // a longer file already at the destination
+        for (const bool upload : {false, true}) {
+            const char* way = upload ? "upload" : "download";
+            QTest::addRow("%s empty", way) << upload << QList<int>{0} << QByteArray();
+            QTest::addRow("%s one chunk exactly", way) << upload << QList<int>{1024} << QByteArray();
+            QTest::addRow("%s 1024+1024+452", way) << upload << QList<int>{2500} << QByteArray();
+            QTest::addRow("%s many chunks", way) << upload << QList<int>{700 * 1024 + 3} << QByteArray();
+            QTest::addRow("%s three files", way) << upload << QList<int>{3000, 1, 5000} << QByteArray();
+            QTest::addRow("%s over a longer file", way) << upload << QList<int>{5} << QByteArray(10000, 'L');
         }
+    }
+    void roundTrip() {
+        QFETCH(bool, upload);
+        QFETCH(QList<int>, sizes);
+        QFETCH(QByteArray, old);
+        const QList<QByteArray> contents = serve(sizes, upload);
+        const QString target = upload ? m_server.root() + QLatin1Char('/') : m_window->localDir();
+        if (!old.isEmpty())
+            WriteFileBytes(target + QStringLiteral("f1.bin"), old);
+        frmMain& form = connected();
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        upload ? m_window->clickLocal(names(sizes.size())) : m_window->clickRemote(names(sizes.size()));
+        upload ? form.Picture2_Click() : form.Picture1_Click();
+        QCOMPARE(boxes.texts(), QStringList{Completed});
+        QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden, QDir::Name), names(sizes.size()));
+        for (int i = 0; i < sizes.size(); ++i)
+            QCOMPARE(ReadFileBytes(target + names(sizes.size())[i]), contents[i]);
+        const QStringList listed =
+            upload ? m_window->remoteNames() : MainWindowHarness::RowTexts(form.ListView1);
+        QCOMPARE(listed, names(sizes.size()));
         verifyEnded();
     }
 
@@ -361,7 +346,7 @@ private slots:
                            "total 12\r\ngarbage without fields\r\n\r\n-rw-r--r-- 1 u g 5 Mar  7  2001 " +
                            std::string(20000, 'x') + "\r\n-rw-r--r-- 1 u g 12 Xyz 99 99:99 odd\r\n" +
                            "-rw-r--r-- 1 u g 3221225472 Mar  7  2001 good2.bin\r\n" +
-                           "-rw-r--r-- 1 u g 5 Mar  7  2001 ../evil.txt\r\n" + good));
+                           "-rw-r--r-- 1 u g 5 Mar  7  2001 ../tovo-listing-escape.txt\r\n" + good));
         server.on("RETR", Transfer("evil!"));
         QVERIFY(server.start());
         MsgBoxRecorder boxes;
@@ -375,13 +360,13 @@ private slots:
         for (const QString& row : rows)
             QVERIFY(row.size() < 20000 && !row.contains(QLatin1String("garbage")));
         // A listed name that leaves the local folder is never written.
-        if (rows.contains("../evil.txt")) {
+        if (rows.contains("../tovo-listing-escape.txt")) {
             boxes.allowUnexpected();
-            m_window->clickRemote({"../evil.txt"});
+            m_window->clickRemote({"../tovo-listing-escape.txt"});
             m_window->form().Picture1_Click();
             QVERIFY(!boxes.texts().contains(Completed));
         }
-        QVERIFY(!QFileInfo::exists(m_window->localDir() + "../evil.txt"));
+        QVERIFY(!QFileInfo::exists(m_window->localDir() + "../tovo-listing-escape.txt"));
         QVERIFY(m_window->localEntries().isEmpty());
     }
 
