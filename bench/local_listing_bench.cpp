@@ -3,7 +3,7 @@
 #include "app/ListView.h"
 #include "app/frmMain.h"
 #include "tests/support/MainWindowHarness.h"
-#include "tests/support/PaneTestHelpers.h"
+#include "tests/support/TestFiles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,25 +2,6 @@
 
 #include <ctime>
 
-std::string LocalSizeText(std::int64_t bytes) {
-    // Whole-number maths stays exact for every 64-bit size; doubles would not.
-    const bool negative = bytes < 0;
-    const std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(bytes) : static_cast<std::uint64_t>(bytes);
-    const std::uint64_t kilobytes = magnitude / 1000 + (magnitude % 1000 >= 500 ? 1 : 0);
-
-    const std::string digits = std::to_string(kilobytes);
-    std::string text;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            text += ',';
-        text += digits[i];
-    }
-    if (negative && kilobytes != 0)
-        text.insert(0, 1, '-');
-    return text + " Kb";
-}
-
 std::string GeneralDateText(const CalendarTime& time) {
     std::string text =
         std::to_string(time.month) + '/' + std::to_string(time.day) + '/' + std::to_string(time.year);

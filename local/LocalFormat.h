@@ -1,5 +1,5 @@
 #pragma once
-// Texts of the local file list: sizes in kilobytes of 1000, dates in the general date format, and
+// Texts of the local file list: dates in the general date format, and
 // the folder path with its trailing separator.
 
 #include <cstdint>
@@ -8,10 +8,6 @@
 struct CalendarTime {
     int year, month, day, hour, minute, second;
 };
-
-// bytes / 1000 rounded to a whole number (halves away from zero), digits grouped by three with ",",
-// followed by " Kb": 1499 gives "1 Kb", 1234567 gives "1,235 Kb".
-std::string LocalSizeText(std::int64_t bytes);
 
 // General date: short date and long time, "M/D/YYYY h:mm:ss AM" or "... PM"; the time is left out
 // at exactly midnight. A fixed format keeps the list the same on every machine.

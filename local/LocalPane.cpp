@@ -3,6 +3,7 @@
 #include "app/DriveListBox.h"
 #include "app/FileListBox.h"
 #include "app/ListView.h"
+#include "app/SizeText.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "local/LocalFormat.h"
@@ -30,7 +31,7 @@ void frmMain::Dir1_Change() {
         const QString name = File1->List(i);
         const LocalFileEntry& file = File1->Entry(i);
         QTreeWidgetItem* row = ListView1->Add(name, LocalIconIndex(name));
-        ListView::SetSubItem(row, 1, QString::fromStdString(LocalSizeText(file.size)));
+        ListView::SetSubItem(row, 1, QString::fromStdString(KilobyteText(file.size, 1000, 0, " Kb")));
         ListView::SetSubItem(row, 2, QString::fromStdString(LocalDateText(file.modified)));
         ListView::SetSubItem(row, 3, QString::number(file.size));
     }

@@ -1,6 +1,7 @@
 #include "session/NeededSubs.h"
 
 #include "app/ListView.h"
+#include "app/SizeText.h"
 #include "app/StatusBar.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
@@ -107,7 +108,7 @@ void ListRemoteFiles(frmMain& form) {
             }
             const std::int64_t size = FindDataSize(data);
             QTreeWidgetItem* row = form.ListView2->NewRow(text);
-            ListView::SetSubItem(row, 1, QString::fromStdString(RemoteSizeText(size)));
+            ListView::SetSubItem(row, 1, QString::fromStdString(KilobyteText(size, 1024, 0, "Kb")));
             ListView::SetSubItem(row, 2, QString::fromStdString(RemoteDateText(data.ftLastWriteTime)));
             ListView::SetSubItem(row, 3, QString::number(size));
             files.append(row);

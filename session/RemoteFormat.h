@@ -1,5 +1,5 @@
 #pragma once
-// Texts of the remote list: sizes in kilobytes of 1024, dates of the find record, and the parent of
+// Texts of the remote list: dates of the find record, and the parent of
 // a remote directory.
 
 #include "session/WinInetAPI.h"
@@ -9,8 +9,6 @@
 
 // The full 64-bit size of a find record.
 std::int64_t FindDataSize(const WIN32_FIND_DATAA& data);
-// bytes / 1024 rounded half away from zero, digits grouped by three with ",", then "Kb": 1536 -> "2Kb".
-std::string RemoteSizeText(std::int64_t bytes);
 // "M/D/YYYY H:M" without leading zeros: 7 March 2001 09:05 -> "3/7/2001 9:5".
 std::string RemoteDateText(const SYSTEMTIME& time);
 // The same from a file time (no time-zone conversion); "" when the time cannot be converted.

@@ -1,6 +1,7 @@
 #include "app/ListView.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "local/LocalFileSystem.h"
 #include "session/FtpSession.h"
 #include "transfer/ExtensionCompare.h"
 #include "transfer/TempFileWriter.h"
@@ -111,7 +112,7 @@ void frmMain::DownloadQueue() {
         const QString& name = queue[i].first;
         display.startFile(QStringLiteral("Downloading File: ") + name, static_cast<int>(i + 1),
                           queue[i].second);
-        if (!IsSafeLocalName(name.toStdString())) {
+        if (!IsValidEntryName(name.toStdString())) {
             reportDownloadError(*this);
             return;
         }

@@ -1,5 +1,6 @@
 #include "transfer/TransferDisplay.h"
 
+#include "app/SizeText.h"
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
 
@@ -46,7 +47,7 @@ void TransferDisplay::finishFile() {
 void TransferDisplay::refresh() {
     m_dirty = false;
     m_sinceRefresh.start();
-    m_form.Label16->setText(QString::fromStdString(KbText(m_queueBytes)));
+    m_form.Label16->setText(QString::fromStdString(KilobyteText(m_queueBytes, 1024, 1, " Kb")));
     if (m_rateKnown) {
         m_form.lbSpeed->setText(QString::fromStdString(SpeedText(m_rate)));
         m_form.StatusBar1->SetPanelText(3, QString::fromStdString(StatusRateText(m_rate)));

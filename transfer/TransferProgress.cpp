@@ -7,13 +7,6 @@
 
 namespace {
 
-std::string groupThousands(std::int64_t whole) {
-    std::string digits = std::to_string(whole);
-    for (std::ptrdiff_t at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), 1, ',');
-    return digits;
-}
-
 // Fixed-point text independent of the process locale (the GUI sets the user's locale for C calls).
 std::string fixedText(double value, int decimals) {
     char buffer[64];
@@ -23,12 +16,6 @@ std::string fixedText(double value, int decimals) {
 }
 
 } // namespace
-
-std::string KbText(std::int64_t bytes) {
-    // Tenths of a kilobyte, halves away from zero.
-    const auto tenths = static_cast<std::int64_t>(std::llround(static_cast<long double>(bytes) / 102.4L));
-    return groupThousands(tenths / 10) + "." + std::to_string(tenths % 10) + " Kb";
-}
 
 float NextTransferRate(float rate, std::int64_t fileBytes, std::int64_t elapsedMs) {
     if (fileBytes == 0 || elapsedMs == 0)

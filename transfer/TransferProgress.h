@@ -1,12 +1,9 @@
 #pragma once
-// Pure arithmetic and texts of the transfer panel: byte counts in Kb, the running transfer rate and
+// Pure arithmetic and texts of the transfer panel: the running transfer rate and
 // the scaling of 64-bit byte counts onto the int range of a progress bar.
 
 #include <cstdint>
 #include <string>
-
-// Bytes in units of 1024 with one decimal and grouped thousands, then " Kb" ("2.4 Kb").
-std::string KbText(std::int64_t bytes);
 
 // The running rate in kilobytes of 1000 per second: each chunk averages the current file's speed so
 // far with the previous rate. The rate is unchanged while nothing was moved or no time has passed.

@@ -21,12 +21,6 @@ std::int64_t QueuedSizeFromText(const std::string& text) {
     return size;
 }
 
-bool IsSafeLocalName(const std::string& name) {
-    // A server may list any name; "/" or a dot entry would write outside the chosen folder.
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.find('\0') == std::string::npos;
-}
-
 std::int64_t AddBytes(std::int64_t total, std::int64_t bytes) {
     std::int64_t sum = 0;
     if (__builtin_add_overflow(total, bytes, &sum))

@@ -1,6 +1,5 @@
 #pragma once
-// Pure rules of the transfer queue: which rows may be queued, the size a row carries, and which names
-// may be written into the local folder.
+// Pure rules of the transfer queue: which rows may be queued and the size a row carries.
 
 #include <cstdint>
 #include <string>
@@ -15,9 +14,6 @@ bool IsDownloadableRow(const std::string& text, int smallIcon);
 
 // The exact size from a row's hidden size column: leading decimal digits, 0 when there are none.
 std::int64_t QueuedSizeFromText(const std::string& text);
-
-// A name can be written into the local folder only when it names an entry inside it.
-bool IsSafeLocalName(const std::string& name);
 
 // total + bytes for byte counts and queue totals: stops at the greatest count instead of wrapping
 // round to a negative one (sizes come from the server and may be anything).

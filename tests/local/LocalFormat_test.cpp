@@ -1,89 +1,37 @@
+// Dates of the local list in the general date format, and the folder path with one trailing "/".
 #include "local/LocalFormat.h"
 
 #include <QtTest>
+#include <ctime>
 
 class LocalFormatTest : public QObject {
     Q_OBJECT
 private slots:
-    void sizeText_data() {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << qint64(0) << "0 Kb";
-        QTest::newRow("just under a half") << qint64(499) << "0 Kb";
-        QTest::newRow("half rounds up") << qint64(500) << "1 Kb";
-        QTest::newRow("one thousand") << qint64(1000) << "1 Kb";
-        QTest::newRow("under the next half") << qint64(1499) << "1 Kb";
-        QTest::newRow("next half") << qint64(1500) << "2 Kb";
-        QTest::newRow("kilobytes of 1000, not 1024") << qint64(1024) << "1 Kb";
-        QTest::newRow("last without separator") << qint64(999499) << "999 Kb";
-        QTest::newRow("first separator") << qint64(999500) << "1,000 Kb";
-        QTest::newRow("grouped") << qint64(1234567) << "1,235 Kb";
-        QTest::newRow("two separators") << qint64(1234567890) << "1,234,568 Kb";
-        QTest::newRow("beyond 32 bits") << qint64(5000000000) << "5,000,000 Kb";
-        QTest::newRow("largest 64-bit size stays exact")
-            << std::numeric_limits<qint64>::max() << "9,223,372,036,854,776 Kb";
-    }
-    void sizeText() {
-        QFETCH(qint64, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(QString::fromStdString(LocalSizeText(bytes)), text);
-    }
-
     void generalDate_data() {
-        QTest::addColumn<int>("year");
-        QTest::addColumn<int>("month");
-        QTest::addColumn<int>("day");
-        QTest::addColumn<int>("hour");
-        QTest::addColumn<int>("minute");
-        QTest::addColumn<int>("second");
+        QTest::addColumn<QList<int>>("time"); // year, month, day, hour, minute, second
         QTest::addColumn<QString>("text");
-        QTest::newRow("morning, no leading zeros in the date")
-            << 2001 << 3 << 7 << 9 << 5 << 3 << "3/7/2001 9:05:03 AM";
-        QTest::newRow("exact midnight leaves the time out")
-            << 2024 << 12 << 31 << 0 << 0 << 0 << "12/31/2024";
-        QTest::newRow("one second after midnight") << 2024 << 1 << 1 << 0 << 0 << 1 << "1/1/2024 12:00:01 AM";
-        QTest::newRow("noon") << 2024 << 6 << 15 << 12 << 0 << 0 << "6/15/2024 12:00:00 PM";
-        QTest::newRow("evening") << 1999 << 10 << 2 << 23 << 59 << 59 << "10/2/1999 11:59:59 PM";
+        QTest::newRow("morning, no leading zeros")
+            << QList<int>{2001, 3, 7, 9, 5, 3} << "3/7/2001 9:05:03 AM";
+        QTest::newRow("exact midnight: no time") << QList<int>{2024, 12, 31, 0, 0, 0} << "12/31/2024";
+        QTest::newRow("a second after midnight") << QList<int>{2024, 1, 1, 0, 0, 1} << "1/1/2024 12:00:01 AM";
+        QTest::newRow("noon") << QList<int>{2024, 6, 15, 12, 0, 0} << "6/15/2024 12:00:00 PM";
+        QTest::newRow("evening") << QList<int>{1999, 10, 2, 23, 59, 59} << "10/2/1999 11:59:59 PM";
     }
     void generalDate() {
-        QFETCH(int, year);
-        QFETCH(int, month);
-        QFETCH(int, day);
-        QFETCH(int, hour);
-        QFETCH(int, minute);
-        QFETCH(int, second);
+        QFETCH(QList<int>, time);
         QFETCH(QString, text);
-        QCOMPARE(QString::fromStdString(GeneralDateText({year, month, day, hour, minute, second})), text);
+        QCOMPARE(
+            QString::fromStdString(GeneralDateText({time[0], time[1], time[2], time[3], time[4], time[5]})),
+            text);
+        // The same moment as a file time reads in the machine's own clock.
+        std::tm local{time[5], time[4], time[3], time[2], time[1] - 1, time[0] - 1900, 0, 0, -1, 0, nullptr};
+        QCOMPARE(QString::fromStdString(LocalDateText(std::mktime(&local))), text);
     }
 
-    void localDateUsesTheLocalClock() {
-        // 2001-03-07 09:05:03 in the machine's own time zone.
-        std::tm local{};
-        local.tm_year = 101;
-        local.tm_mon = 2;
-        local.tm_mday = 7;
-        local.tm_hour = 9;
-        local.tm_min = 5;
-        local.tm_sec = 3;
-        local.tm_isdst = -1;
-        const std::time_t seconds = std::mktime(&local);
-        QCOMPARE(QString::fromStdString(LocalDateText(seconds)), QStringLiteral("3/7/2001 9:05:03 AM"));
-    }
-
-    void folderWithSlash_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("root keeps one slash") << "/"
-                                              << "/";
-        QTest::newRow("subfolder gains one") << "/data"
-                                             << "/data/";
-        QTest::newRow("already ends with one") << "/data/"
-                                               << "/data/";
-    }
     void folderWithSlash() {
-        QFETCH(QString, path);
-        QFETCH(QString, folder);
-        QCOMPARE(QString::fromStdString(FolderWithSlash(path.toStdString())), folder);
+        for (const auto& [path, folder] :
+             {std::pair{"/", "/"}, {"/data", "/data/"}, {"/data/", "/data/"}, {"", ""}})
+            QCOMPARE(FolderWithSlash(path), std::string(folder));
     }
 };
 

@@ -9,7 +9,7 @@
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
-#include "tests/support/PaneTestHelpers.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/ScriptedFtpServer.h"
 
 #include <QFile>
@@ -73,13 +73,13 @@ private slots:
         QVERIFY(form.Toolbar1->isHidden() && !form.Toolbar5->isHidden());
         const ListView* list = form.lstRemoteFiles;
         // Folders in server order, then files by name regardless of case.
-        QStringList folders = RowTexts(list).mid(1, 2);
+        QStringList folders = MainWindowHarness::RowTexts(list).mid(1, 2);
         folders.sort();
         QCOMPARE(folders, (QStringList{"My Folder", "b"}));
-        QCOMPARE(RowTexts(list).mid(3), (QStringList{"a.TXT", "B.txt", "big.iso"}));
-        QCOMPARE(RowTexts(list, 1), (QStringList{"", "", "", "0Kb", "1Kb", "3,145,728Kb"}));
-        QCOMPARE(RowTexts(list, 2).at(3), QStringLiteral("3/7/2001 9:5"));
-        QCOMPARE(RowTexts(list, 3).mid(3), (QStringList{"511", "512", "3221225473"}));
+        QCOMPARE(MainWindowHarness::RowTexts(list).mid(3), (QStringList{"a.TXT", "B.txt", "big.iso"}));
+        QCOMPARE(MainWindowHarness::RowTexts(list, 1), (QStringList{"", "", "", "0Kb", "1Kb", "3,145,728Kb"}));
+        QCOMPARE(MainWindowHarness::RowTexts(list, 2).at(3), QStringLiteral("3/7/2001 9:5"));
+        QCOMPARE(MainWindowHarness::RowTexts(list, 3).mid(3), (QStringList{"511", "512", "3221225473"}));
         QVERIFY(list->isColumnHidden(3)); // the exact size is kept out of sight
         QCOMPARE(ListView::SmallIcon(list->Item(1)), ParentRowIcon);
         QCOMPARE(ListView::SmallIcon(list->Item(2)), FolderIcon);

@@ -5,23 +5,6 @@
 class RemoteFormatTest : public QObject {
     Q_OBJECT
 private slots:
-    void sizeText_data() {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << qint64(0) << "0Kb";
-        QTest::newRow("511 below half") << qint64(511) << "0Kb";
-        QTest::newRow("512 half rounds up") << qint64(512) << "1Kb";
-        QTest::newRow("2559 below half") << qint64(2559) << "2Kb";
-        QTest::newRow("999.5 Kb") << qint64(1023488) << "1,000Kb";
-        QTest::newRow("2 GiB") << qint64(2147483648LL) << "2,097,152Kb";
-        QTest::newRow("5 TiB") << qint64(5497558138880LL) << "5,368,709,120Kb";
-        QTest::newRow("largest") << qint64(9223372036854775807LL) << "9,007,199,254,740,992Kb";
-    }
-    void sizeText() {
-        QFETCH(qint64, bytes);
-        QTEST(QString::fromStdString(RemoteSizeText(bytes)), "text");
-    }
-
     void findDataSizeUsesBothHalves() {
         WIN32_FIND_DATAA data{};
         data.nFileSizeLow = 0x80000000u;

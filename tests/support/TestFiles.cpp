@@ -13,6 +13,11 @@ QByteArray ReadFileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool WriteSizedFile(const QString& path, qint64 size) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.resize(size);
+}
+
 QByteArray RandomBytes(qsizetype size, quint32 seed) {
     QRandomGenerator generator(seed);
     QByteArray bytes(size, Qt::Uninitialized);
