@@ -176,7 +176,7 @@ private slots:
         QVERIFY(!FtpDeleteFileA(h, "a\r\nDELE b"));
         QVERIFY(!FtpRenameFileA(h, "a", "b\nRMD /"));
         QVERIFY(!FtpCreateDirectoryA(h, "c\nRMD /"));
-        QCOMPARE(afterLogin(server), (QStringList{"PWD", "MKD /x", "RMD /y", "PWD"}));
+        QCOMPARE(afterLogin(server), (QStringList{"PWD", "RMD /y", "PWD", "MKD /x"}));
     }
 
     // One file each way: the call that must fail, or the exact bytes on the other side.

@@ -1,8 +1,9 @@
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/ScriptedFtpServer.h"
-#include "tests/support/TransferFixture.h"
+#include "tests/support/TestFiles.h"
 #include "transfer/TransferQueue.h"
 
 #include <QtTest>
@@ -27,16 +28,19 @@ private slots:
         QFETCH(QString, local);
         ScriptedFtpServer server;
         QVERIFY(server.start());
-        TransferFixture f;
-        QVERIFY(f.connect(server.port()));
+        MainWindowHarness f;
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK); // the scripted server takes one control connection: no command line
+        f.connectTo(server.port());
+        boxes.clear();
         const QString path = f.localDir() + QStringLiteral("up.bin");
-        f.writeLocal(QStringLiteral("up.bin"), QByteArray(3 << 20, 'u')); // past the reader's buffer
-        f.armUpload(f.addLocalRow(QStringLiteral("up.bin")));
+        QVERIFY(WriteFileBytes(path, QByteArray(3 << 20, 'u'))); // past the reader's buffer
+        f.listLocal();
+        f.clickLocal({QStringLiteral("up.bin")});
         if (local == QLatin1String("gone") || local == QLatin1String("pipe"))
             QFile::remove(path);
         if (local == QLatin1String("pipe"))
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        MsgBoxRecorder boxes;
         if (local == QLatin1String("cancel"))
             boxes.answerNext(vbYes);
         bool acted = false;
