@@ -12,7 +12,9 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QToolBar>
+#include <cstring>
 
 namespace {
 
@@ -23,6 +25,22 @@ const QString ParentRowText = QStringLiteral(".^.");
 HINTERNET connectSession(std::uint32_t service) {
     return InternetConnectA(FtpSession.hInternet, FtpSession.Server.c_str(), FtpSession.Port,
                             FtpSession.User.c_str(), FtpSession.Password.c_str(), service, ConnectFlags, 0);
+}
+
+const QString ListingCutPrefix = QStringLiteral("Status:  Connected, listing cut");
+
+// Tells in the status bar that a listing was too long to show whole, and takes that note away
+// again at the next listing that is shown whole.
+void ShowListingLimit(frmMain& form, std::size_t shown, std::size_t dropped) {
+    if (dropped > 0) {
+        form.StatusBar1->SetPanelText(
+            1, ListingCutPrefix +
+                   QStringLiteral(": %1 entries shown, %2 left out")
+                       .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(shown)))
+                       .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(dropped))));
+    } else if (form.StatusBar1->PanelText(1).startsWith(ListingCutPrefix)) {
+        form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  Connected"));
+    }
 }
 
 } // namespace
@@ -97,10 +115,11 @@ void ListRemoteFiles(frmMain& form) {
         WIN32_FIND_DATAA data{};
         find = FtpFindFirstFileA(listing, pattern.c_str(), &data, FindFlags, 0);
         for (BOOL more = find != 0; more; more = InternetFindNextFileA(find, &data)) {
-            const std::string name = StripNulls(std::string(data.cFileName, sizeof data.cFileName));
-            if (name.empty())
+            // The name up to its NUL, read in place: the record's name buffer is large.
+            const std::size_t length = ::strnlen(data.cFileName, sizeof data.cFileName);
+            if (length == 0)
                 continue;
-            const QString text = QString::fromStdString(name);
+            const QString text = QString::fromUtf8(data.cFileName, static_cast<qsizetype>(length));
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 folders.append(text);
                 continue;
@@ -113,6 +132,7 @@ void ListRemoteFiles(frmMain& form) {
             files.append(row);
         }
     }
+    const std::size_t dropped = FindEntriesDropped(find);
     InternetCloseHandle(find);
     InternetCloseHandle(listing);
     // One insertion each: the sorted work list sorts once instead of once per row.
@@ -120,6 +140,7 @@ void ListRemoteFiles(frmMain& form) {
     form.ListView2->AddRows(files);
     SetMousePointer(vbDefault);
     FillRemoteList(form);
+    ShowListingLimit(form, static_cast<std::size_t>(files.size() + folders.size()), dropped);
 }
 
 void FillRemoteList(frmMain& form) {
