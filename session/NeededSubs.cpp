@@ -83,8 +83,15 @@ void ConnectToServer(frmMain& form) {
 std::string GetRemoteDirectory(HINTERNET connection) {
     std::string buffer(256, ' ');
     std::uint32_t length = 256;
-    if (FtpGetCurrentDirectoryA(connection, buffer.data(), &length) != 1)
-        return {};
+    if (FtpGetCurrentDirectoryA(connection, buffer.data(), &length) != 1) {
+        // A path longer than the buffer (a folder with a long name suffices): the call told the
+        // length it needs, so ask once more with room for it.
+        if (length <= buffer.size() || length > 1024 * 1024)
+            return {};
+        buffer.assign(length, ' ');
+        if (FtpGetCurrentDirectoryA(connection, buffer.data(), &length) != 1)
+            return {};
+    }
     std::string text = StripNulls(buffer);
     if (text.empty() || text.back() != '/')
         text += '/';
@@ -149,8 +156,8 @@ void FillRemoteList(frmMain& form) {
     rows.reserve(form.List3->count() + form.ListView2->Count());
     for (int index = 0; index < form.List3->count(); ++index)
         rows.append(list->NewRow(form.List3->item(index)->text(), FolderIcon));
-    for (int index = 1; index <= form.ListView2->Count(); ++index) {
-        QTreeWidgetItem* row = form.ListView2->Item(index)->clone();
+    // The sorted rows move over rather than being copied: a listing may hold a million of them.
+    for (QTreeWidgetItem* row : form.ListView2->invisibleRootItem()->takeChildren()) {
         list->SetSmallIcon(row, IconIndexForName(ListView::Text(row).toStdString()));
         rows.append(row);
     }

@@ -321,7 +321,11 @@ std::optional<ListingEntry> ListingParser::parseUnix(std::string_view line, std:
     // "ls -s" puts a block count in front.
     const std::size_t base = !isPermissions(tokens.text(0)) && allDigits(tokens.text(0)) ? 1 : 0;
     const std::string_view permissions = tokens.text(base);
-    if (!isPermissions(permissions))
+    // NetWare puts the kind alone and the rights in brackets: "d [RWCEAFMS] owner 512 ...".
+    const bool netware = permissions.size() == 1 &&
+                         std::string_view("-dl").find(permissions[0]) != std::string_view::npos &&
+                         tokens.text(base + 1).starts_with('[');
+    if (!isPermissions(permissions) && !netware)
         return std::nullopt;
     const bool device = permissions[0] == 'c' || permissions[0] == 'b';
     DateFields date;

@@ -1,5 +1,5 @@
+#include "session/WinInetAPI.h"
 #include "session/ftp/CivilTime.h"
-#include "session/ftp/FtpConnection.h"
 #include "session/ftp/ListingParser.h"
 #include "session/ftp/ListingReader.h"
 #include "tests/support/ScriptedFtpServer.h"
@@ -82,6 +82,8 @@ private slots:
         row("japanese", false, "-rw-r--r-- 1 u g 5  9月  5  2014 ja", "ja|5|f|2014-9-5 0:0");
         row("cjk one token", false, "-rw-r--r-- 1 u g 5 2014年7月29日 cjk", "cjk|5|f|2014-7-29 0:0");
         row("korean", false, "-rw-r--r-- 1 u g 5 7월 29일 02:27 ko", "ko|5|f|2023-7-29 2:27");
+        row("netware", false, "d [RWCEAFMS] supervisor  512 Jan 16 18:53 login",
+            "login|512|d|2024-1-16 18:53");
         row("dos year first", false, "2013-04-18  03:09PM  <DIR>  iis dir", "iis dir|0|d|2013-4-18 15:9");
         row("dos pm apart", false, "04-18-2013  03:09 PM  1,234,567 pm.zip",
             "pm.zip|1234567|f|2013-4-18 15:9");
@@ -143,12 +145,17 @@ private slots:
         ScriptedFtpServer server;
         server.setData("LIST", lines(ListingReader::kMaxEntries + 5, "-rw-r--r-- 1 o g 1 Jan 5 2020 f\n"));
         QVERIFY(server.start());
-        auto ftp = std::make_shared<FtpConnection>("127.0.0.1", server.port(), "u", "p");
-        QVERIFY(ftp->open());
-        const auto entries = ftp->list("");
-        QVERIFY(entries);
-        QCOMPARE(entries->size(), ListingReader::kMaxEntries);
-        QCOMPARE(ftp->listingDropped(), std::size_t{5});
+        const HINTERNET session = InternetOpenA("test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+        const HINTERNET connection =
+            InternetConnectA(session, "127.0.0.1", server.port(), "u", "p", INTERNET_SERVICE_FTP, 0, 0);
+        WIN32_FIND_DATAA data{};
+        const HINTERNET find = FtpFindFirstFileA(connection, "*.*", &data, 0, 0);
+        std::size_t entries = find != 0 ? 1 : 0;
+        while (InternetFindNextFileA(find, &data))
+            ++entries;
+        QCOMPARE(entries, ListingReader::kMaxEntries);
+        QCOMPARE(FindEntriesDropped(find), std::size_t{5});
+        InternetCloseHandle(session);
     }
 };
 
