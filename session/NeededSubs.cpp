@@ -29,8 +29,8 @@ HINTERNET connectSession(std::uint32_t service) {
 
 const QString ListingCutPrefix = QStringLiteral("Status:  Connected, listing cut");
 
-// Tells in the status bar that a listing was too long to show whole, and takes that note away
-// again at the next listing that is shown whole.
+} // namespace
+
 void ShowListingLimit(frmMain& form, std::size_t shown, std::size_t dropped) {
     if (dropped > 0) {
         form.StatusBar1->SetPanelText(
@@ -42,8 +42,6 @@ void ShowListingLimit(frmMain& form, std::size_t shown, std::size_t dropped) {
         form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  Connected"));
     }
 }
-
-} // namespace
 
 void ConnectToServer(frmMain& form) {
     FtpSession.IsFtp = true;

@@ -115,14 +115,14 @@ bool applyMeridiem(Clock& clock, std::string_view text) {
 
 // "H:MM", "HH:MM:SS", "HH:MM:SS.fraction", each also with "AM" / "PM" touching it.
 std::optional<Clock> parseClock(std::string_view text) {
-    const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos || colon == 0 || colon > 2)
-        return std::nullopt;
     std::string_view meridiem;
     if (text.size() > 2 && !(text.back() >= '0' && text.back() <= '9')) {
         meridiem = text.substr(text.size() - 2);
         text.remove_suffix(2);
     }
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon > 2)
+        return std::nullopt;
     Clock clock;
     const auto hour = toSmall(text.substr(0, colon));
     std::string_view rest = text.substr(colon + 1);

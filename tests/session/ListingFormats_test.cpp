@@ -17,15 +17,9 @@ QString describe(const std::optional<ListingEntry>& entry) {
     if (!entry)
         return QStringLiteral("SKIP");
     const CivilTime t = CivilTime::fromUnixSeconds(entry->modified.value_or(0));
-    return QStringLiteral("%1|%2|%3|%4-%5-%6 %7:%8")
-        .arg(QString::fromStdString(entry->name))
-        .arg(entry->size)
-        .arg(entry->directory ? 'd' : 'f')
-        .arg(t.year)
-        .arg(t.month)
-        .arg(t.day)
-        .arg(t.hour)
-        .arg(t.minute);
+    return QString::asprintf("%s|%llu|%c|%lld-%d-%d %d:%d", entry->name.c_str(),
+                             static_cast<unsigned long long>(entry->size), entry->directory ? 'd' : 'f',
+                             static_cast<long long>(t.year), t.month, t.day, t.hour, t.minute);
 }
 
 std::string lines(std::size_t count, const std::string& line) {
@@ -100,6 +94,7 @@ private slots:
             "SUBDIR|0|d|2019-2-3 9:5");
         row("vms header", false, "Directory DISK$USER:[FOO]", "SKIP");
         row("vms total", false, "Total of 3 files, 13/27 blocks.", "SKIP");
+        row("broken clock", false, "-rw-r--r-- 1 u g 5 Jan 5 1:PM x", "SKIP");
         row("unknown month", false, "-rw-r--r-- 1 u g 5 Foo 29 2014 bad", "SKIP");
     }
     void realServerLines() {
