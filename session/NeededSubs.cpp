@@ -13,7 +13,9 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QToolBar>
+#include <cstring>
 
 namespace {
 
@@ -26,7 +28,21 @@ HINTERNET connectSession(std::uint32_t service) {
                             FtpSession.User.c_str(), FtpSession.Password.c_str(), service, ConnectFlags, 0);
 }
 
+const QString ListingCutPrefix = QStringLiteral("Status:  Connected, listing cut");
+
 } // namespace
+
+void ShowListingLimit(frmMain& form, std::size_t shown, std::size_t dropped) {
+    if (dropped > 0) {
+        form.StatusBar1->SetPanelText(
+            1, ListingCutPrefix +
+                   QStringLiteral(": %1 entries shown, %2 left out")
+                       .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(shown)))
+                       .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(dropped))));
+    } else if (form.StatusBar1->PanelText(1).startsWith(ListingCutPrefix)) {
+        form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  Connected"));
+    }
+}
 
 void ConnectToServer(frmMain& form) {
     FtpSession.IsFtp = true;
@@ -66,8 +82,15 @@ void ConnectToServer(frmMain& form) {
 std::string GetRemoteDirectory(HINTERNET connection) {
     std::string buffer(256, ' ');
     std::uint32_t length = 256;
-    if (FtpGetCurrentDirectoryA(connection, buffer.data(), &length) != 1)
-        return {};
+    if (FtpGetCurrentDirectoryA(connection, buffer.data(), &length) != 1) {
+        // A path longer than the buffer (a folder with a long name suffices): the call told the
+        // length it needs, so ask once more with room for it.
+        if (length <= buffer.size() || length > 1024 * 1024)
+            return {};
+        buffer.assign(length, ' ');
+        if (FtpGetCurrentDirectoryA(connection, buffer.data(), &length) != 1)
+            return {};
+    }
     std::string text = StripNulls(buffer);
     if (text.empty() || text.back() != '/')
         text += '/';
@@ -98,10 +121,11 @@ void ListRemoteFiles(frmMain& form) {
         WIN32_FIND_DATAA data{};
         find = FtpFindFirstFileA(listing, pattern.c_str(), &data, FindFlags, 0);
         for (BOOL more = find != 0; more; more = InternetFindNextFileA(find, &data)) {
-            const std::string name = StripNulls(std::string(data.cFileName, sizeof data.cFileName));
-            if (name.empty())
+            // The name up to its NUL, read in place: the record's name buffer is large.
+            const std::size_t length = ::strnlen(data.cFileName, sizeof data.cFileName);
+            if (length == 0)
                 continue;
-            const QString text = QString::fromStdString(name);
+            const QString text = QString::fromUtf8(data.cFileName, static_cast<qsizetype>(length));
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 folders.append(text);
                 continue;
@@ -114,6 +138,7 @@ void ListRemoteFiles(frmMain& form) {
             files.append(row);
         }
     }
+    const std::size_t dropped = FindEntriesDropped(find);
     InternetCloseHandle(find);
     InternetCloseHandle(listing);
     // One insertion each: the sorted work list sorts once instead of once per row.
@@ -121,6 +146,7 @@ void ListRemoteFiles(frmMain& form) {
     form.ListView2->AddRows(files);
     SetMousePointer(vbDefault);
     FillRemoteList(form);
+    ShowListingLimit(form, static_cast<std::size_t>(files.size() + folders.size()), dropped);
 }
 
 void FillRemoteList(frmMain& form) {
@@ -129,8 +155,8 @@ void FillRemoteList(frmMain& form) {
     rows.reserve(form.List3->count() + form.ListView2->Count());
     for (int index = 0; index < form.List3->count(); ++index)
         rows.append(list->NewRow(form.List3->item(index)->text(), FolderIcon));
-    for (int index = 1; index <= form.ListView2->Count(); ++index) {
-        QTreeWidgetItem* row = form.ListView2->Item(index)->clone();
+    // The sorted rows move over rather than being copied: a listing may hold a million of them.
+    for (QTreeWidgetItem* row : form.ListView2->invisibleRootItem()->takeChildren()) {
         list->SetSmallIcon(row, IconIndexForName(ListView::Text(row).toStdString()));
         rows.append(row);
     }

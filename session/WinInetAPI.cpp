@@ -34,6 +34,7 @@ struct Handle {
     std::shared_ptr<FtpConnection> connection; // Connection: null for a non-FTP service
     std::vector<ListingEntry> entries;         // Find
     std::size_t next = 0;
+    std::size_t dropped = 0;               // Find: entries beyond the listing limits
     std::shared_ptr<FtpTransfer> transfer; // File
 };
 
@@ -85,7 +86,7 @@ FILETIME toFileTime(const std::optional<std::int64_t>& unixSeconds) {
 }
 
 void fillFindData(const ListingEntry& entry, WIN32_FIND_DATAA* data) {
-    *data = WIN32_FIND_DATAA{};
+    // Field by field: clearing the whole record would write the full name buffer for every entry.
     data->dwFileAttributes = entry.directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
     data->ftLastWriteTime = toFileTime(entry.modified);
     data->ftCreationTime = data->ftLastWriteTime;
@@ -94,6 +95,7 @@ void fillFindData(const ListingEntry& entry, WIN32_FIND_DATAA* data) {
     const std::uint64_t size = std::min<std::uint64_t>(entry.size, std::numeric_limits<std::int64_t>::max());
     data->nFileSizeHigh = static_cast<std::uint32_t>(size >> 32);
     data->nFileSizeLow = static_cast<std::uint32_t>(size);
+    static_assert(sizeof data->cFileName > tovo::ftp::kMaxNameBytes, "every parsed name fits whole");
     const std::size_t length = std::min(entry.name.size(), sizeof data->cFileName - 1);
     std::copy_n(entry.name.data(), length, data->cFileName);
     data->cFileName[length] = '\0';
@@ -242,6 +244,7 @@ HINTERNET FtpFindFirstFileA(HINTERNET connection, const char* pattern, WIN32_FIN
     handle->kind = Handle::Kind::Find;
     handle->parent = connection;
     handle->entries = std::move(*entries);
+    handle->dropped = ftp->listingDropped();
     fillFindData(handle->entries.front(), data);
     handle->next = 1;
     return addHandle(std::move(handle));
@@ -253,6 +256,11 @@ BOOL InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA* data) {
         return 0;
     fillFindData(handle->entries[handle->next++], data);
     return 1;
+}
+
+std::size_t FindEntriesDropped(HINTERNET find) {
+    const auto handle = findHandle(find, Handle::Kind::Find);
+    return handle ? handle->dropped : 0;
 }
 
 HINTERNET FtpOpenFileA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,

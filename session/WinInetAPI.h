@@ -2,6 +2,7 @@
 // The Windows-named FTP operations the panes and transfers call: a handle table over our own
 // FTP engine (session/ftp). Handles are never 0; 0 means failure. Every network wait times out.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,7 +19,8 @@ struct WIN32_FIND_DATAA {
     std::uint32_t dwFileAttributes;
     FILETIME ftCreationTime, ftLastAccessTime, ftLastWriteTime;
     std::uint32_t nFileSizeHigh, nFileSizeLow;
-    char cFileName[260];
+    // Unlike Windows' 260 characters, room for any name the listing parser passes on, whole.
+    char cFileName[4096];
 };
 
 inline constexpr std::uint32_t INTERNET_OPEN_TYPE_DIRECT = 1;
@@ -46,6 +48,9 @@ BOOL FtpSetCurrentDirectoryA(HINTERNET connection, const char* directory);
 HINTERNET FtpFindFirstFileA(HINTERNET connection, const char* pattern, WIN32_FIND_DATAA* data,
                             std::uint32_t flags, std::uintptr_t context);
 BOOL InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA* data);
+// Entries of the listing behind a find handle that were left out because it passed the listing
+// limits (tovo::ftp::ListingReader); 0 for an unknown handle.
+std::size_t FindEntriesDropped(HINTERNET find);
 HINTERNET FtpOpenFileA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
                        std::uintptr_t context);
 BOOL InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::uint32_t* read);

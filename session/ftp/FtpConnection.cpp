@@ -1,6 +1,7 @@
 #include "session/ftp/FtpConnection.h"
 
 #include "session/ftp/FtpTransfer.h"
+#include "session/ftp/ListingReader.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -176,6 +177,7 @@ bool FtpConnection::abortTransfer() {
 }
 
 std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& path) {
+    m_listingDropped = 0;
     if (!usable())
         return std::nullopt;
     bool mlsd = m_mlst;
@@ -194,25 +196,28 @@ std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& 
             return std::nullopt;
         }
 
-        std::string listing;
+        // Parsed as it arrives: memory follows the entries kept, not the bytes sent.
+        ListingReader reader(mlsd, static_cast<std::int64_t>(std::time(nullptr)));
         char chunk[65536];
         for (;;) {
             std::size_t received = 0;
             const Socket::Result result = data.receive(chunk, sizeof chunk, received, m_timeoutMs);
             if (result == Socket::Result::Closed)
                 break;
-            if (result == Socket::Result::Failed || listing.size() + received > kMaxListingBytes) {
+            if (result == Socket::Result::Failed) {
                 data.reset();
                 if (!finalReplyRead)
                     abortTransfer();
                 return std::nullopt;
             }
-            listing.append(chunk, received);
+            reader.feed(std::string_view(chunk, received));
         }
         data.close();
         if (!finalReplyRead && !readFinalReply())
             return std::nullopt;
-        return ListingParser::parse(listing, mlsd, static_cast<std::int64_t>(std::time(nullptr)));
+        reader.finish();
+        m_listingDropped = reader.dropped();
+        return reader.takeEntries();
     }
 }
 

@@ -18,9 +18,6 @@ enum class TransferType { Ascii, Binary };
 
 class FtpConnection : public std::enable_shared_from_this<FtpConnection> {
 public:
-    // A listing beyond this is refused rather than held in memory.
-    static constexpr std::size_t kMaxListingBytes = 256u * 1024 * 1024;
-
     FtpConnection(std::string host, int port, std::string user, std::string password);
     ~FtpConnection(); // says QUIT when the server still listens
     FtpConnection(const FtpConnection&) = delete;
@@ -45,8 +42,10 @@ public:
     bool deleteFile(const std::string& path);
     bool rename(const std::string& from, const std::string& to);
 
-    // The entries of path ("" for the current directory), MLSD when offered, else LIST.
+    // The entries of path ("" for the current directory), MLSD when offered, else LIST. Entries
+    // beyond ListingReader's limits are dropped and counted in listingDropped().
     std::optional<std::vector<ListingEntry>> list(const std::string& path);
+    std::size_t listingDropped() const { return m_listingDropped; }
 
     // Starts a download (RETR) or upload (STOR); the connection does nothing else until the
     // transfer is closed. Null on refusal.
@@ -76,6 +75,7 @@ private:
     ControlConnection m_control;
     bool m_epsvRefused = false;
     bool m_mlst = false;
+    std::size_t m_listingDropped = 0;
     bool m_utf8 = false;
     std::optional<TransferType> m_type;
     bool m_transferOpen = false;

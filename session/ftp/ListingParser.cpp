@@ -1,7 +1,10 @@
 #include "session/ftp/ListingParser.h"
 
 #include "session/ftp/CivilTime.h"
+#include "session/ftp/ListingReader.h"
+#include "session/ftp/MonthNames.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 
@@ -14,17 +17,31 @@ struct Token {
     std::size_t end; // offset just past the token in the line
 };
 
-std::vector<Token> tokenize(std::string_view line, std::size_t maxTokens) {
-    std::vector<Token> tokens;
+// The first blank-separated tokens of a line: enough to find any date; the name is taken from the
+// line itself.
+struct Tokens {
+    static constexpr std::size_t kMax = 16;
+    std::array<Token, kMax> items{};
+    std::size_t count = 0;
+
+    std::size_t size() const { return count; }
+    std::string_view text(std::size_t index) const {
+        return index < count ? items[index].text : std::string_view();
+    }
+    std::size_t end(std::size_t index) const { return items[index].end; }
+};
+
+Tokens tokenize(std::string_view line) {
+    Tokens tokens;
     std::size_t pos = 0;
-    while (pos < line.size() && tokens.size() < maxTokens) {
+    while (pos < line.size() && tokens.count < Tokens::kMax) {
         while (pos < line.size() && line[pos] == ' ')
             ++pos;
         const std::size_t start = pos;
         while (pos < line.size() && line[pos] != ' ')
             ++pos;
         if (pos > start)
-            tokens.push_back({line.substr(start, pos - start), pos});
+            tokens.items[tokens.count++] = {line.substr(start, pos - start), pos};
     }
     return tokens;
 }
@@ -58,49 +75,235 @@ std::optional<int> toSmall(std::string_view text) {
     return static_cast<int>(*toNumber(text));
 }
 
-int monthNumber(std::string_view text) {
-    static constexpr std::array<std::string_view, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
-                                                                 "jul", "aug", "sep", "oct", "nov", "dec"};
-    if (text.size() != 3)
-        return 0;
-    for (std::size_t i = 0; i < kMonths.size(); ++i) {
-        bool same = true;
-        for (std::size_t k = 0; k < 3; ++k)
-            same = same && std::tolower(static_cast<unsigned char>(text[k])) == kMonths[i][k];
-        if (same)
-            return static_cast<int>(i) + 1;
-    }
-    return 0;
-}
-
-std::optional<std::int64_t> unixSeconds(std::int64_t year, int month, int day, int hour, int minute,
-                                        int second) {
-    if (!CivilTime::valid(year, month, day, hour, minute, second))
+// A byte count, plain ("1234567") or grouped by three with "," or "." ("1,234,567").
+std::optional<std::uint64_t> toSize(std::string_view text) {
+    if (const auto plain = toNumber(text))
+        return plain;
+    const std::size_t mark = text.find_first_of(",.");
+    if (mark == std::string_view::npos || mark == 0 || mark > 3)
         return std::nullopt;
-    return CivilTime{year, month, day, hour, minute, second}.toUnixSeconds();
+    std::string digits(text.substr(0, mark));
+    for (std::size_t pos = mark; pos < text.size(); pos += 4) {
+        if (text[pos] != text[mark] || pos + 4 > text.size() || !allDigits(text.substr(pos + 1, 3)))
+            return std::nullopt;
+        digits.append(text.substr(pos + 1, 3));
+    }
+    return toNumber(digits);
 }
 
-// "HH:MM" (or "H:MM"); with seconds "HH:MM:SS" too.
-bool parseClock(std::string_view text, int& hour, int& minute) {
-    const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos)
+struct Clock {
+    int hour = 0, minute = 0, second = 0;
+};
+
+bool equalsIgnoringCase(std::string_view text, std::string_view lower) {
+    if (text.size() != lower.size())
         return false;
-    std::string_view rest = text.substr(colon + 1);
-    if (const std::size_t second = rest.find(':'); second != std::string_view::npos)
-        rest = rest.substr(0, second);
-    const auto h = toSmall(text.substr(0, colon));
-    const auto m = toSmall(rest);
-    if (!h || !m || *h > 23 || *m > 59)
-        return false;
-    hour = *h;
-    minute = *m;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != lower[i])
+            return false;
     return true;
+}
+
+// Applies "AM" or "PM" to a 12-hour clock; false when text is neither or the hour is no 12-hour one.
+bool applyMeridiem(Clock& clock, std::string_view text) {
+    const bool am = equalsIgnoringCase(text, "am");
+    if ((!am && !equalsIgnoringCase(text, "pm")) || clock.hour < 1 || clock.hour > 12)
+        return false;
+    clock.hour = clock.hour % 12 + (am ? 0 : 12);
+    return true;
+}
+
+// "H:MM", "HH:MM:SS", "HH:MM:SS.fraction", each also with "AM" / "PM" touching it.
+std::optional<Clock> parseClock(std::string_view text) {
+    std::string_view meridiem;
+    if (text.size() > 2 && !(text.back() >= '0' && text.back() <= '9')) {
+        meridiem = text.substr(text.size() - 2);
+        text.remove_suffix(2);
+    }
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon > 2)
+        return std::nullopt;
+    Clock clock;
+    const auto hour = toSmall(text.substr(0, colon));
+    std::string_view rest = text.substr(colon + 1);
+    const std::size_t secondColon = rest.find(':');
+    const auto minute = toSmall(rest.substr(0, secondColon));
+    if (!hour || !minute || *hour > 23 || *minute > 59 || rest.substr(0, secondColon).size() != 2)
+        return std::nullopt;
+    clock.hour = *hour;
+    clock.minute = *minute;
+    if (secondColon != std::string_view::npos) {
+        const std::string_view seconds = rest.substr(secondColon + 1);
+        const std::string_view whole = seconds.substr(0, seconds.find('.'));
+        const auto second = toSmall(whole);
+        if (!second || whole.size() != 2 || *second > 60)
+            return std::nullopt;
+        clock.second = std::min(*second, 59);
+    }
+    if (!meridiem.empty() && !applyMeridiem(clock, meridiem))
+        return std::nullopt;
+    return clock;
+}
+
+// A time-zone offset after a full time: "+0200", "-0500".
+bool isZone(std::string_view text) {
+    return text.size() == 5 && (text[0] == '+' || text[0] == '-') && allDigits(text.substr(1));
+}
+
+std::optional<int> dayNumber(std::string_view text) {
+    if (!text.empty() && text.back() == '.')
+        text.remove_suffix(1);
+    const auto day = text.size() <= 2 ? toSmall(text) : std::nullopt;
+    return day && *day >= 1 && *day <= 31 ? day : std::nullopt;
+}
+
+std::optional<int> yearNumber(std::string_view text) {
+    const auto year = text.size() == 4 ? toSmall(text) : std::nullopt;
+    return year && *year >= 1900 ? year : std::nullopt;
+}
+
+std::int64_t fullYear(int year, std::size_t digits) {
+    return digits == 2 ? year + (year < 70 ? 2000 : 1900) : year;
+}
+
+struct DateFields {
+    std::int64_t year = -1; // -1: not given (a Unix date with a time of day)
+    int month = 0, day = 0;
+    Clock clock;
+};
+
+// "2004-07-15", "1999/10/12", "2004.07.15", "24-04-2003", "04-24-03": three numbers with one
+// separator. Year first when it has four digits; else the day comes first when the first number
+// cannot be a month, or with dots, or when the caller's form says so and the second can be one.
+bool numericDate(std::string_view text, bool dayFirst, DateFields& fields) {
+    if (!text.empty() && text.back() == '.')
+        text.remove_suffix(1);
+    const std::size_t first = text.find_first_of("-/.");
+    if (first == std::string_view::npos)
+        return false;
+    const char separator = text[first];
+    const std::size_t second = text.find(separator, first + 1);
+    if (second == std::string_view::npos)
+        return false;
+    const std::string_view a = text.substr(0, first), b = text.substr(first + 1, second - first - 1),
+                           c = text.substr(second + 1);
+    const auto na = toSmall(a), nb = toSmall(b), nc = toSmall(c);
+    if (!na || !nb || !nc || b.size() > 2)
+        return false;
+    if (a.size() == 4 && c.size() <= 2) {
+        fields = {*na, *nb, *nc, {}};
+    } else if (a.size() <= 2 && (c.size() == 4 || c.size() == 2)) {
+        const bool dayLeads = *na > 12 || (*nb <= 12 && (dayFirst || separator == '.'));
+        fields = {fullYear(*nc, c.size()), dayLeads ? *nb : *na, dayLeads ? *na : *nb, {}};
+    } else {
+        return false;
+    }
+    return fields.month >= 1 && fields.month <= 12 && fields.day >= 1 && fields.day <= 31;
+}
+
+// Chinese, Japanese and Korean dates: numbers followed by the year, month or day marker, several
+// in one token ("2014年7月29日") or one per token ("7月").
+bool cjkDate(std::string_view text, DateFields& fields) {
+    static constexpr std::array<std::string_view, 6> kMarkers = {"年", "년", "月", "월", "日", "일"};
+    bool any = false;
+    while (!text.empty()) {
+        std::size_t digits = 0;
+        while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+            ++digits;
+        const auto number = toSmall(text.substr(0, digits));
+        if (!number)
+            return false;
+        text.remove_prefix(digits);
+        std::size_t marker = 0;
+        while (marker < kMarkers.size() && !text.starts_with(kMarkers[marker]))
+            ++marker;
+        if (marker == kMarkers.size())
+            return false;
+        text.remove_prefix(kMarkers[marker].size());
+        if (marker < 2)
+            fields.year = *number;
+        else
+            (marker < 4 ? fields.month : fields.day) = *number;
+        any = true;
+    }
+    return any;
+}
+
+// Recognises a date starting at token first by its shape: month name and day in either order, a
+// numeric date or CJK markers, then a time of day (perhaps with seconds, a zone and a year) or a
+// year. The index just past the date, or 0 when there is none.
+std::size_t matchDate(const Tokens& tokens, std::size_t first, bool dayFirst, DateFields& fields) {
+    std::size_t next = first;
+    fields = {};
+    if (numericDate(tokens.text(next), dayFirst, fields)) {
+        ++next;
+    } else if (cjkDate(tokens.text(next), fields)) {
+        while (cjkDate(tokens.text(++next), fields)) {
+        }
+        if (fields.month && !fields.day)
+            if (const auto day = dayNumber(tokens.text(next))) {
+                fields.day = *day;
+                ++next;
+            }
+    } else if (const int month = MonthNames::number(tokens.text(next))) {
+        const auto day = dayNumber(tokens.text(next + 1));
+        if (!day)
+            return 0;
+        fields.month = month;
+        fields.day = *day;
+        next += 2;
+    } else if (const auto day = dayNumber(tokens.text(next))) {
+        fields.month = MonthNames::number(tokens.text(next + 1));
+        fields.day = *day;
+        next += 2;
+    }
+    if (fields.month < 1 || fields.month > 12 || fields.day < 1 || fields.day > 31)
+        return 0;
+    if (const auto clock = parseClock(tokens.text(next))) {
+        fields.clock = *clock;
+        ++next;
+        if (isZone(tokens.text(next)))
+            ++next;
+        // "Jul 29 02:27 2014": a year after the time, when a name still follows it.
+        if (fields.year < 0 && next + 1 < tokens.size())
+            if (const auto year = yearNumber(tokens.text(next))) {
+                fields.year = *year;
+                ++next;
+            }
+    } else if (fields.year < 0) {
+        const auto year = yearNumber(tokens.text(next));
+        if (!year)
+            return 0;
+        fields.year = *year;
+        ++next;
+    }
+    return next;
+}
+
+std::optional<std::int64_t> unixSeconds(std::int64_t year, int month, int day, const Clock& clock) {
+    if (!CivilTime::valid(year, month, day, clock.hour, clock.minute, clock.second))
+        return std::nullopt;
+    return CivilTime{year, month, day, clock.hour, clock.minute, clock.second}.toUnixSeconds();
+}
+
+// A date without a year lies within the year before now.
+std::optional<std::int64_t> dateSeconds(const DateFields& date, std::int64_t now) {
+    if (date.year >= 0)
+        return unixSeconds(date.year, date.month, date.day, date.clock);
+    const std::int64_t thisYear = CivilTime::fromUnixSeconds(now).year;
+    auto modified = unixSeconds(thisYear, date.month, date.day, date.clock);
+    // Allow a day of clock and time-zone difference before deciding it was last year.
+    if (modified && *modified > now + 86400)
+        modified = unixSeconds(thisYear - 1, date.month, date.day, date.clock);
+    if (!modified && date.month == 2 && date.day == 29)
+        modified = unixSeconds(thisYear - 1, 3, 1, date.clock);
+    return modified;
 }
 
 bool isPermissions(std::string_view text) {
     if (text.size() < 10)
         return false;
-    if (std::string_view("-dlcbpsD").find(text[0]) == std::string_view::npos)
+    if (std::string_view("-dlcbpsDn").find(text[0]) == std::string_view::npos)
         return false;
     for (std::size_t i = 1; i < 10; ++i)
         if (std::string_view("rwxsStTlL-").find(text[i]) == std::string_view::npos)
@@ -111,59 +314,42 @@ bool isPermissions(std::string_view text) {
 } // namespace
 
 std::optional<ListingEntry> ListingParser::parseUnix(std::string_view line, std::int64_t now) {
-    // perms links owner [group] size month day year-or-time name; owners may be numeric, so find
-    // the date and take the number in front of it as the size.
-    const std::vector<Token> tokens = tokenize(line, 12);
-    if (tokens.size() < 6 || !isPermissions(tokens[0].text))
+    // perms links owner [group] size date name, where owners may be numeric, the group may be
+    // missing or touch the size, and the date comes in many local forms: find the date by its shape
+    // and take the number in front of it as the size.
+    const Tokens tokens = tokenize(line);
+    // "ls -s" puts a block count in front.
+    const std::size_t base = !isPermissions(tokens.text(0)) && allDigits(tokens.text(0)) ? 1 : 0;
+    const std::string_view permissions = tokens.text(base);
+    // NetWare puts the kind alone and the rights in brackets: "d [RWCEAFMS] owner 512 ...".
+    const bool netware = permissions.size() == 1 &&
+                         std::string_view("-dl").find(permissions[0]) != std::string_view::npos &&
+                         tokens.text(base + 1).starts_with('[');
+    if (!isPermissions(permissions) && !netware)
         return std::nullopt;
-    for (std::size_t i = 2; i + 3 < tokens.size(); ++i) {
-        const auto size = toNumber(tokens[i].text);
-        if (!size)
+    const bool device = permissions[0] == 'c' || permissions[0] == 'b';
+    DateFields date;
+    for (std::size_t first = base + 2; first + 1 < tokens.size(); ++first) {
+        const std::size_t next = matchDate(tokens, first, true, date);
+        if (next == 0)
             continue;
-        std::optional<std::int64_t> modified;
-        std::size_t last = 0; // index of the token the name follows
-        if (const int month = monthNumber(tokens[i + 1].text)) {
-            const auto day = toSmall(tokens[i + 2].text);
-            if (!day)
+        const std::string_view sizeText = tokens.text(first - 1);
+        std::optional<std::uint64_t> size = device ? 0 : toSize(sizeText);
+        if (!size) {
+            // A group name that runs into the size: "ftpusers123456".
+            const std::size_t digits = sizeText.find_last_not_of("0123456789") + 1;
+            if (digits == 0 || digits == sizeText.size())
                 continue;
-            int hour = 0, minute = 0;
-            const std::string_view yearOrTime = tokens[i + 3].text;
-            if (parseClock(yearOrTime, hour, minute)) {
-                const std::int64_t thisYear = CivilTime::fromUnixSeconds(now).year;
-                modified = unixSeconds(thisYear, month, *day, hour, minute, 0);
-                // Allow a day of clock and time-zone difference before deciding it was last year.
-                if (modified && *modified > now + 86400)
-                    modified = unixSeconds(thisYear - 1, month, *day, hour, minute, 0);
-                if (!modified && month == 2 && *day == 29)
-                    modified = unixSeconds(thisYear - 1, 3, 1, hour, minute, 0);
-            } else if (const auto year = toSmall(yearOrTime); year && yearOrTime.size() == 4) {
-                modified = unixSeconds(*year, month, *day, 0, 0, 0);
-            } else {
-                continue;
-            }
-            last = i + 3;
-        } else if (tokens[i + 1].text.size() == 10 && tokens[i + 1].text[4] == '-' &&
-                   tokens[i + 1].text[7] == '-') {
-            // ls --time-style=long-iso: "2024-01-05 12:34".
-            const std::string_view date = tokens[i + 1].text;
-            const auto isoYear = toSmall(date.substr(0, 4));
-            const auto isoMonth = toSmall(date.substr(5, 2));
-            const auto isoDay = toSmall(date.substr(8, 2));
-            int hour = 0, minute = 0;
-            if (!isoYear || !isoMonth || !isoDay || !parseClock(tokens[i + 2].text, hour, minute))
-                continue;
-            modified = unixSeconds(*isoYear, *isoMonth, *isoDay, hour, minute, 0);
-            last = i + 2;
-        } else {
-            continue;
+            size = toNumber(sizeText.substr(digits));
         }
-        if (!modified)
+        const auto modified = dateSeconds(date, now);
+        if (!size || !modified)
             continue;
-        std::size_t nameStart = tokens[last].end + 1; // one blank separates the date from the name
+        const std::size_t nameStart = tokens.end(next - 1) + 1; // one blank separates the date from the name
         if (nameStart >= line.size())
             return std::nullopt;
         std::string_view name = line.substr(nameStart);
-        if (tokens[0].text[0] == 'l') {
+        if (permissions[0] == 'l') {
             if (const std::size_t arrow = name.find(" -> "); arrow != std::string_view::npos)
                 name = name.substr(0, arrow);
         }
@@ -171,7 +357,7 @@ std::optional<ListingEntry> ListingParser::parseUnix(std::string_view line, std:
             return std::nullopt;
         ListingEntry entry;
         entry.name = std::string(name);
-        entry.directory = tokens[0].text[0] == 'd' || tokens[0].text[0] == 'D';
+        entry.directory = permissions[0] == 'd' || permissions[0] == 'D';
         entry.size = *size;
         entry.modified = modified;
         return entry;
@@ -180,58 +366,36 @@ std::optional<ListingEntry> ListingParser::parseUnix(std::string_view line, std:
 }
 
 std::optional<ListingEntry> ListingParser::parseDos(std::string_view line) {
-    // "01-16-02  11:14AM       <DIR>          name" or "01-16-2002  23:14   1234 name".
-    const std::vector<Token> tokens = tokenize(line, 3);
-    if (tokens.size() < 3)
+    // "01-16-02  11:14AM  <DIR>  name", "2013-04-18  03:09 PM  1,234 name", "18.04.2013 15:09 12 name".
+    const Tokens tokens = tokenize(line);
+    DateFields date;
+    if (!numericDate(tokens.text(0), false, date))
         return std::nullopt;
-    const std::string_view date = tokens[0].text;
-    if (date.size() != 8 && date.size() != 10)
+    auto clock = parseClock(tokens.text(1));
+    if (!clock)
         return std::nullopt;
-    if ((date[2] != '-' && date[2] != '/') || date[5] != date[2])
+    std::size_t kind = 2;
+    if (applyMeridiem(*clock, tokens.text(2)))
+        ++kind;
+    if (kind >= tokens.size())
         return std::nullopt;
-    const auto month = toSmall(date.substr(0, 2));
-    const auto day = toSmall(date.substr(3, 2));
-    auto year = toSmall(date.substr(6));
-    if (!month || !day || !year)
-        return std::nullopt;
-    if (date.size() == 8)
-        *year += *year < 70 ? 2000 : 1900;
-
-    std::string_view clock = tokens[1].text;
-    int hour = 0, minute = 0;
-    bool pm = false, am = false;
-    if (clock.size() > 2) {
-        const std::string_view suffix = clock.substr(clock.size() - 2);
-        pm = suffix == "PM" || suffix == "pm";
-        am = suffix == "AM" || suffix == "am";
-        if (pm || am)
-            clock = clock.substr(0, clock.size() - 2);
-    }
-    if (!parseClock(clock, hour, minute))
-        return std::nullopt;
-    if ((am || pm) && (hour < 1 || hour > 12))
-        return std::nullopt;
-    if (am && hour == 12)
-        hour = 0;
-    if (pm && hour != 12)
-        hour += 12;
 
     ListingEntry entry;
-    const std::string_view kind = tokens[2].text;
-    if (kind == "<DIR>") {
+    const std::string_view kindText = tokens.text(kind);
+    if (kindText == "<DIR>" || kindText == "<JUNCTION>" || kindText == "<SYMLINKD>") {
         entry.directory = true;
-    } else if (const auto size = toNumber(kind)) {
+    } else if (const auto size = toSize(kindText)) {
         entry.size = *size;
     } else {
         return std::nullopt;
     }
-    std::size_t nameStart = tokens[2].end;
+    std::size_t nameStart = tokens.end(kind);
     while (nameStart < line.size() && line[nameStart] == ' ')
         ++nameStart;
     if (nameStart >= line.size())
         return std::nullopt;
     entry.name = std::string(line.substr(nameStart));
-    entry.modified = unixSeconds(*year, *month, *day, hour, minute, 0);
+    entry.modified = unixSeconds(date.year, date.month, date.day, *clock);
     if (!entry.modified)
         return std::nullopt;
     return entry;
@@ -270,19 +434,65 @@ std::optional<ListingEntry> ListingParser::parseEplf(std::string_view line) {
     return entry;
 }
 
+std::optional<ListingEntry> ListingParser::parseVms(std::string_view line) {
+    // "NAME.EXT;1  12/24  12-JAN-2020 10:00:00  [GROUP,OWNER]  (RWED,RWED,RE,)": the size in used
+    // blocks of 512 bytes; a folder is a file of type DIR.
+    const Tokens tokens = tokenize(line);
+    const std::string_view file = tokens.text(0);
+    const std::size_t semicolon = file.rfind(';');
+    if (semicolon == 0 || semicolon == std::string_view::npos || !allDigits(file.substr(semicolon + 1)))
+        return std::nullopt;
+    const std::string_view blocksText = tokens.text(1);
+    const auto blocks = toNumber(blocksText.substr(0, blocksText.find('/')));
+    const std::string_view dateText = tokens.text(2);
+    const std::size_t dash = dateText.find('-');
+    const std::size_t secondDash = dateText.rfind('-');
+    if (!blocks || dash == std::string_view::npos || secondDash == dash)
+        return std::nullopt;
+    DateFields date;
+    const auto day = dayNumber(dateText.substr(0, dash));
+    const auto year = toSmall(dateText.substr(secondDash + 1));
+    date.month = MonthNames::number(dateText.substr(dash + 1, secondDash - dash - 1));
+    const auto clock = parseClock(tokens.text(3));
+    if (!day || !year || !date.month)
+        return std::nullopt;
+    ListingEntry entry;
+    entry.modified = unixSeconds(fullYear(*year, dateText.size() - secondDash - 1), date.month, *day,
+                                 clock.value_or(Clock{}));
+    if (!entry.modified || *blocks > UINT64_MAX / 512)
+        return std::nullopt;
+    std::string_view name = file.substr(0, semicolon);
+    if (name.size() > 4 && equalsIgnoringCase(name.substr(name.size() - 4), ".dir")) {
+        entry.directory = true;
+        name.remove_suffix(4);
+    } else {
+        entry.size = *blocks * 512;
+    }
+    entry.name = std::string(name);
+    return entry;
+}
+
 std::optional<ListingEntry> ListingParser::parseListLine(std::string_view line, std::int64_t now) {
-    if (line.empty())
+    const std::size_t start = line.find_first_not_of(' ');
+    if (start == std::string_view::npos)
         return std::nullopt;
     if (line[0] == '+')
         return parseEplf(line);
-    if (line[0] >= '0' && line[0] <= '9')
-        return parseDos(line);
+    if (line[start] >= '0' && line[start] <= '9') {
+        if (auto entry = parseDos(line))
+            return entry;
+    }
+    const std::size_t firstEnd = line.find(' ', start);
+    if (line.substr(start, firstEnd - start).find(';') != std::string_view::npos)
+        return parseVms(line);
     return parseUnix(line, now);
 }
 
 std::optional<ListingEntry> ListingParser::parseMlsdLine(std::string_view line) {
-    // "fact=value;fact=value; name": facts end at the first blank.
-    const std::size_t blank = line.find(' ');
+    // "fact=value;fact=value; name": the facts end at the first blank after a ";" (a value may hold
+    // blanks), and the name is everything after that one blank, its own blanks included.
+    std::size_t blank = line.find("; ");
+    blank = blank == std::string_view::npos ? line.find(' ') : blank + 1;
     if (blank == std::string_view::npos || blank + 1 >= line.size())
         return std::nullopt;
     ListingEntry entry;
@@ -296,29 +506,24 @@ std::optional<ListingEntry> ListingParser::parseMlsdLine(std::string_view line) 
         if (equals == std::string_view::npos || equals == 0)
             continue;
         sawFact = true;
-        std::string key(fact.substr(0, equals));
-        for (char& c : key)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        std::string value(fact.substr(equals + 1));
-        if (key == "type") {
-            for (char& c : value)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (value == "cdir" || value == "pdir")
+        const std::string_view key = fact.substr(0, equals);
+        const std::string_view value = fact.substr(equals + 1);
+        if (equalsIgnoringCase(key, "type")) {
+            if (equalsIgnoringCase(value, "cdir") || equalsIgnoringCase(value, "pdir"))
                 return std::nullopt;
-            entry.directory = value == "dir";
-        } else if (key == "size") {
+            entry.directory = equalsIgnoringCase(value, "dir");
+        } else if (equalsIgnoringCase(key, "size") || equalsIgnoringCase(key, "sizd")) {
             if (const auto size = toNumber(value))
                 entry.size = *size;
-        } else if (key == "modify" && value.size() >= 14) {
-            const std::string_view stamp(value);
-            const auto year = toSmall(stamp.substr(0, 4));
-            const auto month = toSmall(stamp.substr(4, 2));
-            const auto day = toSmall(stamp.substr(6, 2));
-            const auto hour = toSmall(stamp.substr(8, 2));
-            const auto minute = toSmall(stamp.substr(10, 2));
-            const auto second = toSmall(stamp.substr(12, 2));
+        } else if (equalsIgnoringCase(key, "modify") && value.size() >= 14) {
+            const auto year = toSmall(value.substr(0, 4));
+            const auto month = toSmall(value.substr(4, 2));
+            const auto day = toSmall(value.substr(6, 2));
+            const auto hour = toSmall(value.substr(8, 2));
+            const auto minute = toSmall(value.substr(10, 2));
+            const auto second = toSmall(value.substr(12, 2));
             if (year && month && day && hour && minute && second)
-                entry.modified = unixSeconds(*year, *month, *day, *hour, *minute, *second);
+                entry.modified = unixSeconds(*year, *month, *day, Clock{*hour, *minute, *second});
         }
     }
     if (!sawFact)
@@ -328,18 +533,10 @@ std::optional<ListingEntry> ListingParser::parseMlsdLine(std::string_view line) 
 }
 
 std::vector<ListingEntry> ListingParser::parse(std::string_view listing, bool mlsd, std::int64_t now) {
-    std::vector<ListingEntry> entries;
-    while (!listing.empty()) {
-        const std::size_t end = listing.find('\n');
-        std::string_view line = listing.substr(0, end);
-        listing = end == std::string_view::npos ? std::string_view() : listing.substr(end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        auto entry = mlsd ? parseMlsdLine(line) : parseListLine(line, now);
-        if (entry && !entry->name.empty())
-            entries.push_back(std::move(*entry));
-    }
-    return entries;
+    ListingReader reader(mlsd, now);
+    reader.feed(listing);
+    reader.finish();
+    return reader.takeEntries();
 }
 
 } // namespace tovo::ftp

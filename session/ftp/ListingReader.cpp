@@ -1,0 +1,57 @@
+#include "session/ftp/ListingReader.h"
+
+namespace tovo::ftp {
+
+void ListingReader::feed(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find('\n');
+        const std::string_view piece = bytes.substr(0, end);
+        bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
+        if (!m_overlong && m_partial.size() + piece.size() > kMaxLineBytes) {
+            m_overlong = true;
+            m_partial.clear();
+            m_partial.shrink_to_fit();
+        }
+        if (end == std::string_view::npos) {
+            if (!m_overlong)
+                m_partial.append(piece);
+            return;
+        }
+        if (m_overlong) {
+            m_overlong = false;
+        } else if (m_partial.empty()) {
+            takeLine(piece);
+        } else {
+            m_partial.append(piece);
+            takeLine(m_partial);
+            m_partial.clear();
+        }
+    }
+}
+
+void ListingReader::finish() {
+    if (!m_overlong && !m_partial.empty())
+        takeLine(m_partial);
+    m_partial.clear();
+    m_overlong = false;
+}
+
+void ListingReader::takeLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    auto entry = m_mlsd ? ListingParser::parseMlsdLine(line) : ListingParser::parseListLine(line, m_now);
+    // The folder itself and its parent are no entries of it.
+    if (!entry || entry->name.empty() || entry->name == "." || entry->name == ".." ||
+        entry->name.size() > kMaxNameBytes)
+        return;
+    // A name beyond the string's own small buffer costs a heap block of its own.
+    const std::size_t cost = sizeof(ListingEntry) + (entry->name.size() >= 16 ? entry->name.size() + 32 : 0);
+    if (m_entries.size() >= kMaxEntries || m_keptBytes + cost > kMaxKeptBytes) {
+        ++m_dropped;
+        return;
+    }
+    m_keptBytes += cost;
+    m_entries.push_back(std::move(*entry));
+}
+
+} // namespace tovo::ftp
