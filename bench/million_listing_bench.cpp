@@ -48,7 +48,7 @@ int startServer(pid_t& child) {
     child = ::fork();
     if (child == 0) {
         ScriptedFtpServer server;
-        server.setData("LIST", makeListing());
+        server.on("LIST", Transfer(makeListing()));
         int port = server.start() ? server.port() : 0;
         (void)!::write(pipeEnds[1], &port, sizeof port);
         ::pause();

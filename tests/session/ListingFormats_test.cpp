@@ -138,7 +138,8 @@ private slots:
         QCOMPARE(junk.takeEntries().size(), std::size_t{1});
 
         ScriptedFtpServer server;
-        server.setData("LIST", lines(ListingReader::kMaxEntries + 5, "-rw-r--r-- 1 o g 1 Jan 5 2020 f\n"));
+        server.on("LIST",
+                  Transfer(lines(ListingReader::kMaxEntries + 5, "-rw-r--r-- 1 o g 1 Jan 5 2020 f\n")));
         QVERIFY(server.start());
         const HINTERNET session = InternetOpenA("test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
         const HINTERNET connection =

@@ -1,6 +1,6 @@
 #include "app/StatusBar.h"
+#include "app/WindowLayer.h"
 #include "app/frmMain.h"
-#include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -19,18 +19,14 @@ private slots:
         const std::string dir = "/" + std::string(280, 'd') + "/";
         const std::string file = "-rw-r--r-- 1 o g 3 Jan 5 2020 " + name.toStdString() + "\r\n";
         ScriptedFtpServer server;
-        server.reply("PWD", "257 \"" + dir + "\" is the current directory");
-        server.setData("LIST",
-                       "drwxr-xr-x 2 o g 1 Jan 5 2020 .\r\ndrwxr-xr-x 2 o g 1 Jan 5 2020 ..\r\n" + file);
+        server.on("PWD", "257 \"" + dir + "\" is the current directory");
+        server.on("LIST",
+                  Transfer("drwxr-xr-x 2 o g 1 Jan 5 2020 .\r\ndrwxr-xr-x 2 o g 1 Jan 5 2020 ..\r\n" + file));
         QVERIFY(server.start());
-        MsgBoxRecorder messages;
-        messages.allowUnexpected(true); // the command line finds no server on port 21 here
         MainWindowHarness harness;
-        FtpSession.User = "user";
-        FtpSession.Server = "127.0.0.1";
-        FtpSession.Port = server.port();
-        FtpSession.Service = 1;
-        ConnectToServer(harness.form());
+        MsgBoxRecorder messages;
+        messages.answerNext(vbOK); // the scripted server takes one control connection: no command line
+        harness.connectTo(server.port());
         const QStringList names = harness.remoteNames();
         QCOMPARE(names.size(), 2); // the parent row and the file
         QCOMPARE(names.last(), name);
