@@ -80,7 +80,7 @@ void frmMain::BuildTransferQueue(ListView* list) {
         if (filesOnly && !IsDownloadableRow(ListView::Text(item).toStdString(), ListView::SmallIcon(item)))
             continue;
         const std::int64_t size = QueuedSizeFromText(ListView::SubItem(item, 3).toStdString());
-        total += size;
+        total = AddSaturating(total, size);
         ++count;
         List1->addItem(ListView::Text(item));
         List2->addItem(QString::number(size));
