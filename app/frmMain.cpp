@@ -15,6 +15,7 @@
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "transfer/ExtensionCompare.h"
+#include "transfer/TempFileWriter.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -414,6 +415,15 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::Form_QueryUnload() {
+    // A transfer is cancelled first: the server sees its data connection aborted, and the process
+    // ends before any destructor could remove a download's temporary file.
+    if (TransferRunning) {
+        InternetCloseHandle(TransferHandle);
+        TransferHandle = 0;
+        CancelRequested = true;
+        if (DownloadFile)
+            DownloadFile->discard();
+    }
     InternetCloseHandle(FtpSession.hInternet);
     InternetCloseHandle(FtpSession.hConnect);
     Commands->SockCMD.Disconnect();
