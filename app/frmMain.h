@@ -157,6 +157,9 @@ public:
     void mnuContents_Click();
     void mnuAbout_Click();
     void mnuCommandLine_Click();
+    // True while a transfer holds the FTP session; with remoteFocusOnly, only when the command
+    // would also act on the remote pane (the pane that had the focus last).
+    bool SessionBusy(bool remoteFocusOnly = false) const;
     // Ends the program; tests replace it so that the test process lives on.
     static void SetEndProcess(void (*endProcess)());
 
