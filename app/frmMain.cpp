@@ -60,6 +60,8 @@ template <typename Widget> Widget* named(Widget* widget, const char* name) {
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, double left, double top,
                   double width, double height) {
     auto* label = named(new QLabel(caption, parent), name);
+    // Labels show names from the server and the disk: never markup, which could even load a file.
+    label->setTextFormat(Qt::PlainText);
     PlaceTwips(label, left, top, width, height);
     return label;
 }
