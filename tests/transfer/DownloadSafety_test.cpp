@@ -1,4 +1,6 @@
+#include "app/DirListBox.h"
 #include "app/ListView.h"
+#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
@@ -119,6 +121,31 @@ private slots:
         QCOMPARE(s_atExit, QStringList());
         QCOMPARE(entries(), QStringList());
         QVERIFY(messages.calls().isEmpty());
+    }
+
+    void aQueueWritesIntoTheFolderItStartedIn() {
+        FtpTestServer server;
+        server.writeFile(QStringLiteral("one.bin"), RandomBytes(200 * 1024, 5));
+        server.writeFile(QStringLiteral("two.bin"), RandomBytes(9, 6));
+        TOVO_REQUIRE_SERVER(server);
+        MainWindowHarness harness;
+        MsgBoxRecorder messages;
+        harness.connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), messages);
+        frmMain& form = harness.form();
+        form.Dir1->SetPath(m_dir.path());
+        QTemporaryDir elsewhere;
+        for (const QString& name : {QStringLiteral("one.bin"), QStringLiteral("two.bin")}) {
+            QTreeWidgetItem* row = form.lstRemoteFiles->Item(harness.remoteRow(name));
+            ListView::SetSelected(row, true);
+            form.lstRemoteFiles->SetSelectedItem(row);
+        }
+        form.RemoteItemSelected = true;
+        // The user opens another local folder while the first file comes in.
+        QTimer::singleShot(0, [&] { form.Dir1->SetPath(elsewhere.path()); });
+        messages.answerNext(vbOK);
+        form.Picture1_Click();
+        QCOMPARE(entries(), (QStringList{QStringLiteral("one.bin"), QStringLiteral("two.bin")}));
+        QVERIFY(QDir(elsewhere.path()).isEmpty());
     }
 };
 
