@@ -4,8 +4,8 @@
 
 std::string KilobyteText(std::int64_t bytes, int unit, int decimals, const char* suffix) {
     // Whole-number maths keeps every 64-bit size exact where a double would not.
-    const std::uint64_t magnitude =
-        bytes < 0 ? 0 - static_cast<std::uint64_t>(bytes) : static_cast<std::uint64_t>(bytes);
+    // A count below zero can only come from a fault; it shows as nothing moved.
+    const std::uint64_t magnitude = bytes < 0 ? 0 : static_cast<std::uint64_t>(bytes);
     const std::uint64_t scale = decimals > 0 ? 10 : 1;
     const std::uint64_t divisor = static_cast<std::uint64_t>(unit);
     // Split before scaling so that the largest sizes cannot overflow.
@@ -16,7 +16,5 @@ std::string KilobyteText(std::int64_t bytes, int unit, int decimals, const char*
         text.insert(static_cast<std::size_t>(position), 1, ',');
     if (decimals > 0)
         text += '.' + std::to_string(scaled % scale);
-    if (bytes < 0 && scaled != 0)
-        text.insert(0, 1, '-');
     return text + suffix;
 }

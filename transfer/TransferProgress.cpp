@@ -7,8 +7,12 @@
 
 namespace {
 
+// The largest rate shown; anything faster (or not a number) would only be a broken clock or count.
+constexpr double MaxShownRate = 1e12;
+
 // Fixed-point text independent of the process locale (the GUI sets the user's locale for C calls).
 std::string fixedText(double value, int decimals) {
+    value = std::isnan(value) ? 0.0 : std::clamp(value, 0.0, MaxShownRate);
     char buffer[64];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
