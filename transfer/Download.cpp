@@ -2,6 +2,7 @@
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
+#include "transfer/ChunkPump.h"
 #include "transfer/ExtensionCompare.h"
 #include "transfer/TempFileWriter.h"
 #include "transfer/TransferDisplay.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-// Every transfer moves its data in chunks of this size, one pump of the message loop each.
+// Every transfer moves its data in chunks of this size.
 constexpr std::uint32_t ChunkSize = 1024;
 
 void reportDownloadError(frmMain& form) {
@@ -106,6 +107,7 @@ void frmMain::DownloadQueue() {
     std::int64_t received = 0;
     TransferDisplay display(*this, total);
     char buffer[ChunkSize];
+    ChunkPump pump;
 
     for (qsizetype i = 0; i < queue.size(); ++i) {
         const QString& name = queue[i].first;
@@ -152,7 +154,7 @@ void frmMain::DownloadQueue() {
             fileBytes += got;
             received += got;
             display.chunk(fileBytes, received, clock.elapsed());
-            DoEvents();
+            pump.afterChunk(got != ChunkSize);
         } while (got == ChunkSize);
 
         const FileEnd end = CloseTransferFile(*this, display);

@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
+#include "transfer/ChunkPump.h"
 #include "transfer/ExtensionCompare.h"
 #include "transfer/LocalFileReader.h"
 #include "transfer/TransferDisplay.h"
@@ -62,6 +63,7 @@ void frmMain::UploadQueue() {
     TransferDisplay display(*this, total);
     Label11->setText(QString::fromStdString(KbText(total)));
     char buffer[ChunkSize];
+    ChunkPump pump;
 
     for (qsizetype i = 0; i < queue.size(); ++i) {
         const QString& name = queue[i].first;
@@ -106,7 +108,7 @@ void frmMain::UploadQueue() {
             position += count;
             sent += count;
             display.chunk(position, sent, clock.elapsed());
-            DoEvents();
+            pump.afterChunk(position >= length);
         } while (position < length);
 
         local.close();
