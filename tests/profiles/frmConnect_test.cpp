@@ -27,7 +27,7 @@ struct Field {
 // The design places in twips.
 const Field kFields[] = {
     {"lstProfile", 120, 120, 2175, 3615},
-    {"Label1", 2400, 240, 495, 255},
+    {"Label1", 2400, 240, 855, 255},
     {"txtProfile", 3360, 120, 2175, 285},
     {"lblFTP", 2400, 720, 735, 255},
     {"txtServerLocation", 3360, 600, 2175, 285},
