@@ -13,57 +13,48 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOption>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
 
-// Room the style leaves for a control's text against the text's width, or {0, 0} for no text.
-std::pair<int, int> roomAndNeed(QWidget* widget, QString& text) {
-    const QFontMetrics metrics = widget->fontMetrics();
-    if (auto* label = qobject_cast<QLabel*>(widget)) {
-        text = label->text().isEmpty() ? label->accessibleName() : label->text(); // or a painted caption
-        return {label->contentsRect().width() - 2 * label->margin(), metrics.horizontalAdvance(text)};
-    } else if (auto* button = qobject_cast<QAbstractButton*>(widget); button && !button->text().isEmpty()) {
-        text = button->text();
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.text = text;
-        const auto element = qobject_cast<QRadioButton*>(button)  ? QStyle::SE_RadioButtonContents
-                             : qobject_cast<QCheckBox*>(button)   ? QStyle::SE_CheckBoxContents
-                             : qobject_cast<QPushButton*>(button) ? QStyle::SE_PushButtonContents
-                                                                  : QStyle::SE_ToolButtonLayoutItem;
-        if (element == QStyle::SE_ToolButtonLayoutItem) // the caption under the image, inside the frame
-            return {button->width() - 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth),
-                    metrics.horizontalAdvance(text)};
-        return {button->style()->subElementRect(element, &option, button).width(),
-                metrics.horizontalAdvance(text)};
-    }
-    return {0, 0};
-}
-
+// "name: text" for every visible text control whose text is wider than the room its style leaves.
 QStringList cutTexts(QWidget* window) {
     QStringList cut;
+    const auto check = [&cut](QWidget* widget, const QString& text, int room) {
+        if (widget->fontMetrics().horizontalAdvance(text) > room)
+            cut << widget->objectName() + QStringLiteral(": ") + text;
+    };
     for (QWidget* widget : window->findChildren<QWidget*>()) {
         if (!widget->isVisibleTo(window))
             continue;
-        QString text;
-        const auto [room, need] = roomAndNeed(widget, text);
-        if (need > room)
-            cut << QStringLiteral("%1 \"%2\" %3/%4 px").arg(widget->objectName(), text).arg(need).arg(room);
-        auto* header = qobject_cast<QHeaderView*>(widget);
-        for (int section = 0; header && section < header->count(); ++section) {
-            QStyleOptionHeader option;
-            option.initFrom(header);
-            option.text = header->model()->headerData(section, Qt::Horizontal).toString();
-            option.sortIndicator =
-                header->isSortIndicatorShown() ? QStyleOptionHeader::SortDown : QStyleOptionHeader::None;
-            const int needed =
-                header->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, {}, header).width();
-            if (!header->isSectionHidden(section) && needed > header->sectionSize(section))
-                cut << QStringLiteral("%1 header \"%2\"").arg(header->parent()->objectName(), option.text);
+        if (auto* label = qobject_cast<QLabel*>(widget)) { // a picture box names the caption it paints
+            check(label, label->text().isEmpty() ? label->accessibleName() : label->text(),
+                  label->contentsRect().width() - 2 * label->margin());
+        } else if (auto* tool = qobject_cast<QToolButton*>(widget)) { // a caption under an image
+            check(tool, tool->text(),
+                  tool->width() - 2 * tool->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = button->text();
+            const auto contents = qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+                                  : qobject_cast<QCheckBox*>(button)  ? QStyle::SE_CheckBoxContents
+                                                                      : QStyle::SE_PushButtonContents;
+            check(button, button->text(), button->style()->subElementRect(contents, &option, button).width());
+        } else if (auto* header = qobject_cast<QHeaderView*>(widget)) {
+            for (int section = 0; section < header->count(); ++section) {
+                QStyleOptionHeader option;
+                option.initFrom(header);
+                option.text = header->model()->headerData(section, Qt::Horizontal).toString();
+                option.sortIndicator = QStyleOptionHeader::SortDown; // room for it, shown or not
+                if (!header->isSectionHidden(section) &&
+                    header->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, {}, header).width() >
+                        header->sectionSize(section))
+                    cut << header->parent()->objectName() + QStringLiteral(" column: ") + option.text;
+            }
         }
     }
     return cut;
