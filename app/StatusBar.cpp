@@ -10,7 +10,8 @@ StatusBar::StatusBar(int panelCount, QWidget* parent) : QWidget(parent) {
         auto* panel = new QLabel(this);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setMinimumWidth(10);
+        // No minimum of our own: a panel keeps room for its whole text (a transfer's rate in the
+        // last one) and the others share what is left.
         panel->setTextFormat(Qt::PlainText); // panels may quote what a server or a listing said
         layout->addWidget(panel, i + 1 < panelCount ? 2 : 1);
         m_panels.append(panel);

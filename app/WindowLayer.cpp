@@ -6,10 +6,12 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
+#include <QFont>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -25,8 +27,20 @@ struct ScreenOverride {
 };
 std::optional<ScreenOverride> g_screen;
 
+// The window's design sizes were made for an 8-point font at 96 dots per inch (15 twips per pixel).
+// A larger desktop font or a denser screen gets fewer twips per pixel, so every control grows with
+// its text; rounding down keeps the controls at least as large as the font needs.
+constexpr double DesignFontPoints = 8;
+
 int twipsPerPixelFromDpi(double dpi) {
-    return dpi > 0 ? static_cast<int>(std::lround(1440.0 / dpi)) : 15;
+    if (dpi <= 0)
+        return 15;
+    const QFont font = QApplication::font();
+    double points = font.pointSizeF();
+    if (points <= 0 && font.pixelSize() > 0)
+        points = font.pixelSize() * 72.0 / dpi;
+    const double fontScale = points > 0 ? points / DesignFontPoints : 1.0;
+    return std::max(1, static_cast<int>(std::floor(1440.0 / dpi / fontScale + 1e-9)));
 }
 
 QMessageBox::Icon iconForStyle(int style) {

@@ -41,7 +41,8 @@ enum MousePointerShape : int { vbDefault = 0, vbHourglass = 11 };
 void SetMousePointer(int shape);
 int MousePointer();
 
-// Screen geometry in twips; tests may pretend another screen.
+// Screen geometry in twips; tests may pretend another screen. Twips per pixel follow the screen's
+// logical dots per inch and the application font's size against the 8-point design font.
 int ScreenTwipsPerPixelX();
 int ScreenTwipsPerPixelY();
 int ScreenWidth();  // twips

@@ -176,7 +176,7 @@ void frmMain::createControls() {
     optASCII = named(new QRadioButton(QStringLiteral("ASCII"), Frame1), "optASCII");
     PlaceTwips(optASCII, 5280, 120, 735, 195);
     optBinary = named(new QRadioButton(QStringLiteral("Binary"), Frame1), "optBinary");
-    PlaceTwips(optBinary, 6240, 120, 735, 195);
+    PlaceTwips(optBinary, 6240, 120, 855, 195);
     optAuto->setChecked(true);
 
     Picture1 = named(new PictureBox(c), "Picture1");
@@ -189,7 +189,9 @@ void frmMain::createControls() {
     ProgressBar1 = named(new QProgressBar(c), "ProgressBar1");
     PlaceTwips(ProgressBar1, 2400, 6120, 3615, 255);
     Label8 = makeLabel(c, "Label8", QStringLiteral("Performing Operation:"), 3000, 6480, 1575, 255);
-    Label15 = makeLabel(c, "Label15", QStringLiteral("0"), 4920, 6480, 90, 255);
+    // The file number ends where "/ count" begins, however many digits it has.
+    Label15 = makeLabel(c, "Label15", QStringLiteral("0"), 4590, 6480, 420, 255);
+    Label15->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label14 = makeLabel(c, "Label14", QStringLiteral("/ 0"), 5040, 6480, 615, 255);
     ProgressBar2 = named(new QProgressBar(c), "ProgressBar2");
     PlaceTwips(ProgressBar2, 2400, 6720, 3615, 255);
@@ -200,7 +202,7 @@ void frmMain::createControls() {
     Label5 = makeLabel(c, "Label5", QStringLiteral("Transfer Rate"), 4920, 7080, 1335, 255);
     Label16 = makeLabel(c, "Label16", QString(), 1680, 7320, 1215, 255);
     Label11 = makeLabel(c, "Label11", QString(), 3480, 7320, 1215, 255);
-    lbSpeed = makeLabel(c, "lbSpeed", QString(), 4920, 7320, 1215, 255);
+    lbSpeed = makeLabel(c, "lbSpeed", QString(), 4920, 7320, 1695, 255);
     Label12 = makeLabel(c, "Label12", QString(), 9960, 6720, 615, 255);
     for (QWidget* panel : std::initializer_list<QWidget*>{ProgressBar1, ProgressBar2, cmdCancel, Label5,
                                                           Label8, Label9, Label10, Label11, Label12, Label13,

@@ -1,5 +1,5 @@
 # Shared compiler settings: one interface target that every project target links.
-option(TOVO_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" ON)
+option(TOVO_WARNINGS_AS_ERRORS "Treat compiler warnings as errors (the dev and asan presets turn it on)" OFF)
 option(TOVO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 
 add_library(tovo_options INTERFACE)

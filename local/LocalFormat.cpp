@@ -8,7 +8,11 @@ std::string GeneralDateText(const CalendarTime& time) {
     if (time.hour == 0 && time.minute == 0 && time.second == 0)
         return text;
     const int hour12 = time.hour % 12 == 0 ? 12 : time.hour % 12;
-    auto twoDigits = [](int value) { return (value < 10 ? "0" : "") + std::to_string(value); };
+    auto twoDigits = [](int value) {
+        std::string digits(value < 10 ? 1 : 0, '0');
+        digits += std::to_string(value);
+        return digits;
+    };
     text += ' ' + std::to_string(hour12) + ':' + twoDigits(time.minute) + ':' + twoDigits(time.second);
     text += time.hour < 12 ? " AM" : " PM";
     return text;

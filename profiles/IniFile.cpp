@@ -168,8 +168,10 @@ void IniFile::Parse(const std::string& text) {
 
 std::string IniFile::Text() const {
     std::string text;
-    for (const std::string& line : m_lines)
-        text += line + m_lineEnd;
+    for (const std::string& line : m_lines) {
+        text += line;
+        text += m_lineEnd;
+    }
     return text;
 }
 

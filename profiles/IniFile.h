@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class IniFile {
@@ -43,5 +44,5 @@ private:
     std::vector<Range> FindSections(const std::string& section) const;
 
     std::vector<std::string> m_lines;
-    std::string m_lineEnd = "\n";
+    std::string_view m_lineEnd = "\n"; // the file's own line end, kept when it is saved
 };

@@ -52,7 +52,7 @@ frmConnect::frmConnect(frmMain& main) : QDialog(nullptr), m_main(main) {
 
     lstProfile = Place(new ListView(this), "lstProfile", 120, 120, 2175, 3615);
     lstProfile->SetColumns({QStringLiteral("Profile")}, {2100});
-    Label1 = Place(new QLabel(QStringLiteral("Profile:"), this), "Label1", 2400, 240, 495, 255);
+    Label1 = Place(new QLabel(QStringLiteral("Profile:"), this), "Label1", 2400, 240, 855, 255);
     txtProfile = Place(new QLineEdit(this), "txtProfile", 3360, 120, 2175, 285);
     lblFTP = Place(new QLabel(QStringLiteral("FTP://"), this), "lblFTP", 2400, 720, 735, 255);
     txtServerLocation = Place(new QLineEdit(this), "txtServerLocation", 3360, 600, 2175, 285);

@@ -1,24 +1,22 @@
 #!/usr/bin/env bash
-# Builds the Debian package with CPack, checks its contents, dependencies and desktop entry, installs
-# it with apt-get and starts tovo-ftp from PATH offscreen. Needs root or sudo; takes a few minutes.
-#   bash scripts/check-package.sh [preset]     (default: release; CI passes dev, already built)
+# Takes the README's Debian package route: builds the release preset,
+# packages it with cpack in build/release, checks the package's contents, dependencies and desktop
+# entry, installs it with apt-get and starts tovo-ftp from PATH offscreen. Needs root or sudo.
+#   bash scripts/check-package.sh
 # The package is removed again afterwards unless it was installed before or TOVO_KEEP_PACKAGE=1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-preset=${1:-release}
 bash scripts/install-deps.sh
 sudo_cmd=""
 [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
 
-echo "== package: build ($preset)"
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" -j "$(nproc)"
-out=$PWD/build/package
-rm -rf "$out"
-mkdir -p "$out"
-cpack -G DEB --config "build/$preset/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1 || { cat "$out/cpack.log"; exit 1; }
-debs=("$out"/tovo-ftp_*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "expected one tovo-ftp_*.deb in $out" >&2; exit 1; }
+echo "== package: cmake --preset release && cmake --build --preset release"
+cmake --preset release >/dev/null
+cmake --build --preset release
+rm -f build/release/tovo-ftp_*.deb
+(cd build/release && cpack -G DEB >cpack.log 2>&1) || { cat build/release/cpack.log; exit 1; }
+debs=(build/release/tovo-ftp_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "expected one tovo-ftp_*.deb in build/release" >&2; exit 1; }
 deb=${debs[0]}
 echo "== package: $(basename "$deb")"
 
@@ -45,8 +43,8 @@ echo "contents, dependencies and desktop entry: ok"
 echo "== package: apt-get install"
 was_installed=no
 dpkg -s tovo-ftp >/dev/null 2>&1 && was_installed=yes
-(cd "$out" && DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
-    "./$(basename "$deb")") >"$out/apt.log" 2>&1 || { cat "$out/apt.log" >&2; fail "apt-get install"; }
+DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "./$deb" \
+    >build/release/apt.log 2>&1 || { cat build/release/apt.log >&2; fail "apt-get install"; }
 [ "$(command -v tovo-ftp)" = /usr/bin/tovo-ftp ] || fail "tovo-ftp is not on PATH as /usr/bin/tovo-ftp"
 
 echo "== package: start offscreen"

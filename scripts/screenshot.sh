@@ -19,7 +19,7 @@ mkdir -p "$work/local" "$(dirname "$output")"
 root=$work/ftp-root
 demo_make_files "$root"
 # Large enough that the download is still running when the picture is taken (sparse: costs no disk).
-truncate -s 300M "$root/installer.iso"
+truncate -s 2G "$root/installer.iso"
 # A local folder with a few files of its own.
 demo_make_files "$work/local"
 rm -rf "$work/local/pictures" "$work/local/archive.bin"
@@ -53,6 +53,6 @@ demo_start_server "$root" "$port" "$work/server.log"
 # The driver appends the window's geometry (WxH+X+Y) to the capture command.
 capture=(bash -c 'import -display "$DISPLAY" -window root -crop "$1" +repage "$0"' "$output")
 DISPLAY=$display QT_QPA_PLATFORM=xcb HOME="$work" XDG_CONFIG_HOME="$work/config" \
-    "$build/tovo-screenshot-driver" 127.0.0.1 "$port" "$DEMO_USER" "$DEMO_PASSWORD" "$work/local" installer.iso 1500 \
+    "$build/tovo-screenshot-driver" 127.0.0.1 "$port" "$DEMO_USER" "$DEMO_PASSWORD" "$work/local" installer.iso 1000 \
     "${capture[@]}"
 echo "screenshot written to $output"

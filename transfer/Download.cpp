@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "local/LocalFileSystem.h"
 #include "session/FtpSession.h"
+#include "transfer/ChunkPump.h"
 #include "transfer/ExtensionCompare.h"
 #include "transfer/TempFileWriter.h"
 #include "transfer/TransferDisplay.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-// Every transfer moves its data in chunks of this size, one pump of the message loop each.
+// Every transfer moves its data in chunks of this size.
 constexpr std::uint32_t ChunkSize = 1024;
 
 void reportDownloadError(frmMain& form) {
@@ -109,6 +110,7 @@ void frmMain::DownloadQueue() {
     char buffer[ChunkSize];
     // The local pane stays usable during the queue; its files still go to the folder it started in.
     const QString localDir = LocalDir;
+    ChunkPump pump;
 
     for (qsizetype i = 0; i < queue.size(); ++i) {
         const QString& name = queue[i].first;
@@ -157,7 +159,7 @@ void frmMain::DownloadQueue() {
             fileBytes = AddBytes(fileBytes, got);
             received = AddBytes(received, got);
             display.chunk(fileBytes, received, clock.elapsed());
-            DoEvents();
+            pump.afterChunk(got != ChunkSize);
         } while (got == ChunkSize);
 
         const FileEnd end = CloseTransferFile(*this, display);

@@ -4,6 +4,7 @@
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
+#include "transfer/ChunkPump.h"
 #include "transfer/ExtensionCompare.h"
 #include "transfer/LocalFileReader.h"
 #include "transfer/TransferDisplay.h"
@@ -64,6 +65,7 @@ void frmMain::UploadQueue() {
     TransferDisplay display(*this, total);
     Label11->setText(QString::fromStdString(KilobyteText(total, 1024, 1, " Kb")));
     char buffer[ChunkSize];
+    ChunkPump pump;
 
     for (qsizetype i = 0; i < queue.size(); ++i) {
         const QString& name = queue[i].first;
@@ -109,7 +111,7 @@ void frmMain::UploadQueue() {
             position += count; // at most the file's length
             sent = AddBytes(sent, count);
             display.chunk(position, sent, clock.elapsed());
-            DoEvents();
+            pump.afterChunk(position >= length);
         } while (position < length);
 
         local.close();

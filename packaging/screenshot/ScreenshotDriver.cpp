@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     rows.first()->setSelected(true);
     form.lstRemoteFiles_ItemClick(rows.first());
 
-    // The download pumps the event loop after every chunk, so the timer fires while the panel is up.
+    // The download pumps the event loop every few milliseconds, so the timer fires while the panel is up.
     QTimer::singleShot(args[7].toInt(), &form, [&] {
         Capture(form, capture);
         form.cmdCancel_Click();

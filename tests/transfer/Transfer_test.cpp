@@ -128,7 +128,7 @@ private slots:
     void cancel() {
         QFETCH(bool, upload);
         QFETCH(int, answer);
-        const QList<QByteArray> contents = serve({3000, 300 * 1024, 100}, upload);
+        const QList<QByteArray> contents = serve({3000, 4 << 20, 100}, upload);
         const QString target = upload ? m_server.root() + QLatin1Char('/') : m_window->localDir();
         if (!upload)
             WriteFileBytes(target + QStringLiteral("f2.bin"), "old copy"); // must survive a cancel

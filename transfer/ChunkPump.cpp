@@ -1,0 +1,14 @@
+#include "transfer/ChunkPump.h"
+
+#include "app/WindowLayer.h"
+
+ChunkPump::ChunkPump() {
+    m_sincePump.start();
+}
+
+void ChunkPump::afterChunk(bool fileEnded) {
+    if (!fileEnded && m_sincePump.elapsed() < IntervalMs)
+        return;
+    DoEvents();
+    m_sincePump.start();
+}
