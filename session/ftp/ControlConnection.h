@@ -3,12 +3,14 @@
 // capping overlong lines so nothing the server sends can exhaust memory.
 
 #include "session/ftp/FtpReply.h"
-#include "session/ftp/Socket.h"
+#include "session/ftp/Stream.h"
 
 #include <cstddef>
 #include <string>
 
 namespace tovo::ftp {
+
+class TlsContext;
 
 class ControlConnection {
 public:
@@ -23,6 +25,10 @@ public:
     // then unusable, since replies may be out of step).
     FtpReply readReply(int timeoutMs);
     FtpReply command(const std::string& command, int timeoutMs);
+    // After the server accepted AUTH TLS: the handshake and the certificate check. On failure the
+    // connection is unusable; it never goes on in plain text.
+    bool startTls(TlsContext& tls, int timeoutMs);
+    bool isTls() const { return m_socket.isTls(); }
 
     // False once the server closed the connection, a wait timed out or 421 arrived.
     bool usable() const { return m_socket.isOpen() && !m_broken; }
@@ -31,12 +37,12 @@ public:
     // closed the connection.
     bool idleEnded() const { return m_bufferStart < m_buffer.size() || m_socket.peerEnded("421"); }
     void close() { m_socket.close(); }
-    const Socket& socket() const { return m_socket; }
+    const Stream& socket() const { return m_socket; }
 
 private:
     bool readLine(std::string& line, int timeoutMs);
 
-    Socket m_socket;
+    Stream m_socket;
     std::string m_buffer; // received, not yet consumed
     std::size_t m_bufferStart = 0;
     bool m_broken = false;

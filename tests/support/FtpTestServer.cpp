@@ -24,6 +24,12 @@ FtpTestServer::~FtpTestServer() {
     }
 }
 
+void FtpTestServer::requireTls(const QString& certificate, const QString& key, const QString& maxVersion) {
+    m_tls = QJsonObject{{QStringLiteral("cert"), certificate},
+                        {QStringLiteral("key"), key},
+                        {QStringLiteral("max"), maxVersion}};
+}
+
 bool FtpTestServer::start() {
     QJsonArray users;
     for (const User& user : m_users) {
@@ -35,9 +41,11 @@ bool FtpTestServer::start() {
                                  {QStringLiteral("start"), user.start},
                                  {QStringLiteral("perm"), user.perm}});
     }
-    const QJsonObject config{{QStringLiteral("root"), root()},
-                             {QStringLiteral("users"), users},
-                             {QStringLiteral("mlsd"), m_offerMlsd}};
+    QJsonObject config{{QStringLiteral("root"), root()},
+                       {QStringLiteral("users"), users},
+                       {QStringLiteral("mlsd"), m_offerMlsd}};
+    if (!m_tls.isEmpty())
+        config.insert(QStringLiteral("tls"), m_tls);
     const QString script = QStringLiteral(TOVO_TEST_SUPPORT_DIR "/ftpserver.py");
     // The server's messages go to a file: a pipe nobody reads while a test blocks in a network call
     // would stall the server.
