@@ -173,13 +173,13 @@ bool FtpConnection::openPassive(Stream& data) {
         return false;
     // No SO_RCVBUF / SO_SNDBUF: setting them turns off the kernel's buffer autotuning, which grows
     // the data connection's buffers to several MiB, beyond what a program may ask for (rmem_max).
-    if (!data.connect(target, length, m_timeoutMs))
-        return false;
-    return !m_tls || data.beginTls(m_tls->newConnection(data.fd(), true));
+    return data.connect(target, length, m_timeoutMs);
 }
 
 bool FtpConnection::secureData(Stream& data) {
-    return !m_tls || (data.finishTls(m_timeoutMs) && m_tls->acceptDataPeer(data.tls()));
+    // Only now: some servers drop a data connection on which anything arrives before the command.
+    return !m_tls || (data.beginTls(m_tls->newConnection(data.fd(), true)) && data.finishTls(m_timeoutMs) &&
+                      m_tls->acceptDataPeer(data.tls()));
 }
 
 bool FtpConnection::readFinalReply() {

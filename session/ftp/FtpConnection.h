@@ -66,8 +66,8 @@ private:
     bool positive(const std::string& command);
     bool setType(TransferType type);
     bool openPassive(Stream& data);
-    // Once the server has accepted a data command: a protected data connection completes its
-    // handshake and must be our server's. True for a plain connection.
+    // Once the server has accepted a data command: a protected data connection makes its handshake,
+    // resuming the control connection's session, and must be our server's. True for plain ones.
     bool secureData(Stream& data);
     // Reads the reply that ends a transfer; true when it is positive.
     bool readFinalReply();

@@ -27,6 +27,10 @@ Stream& Stream::operator=(Stream&& other) noexcept {
 }
 
 void Stream::dropTls() {
+    // Freed without our close_notify OpenSSL would mark the session it used as not resumable, and
+    // the next data connection would have to make a full handshake, which strict servers refuse.
+    if (m_ssl)
+        SSL_set_shutdown(m_ssl, SSL_get_shutdown(m_ssl) | SSL_SENT_SHUTDOWN);
     SSL_free(m_ssl);
     m_ssl = nullptr;
 }

@@ -23,8 +23,8 @@ public:
     bool connect(const std::string& host, int port, int timeoutMs);
     bool connect(const sockaddr_storage& address, socklen_t length, int timeoutMs);
 
-    // Takes ssl (made for this socket) and sends the client's hello without waiting for the answer:
-    // a server may start its side only after it has said so on the control connection.
+    // Takes ssl (made for this socket) and sends the client's hello without waiting for the answer;
+    // finishTls() completes the handshake.
     bool beginTls(SSL* ssl);
     bool finishTls(int timeoutMs);
     bool isTls() const { return m_ssl != nullptr; }

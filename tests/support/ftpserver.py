@@ -2,7 +2,8 @@
 
 {"root": DIR, "users": [{"name": "u", "password": "p", "home": DIR, "perm": "elradfmwMT",
   "start": "/pub"}], "anonymous": DIR or null, "mlsd": true,
- "tls": {"cert": PEM, "key": PEM, "max": "1.2" or "1.3"} or absent: explicit TLS required}
+ "tls": {"cert": PEM, "key": PEM, "max": "1.2" or "1.3"} or absent: explicit TLS required, and
+ data connections that resume the control connection's TLS session}
 Prints the port on the first line of stdout, then serves until stdin closes or it is killed.
 """
 import json
@@ -35,7 +36,15 @@ def main():
     tls = config.get("tls")
     if tls:
         from OpenSSL import SSL
-        from pyftpdlib.handlers import TLS_FTPHandler
+        from OpenSSL._util import lib
+        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+
+        class ReuseRequired(TLS_DTPHandler):
+            # Like strict servers: a data connection must resume the control connection's session.
+            def handle_ssl_established(self):
+                if not lib.SSL_session_reused(self.socket._ssl):
+                    return self.close()
+                super().handle_ssl_established()
 
         base = TLS_FTPHandler
         context = SSL.Context(SSL.TLS_METHOD)
@@ -46,6 +55,7 @@ def main():
         TLS_FTPHandler.ssl_context = context
         TLS_FTPHandler.tls_control_required = True
         TLS_FTPHandler.tls_data_required = True
+        TLS_FTPHandler.dtp_handler = ReuseRequired
 
     class Handler(base):
         def on_login(self, username):
