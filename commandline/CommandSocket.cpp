@@ -1,14 +1,13 @@
 #include "commandline/CommandSocket.h"
 
+#include "session/ftp/HostResolver.h"
 #include "session/ftp/TlsIo.h"
 
 #include <openssl/ssl.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
-#include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,30 +18,25 @@ namespace {
 // cannot make us buffer without bound.
 constexpr std::size_t kMaxLineLength = 64 * 1024;
 
-using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
+using tovo::ftp::Deadline;
 
 // 1 when ready, 0 on time-out, -1 on error.
-int WaitFor(int fd, short events, Clock::time_point deadline) {
+int WaitFor(int fd, short events, const Deadline& deadline) {
     for (;;) {
         pollfd entry{fd, events, 0};
-        const int ready = ::poll(&entry, 1, RemainingMs(deadline));
+        const int ready = ::poll(&entry, 1, deadline.remainingMs());
         if (ready < 0 && errno == EINTR)
             continue;
         return ready;
     }
 }
 
-int ConnectTo(const addrinfo& address, Clock::time_point deadline, int* fdOut) {
-    const int fd =
-        ::socket(address.ai_family, address.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, address.ai_protocol);
+int ConnectTo(const tovo::ftp::ResolvedAddress& address, const Deadline& deadline, int* fdOut) {
+    const sockaddr* target = reinterpret_cast<const sockaddr*>(&address.address);
+    const int fd = ::socket(target->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return errno;
-    if (::connect(fd, address.ai_addr, address.ai_addrlen) != 0) {
+    if (::connect(fd, target, address.length) != 0) {
         if (errno != EINPROGRESS) {
             const int error = errno;
             ::close(fd);
@@ -86,28 +80,21 @@ int CommandSocket::Connect() {
     Release(StateClosed);
     if (m_host.empty() || m_port < 1 || m_port > 65535)
         return EINVAL;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* addresses = nullptr;
-    const std::string port = std::to_string(m_port);
-    const int lookup = ::getaddrinfo(m_host.c_str(), port.c_str(), &hints, &addresses);
-    if (lookup != 0)
-        return lookup == EAI_SYSTEM && errno != 0 ? errno : EHOSTUNREACH;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
-    int error = EHOSTUNREACH;
-    for (const addrinfo* address = addresses; address; address = address->ai_next) {
+    // Resolving the name and trying every address share the one time-out.
+    const Deadline deadline(m_timeoutMs);
+    const auto addresses = tovo::ftp::HostResolver::resolve(m_host, m_port, deadline);
+    int error = addresses.empty() && deadline.passed() ? ETIMEDOUT : EHOSTUNREACH;
+    for (const tovo::ftp::ResolvedAddress& address : addresses) {
         int fd = -1;
-        error = ConnectTo(*address, deadline, &fd);
+        error = ConnectTo(address, deadline, &fd);
         if (error == 0) {
             m_fd = fd;
             m_state = StateConnected;
             break;
         }
-        if (error == ETIMEDOUT)
+        if (error == ETIMEDOUT || deadline.passed())
             break;
     }
-    ::freeaddrinfo(addresses);
     return error;
 }
 
@@ -126,10 +113,9 @@ bool CommandSocket::StartTls(tovo::ftp::TlsContext::Verifier verifier) {
     return true;
 }
 
-std::string CommandSocket::ReceiveLine(bool& ok) {
+std::string CommandSocket::ReceiveLine(bool& ok, const Deadline& deadline) {
     ok = false;
     std::string line;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
     std::string buffer(m_bufferLength > 0 ? m_bufferLength : 1024, '\0');
     for (;;) {
         const std::size_t end = m_pending.find('\n');
@@ -146,10 +132,13 @@ std::string CommandSocket::ReceiveLine(bool& ok) {
         }
         if (m_peerClosed || m_fd < 0)
             return line;
+        // Checked before waiting too: a server that keeps sending never makes the wait time out.
+        if (deadline.passed())
+            return line;
         if (m_ssl) {
             std::size_t received = 0;
             const auto result = tovo::ftp::tls::read(m_ssl, m_fd, buffer.data(), buffer.size(), received,
-                                                     RemainingMs(deadline));
+                                                     deadline.remainingMs());
             if (result == tovo::ftp::tls::ReadResult::Failed)
                 return line;
             if (result == tovo::ftp::tls::ReadResult::Closed) {
@@ -179,11 +168,11 @@ std::string CommandSocket::ReceiveLine(bool& ok) {
 int CommandSocket::Send(const std::string& data) {
     if (m_fd < 0 || m_peerClosed)
         return -1;
+    const Deadline deadline(m_timeoutMs);
     if (m_ssl)
-        return tovo::ftp::tls::writeAll(m_ssl, m_fd, data.data(), data.size(), m_timeoutMs)
+        return tovo::ftp::tls::writeAll(m_ssl, m_fd, data.data(), data.size(), deadline.remainingMs())
                    ? static_cast<int>(data.size())
                    : -1;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
     std::size_t sent = 0;
     while (sent < data.size()) {
         const ssize_t n = ::send(m_fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);

@@ -2,6 +2,7 @@
 // The command line's blocking TCP stream socket: configure, connect, receive a line, send, close.
 // Every wait is bounded by the configured time-out, so a silent server cannot hold the program.
 
+#include "session/ftp/Deadline.h"
 #include "session/ftp/TlsContext.h"
 
 #include <cstddef>
@@ -25,7 +26,9 @@ public:
     // Settings take effect for the next Connect().
     void SetHostName(const std::string& host) { m_host = host; }
     void SetRemotePort(int port) { m_port = port; }
-    void SetTimeoutMs(int milliseconds) { m_timeoutMs = milliseconds; } // connect, each receive, each send
+    // Bounds the connect (name resolution included), each send and each reply as a whole.
+    void SetTimeoutMs(int milliseconds) { m_timeoutMs = milliseconds; }
+    int TimeoutMs() const { return m_timeoutMs; }
     void SetBufferLength(std::size_t bytes) { m_bufferLength = bytes; } // read from the network at a time
     const std::string& HostName() const { return m_host; }
     int RemotePort() const { return m_port; }
@@ -38,7 +41,9 @@ public:
     bool IsTls() const { return m_ssl != nullptr; }
     // One line without its line end; ok is false when the peer closed the connection, on error or on
     // time-out. A last line without line end before the close is still delivered.
-    std::string ReceiveLine(bool& ok);
+    std::string ReceiveLine(bool& ok) { return ReceiveLine(ok, tovo::ftp::Deadline(m_timeoutMs)); }
+    // The same, waiting no longer than deadline (shared by the lines of one reply).
+    std::string ReceiveLine(bool& ok, const tovo::ftp::Deadline& deadline);
     // Bytes sent, or -1 on failure.
     int Send(const std::string& data);
     bool IsConnected() const { return m_fd >= 0 && m_state == StateConnected; }

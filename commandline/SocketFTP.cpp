@@ -3,6 +3,9 @@
 #include "commandline/CommandLineView.h"
 #include "commandline/CommandSocket.h"
 #include "session/WinInetAPI.h"
+#include "session/ftp/FtpReply.h"
+
+using tovo::ftp::FtpReply;
 
 namespace {
 
@@ -22,16 +25,12 @@ void AppendLine(CommandLineView& view, const std::string& line) {
 
 } // namespace
 
-std::int16_t ReplyCode(const std::string& line) {
-    std::int16_t code = 0;
-    for (std::size_t i = 0; i < 3 && i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
-        code = static_cast<std::int16_t>(code * 10 + (line[i] - '0'));
-    return code;
-}
-
-bool EndsMultiLineReply(const std::string& firstLine, const std::string& line) {
-    return line.size() >= 4 && firstLine.size() >= 3 && line.compare(0, 3, firstLine, 0, 3) == 0 &&
-           line[3] == ' ';
+std::string TranscriptText(const std::string& command) {
+    // The transcript may be on screen or copied out: a password never shows there.
+    const bool password = command.size() >= 4 && (command[0] | 0x20) == 'p' && (command[1] | 0x20) == 'a' &&
+                          (command[2] | 0x20) == 's' && (command[3] | 0x20) == 's' &&
+                          (command.size() == 4 || command[4] == ' ');
+    return password ? "PASS ****" : command;
 }
 
 int CommandLinePort(int sessionPort, std::uint32_t service) {
@@ -45,28 +44,30 @@ bool SendCommandLine(CommandSocket& socket, CommandLineView& view, const std::st
     if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
         return false;
     view.AppendTranscript(kLineEnd + "Client: " + kLineEnd, CommandLineView::Blue, true);
-    AppendLine(view, text);
+    AppendLine(view, TranscriptText(text));
     return socket.Send(text + kLineEnd) != -1;
 }
 
 std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
+    // One time-out for the whole reply: a server adding a line every few seconds cannot hold us.
+    const tovo::ftp::Deadline deadline(socket.TimeoutMs());
     bool ok = false;
-    const std::string first = socket.ReceiveLine(ok);
+    const std::string first = socket.ReceiveLine(ok, deadline);
     if (!ok)
         return 0;
     view.AppendTranscript(kLineEnd + "Server: " + kLineEnd, CommandLineView::Red, true);
     AppendLine(view, first);
-    const std::int16_t code = ReplyCode(first);
-    if (first.size() < 4 || first[3] != '-')
+    const auto code = static_cast<std::int16_t>(FtpReply::leadingCode(first));
+    if (!FtpReply::opensMultiLine(first))
         return code;
     std::string line;
     do {
         // A connection that ends before the closing line leaves the reply unfinished.
-        line = socket.ReceiveLine(ok);
+        line = socket.ReceiveLine(ok, deadline);
         if (!ok)
             return 0;
         AppendLine(view, line);
-    } while (!EndsMultiLineReply(first, line));
+    } while (!FtpReply::endsReply(line, FtpReply::codeOf(first)));
     return code;
 }
 

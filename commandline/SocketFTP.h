@@ -8,10 +8,8 @@
 class CommandSocket;
 class CommandLineView;
 
-// The number formed by the leading digits among the first three characters (0 for none).
-std::int16_t ReplyCode(const std::string& line);
-// Whether line closes a multi-line reply opened by firstLine: the same three characters, then a blank.
-bool EndsMultiLineReply(const std::string& firstLine, const std::string& line);
+// A command as the transcript shows it: any PASS command as "PASS ****".
+std::string TranscriptText(const std::string& command);
 // The command line talks to the session's own port when the session is FTP, else to port 21.
 int CommandLinePort(int sessionPort, std::uint32_t service);
 

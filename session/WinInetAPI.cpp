@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <fnmatch.h>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -100,8 +101,10 @@ void fillFindData(const ListingEntry& entry, WIN32_FIND_DATAA* data) {
     data->ftLastWriteTime = toFileTime(entry.modified);
     data->ftCreationTime = data->ftLastWriteTime;
     data->ftLastAccessTime = data->ftLastWriteTime;
-    data->nFileSizeHigh = static_cast<std::uint32_t>(entry.size >> 32);
-    data->nFileSizeLow = static_cast<std::uint32_t>(entry.size);
+    // Callers read the two halves as one signed 64-bit size: a larger one stops at the greatest.
+    const std::uint64_t size = std::min<std::uint64_t>(entry.size, std::numeric_limits<std::int64_t>::max());
+    data->nFileSizeHigh = static_cast<std::uint32_t>(size >> 32);
+    data->nFileSizeLow = static_cast<std::uint32_t>(size);
     const std::size_t length = std::min(entry.name.size(), sizeof data->cFileName - 1);
     std::copy_n(entry.name.data(), length, data->cFileName);
     data->cFileName[length] = '\0';
@@ -314,6 +317,21 @@ BOOL InternetWriteFile(HINTERNET file, const void* buffer, std::uint32_t toWrite
         return 0;
     if (written)
         *written = toWrite;
+    return 1;
+}
+
+BOOL InternetAbortFile(HINTERNET file) {
+    std::shared_ptr<Handle> handle;
+    {
+        std::lock_guard lock(g_mutex);
+        const auto found = g_handles.find(file);
+        if (found == g_handles.end() || found->second->kind != Handle::Kind::File)
+            return 0;
+        handle = std::move(found->second);
+        g_handles.erase(found);
+    }
+    if (handle->transfer)
+        handle->transfer->abort();
     return 1;
 }
 

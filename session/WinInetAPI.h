@@ -52,6 +52,9 @@ HINTERNET FtpOpenFileA(HINTERNET connection, const char* path, std::uint32_t acc
                        std::uintptr_t context);
 BOOL InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::uint32_t* read);
 BOOL InternetWriteFile(HINTERNET file, const void* buffer, std::uint32_t toWrite, std::uint32_t* written);
+// Ends a file transfer without completing it and closes its handle: the data connection is reset and
+// the transfer aborted, so the server cannot record a cancelled or failed upload as a complete file.
+BOOL InternetAbortFile(HINTERNET file);
 BOOL FtpRenameFileA(HINTERNET connection, const char* oldName, const char* newName);
 BOOL FtpCreateDirectoryA(HINTERNET connection, const char* path);
 BOOL FtpDeleteFileA(HINTERNET connection, const char* path);

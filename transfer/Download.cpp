@@ -80,7 +80,7 @@ void frmMain::BuildTransferQueue(ListView* list) {
         if (filesOnly && !IsDownloadableRow(ListView::Text(item).toStdString(), ListView::SmallIcon(item)))
             continue;
         const std::int64_t size = QueuedSizeFromText(ListView::SubItem(item, 3).toStdString());
-        total += size;
+        total = AddBytes(total, size);
         ++count;
         List1->addItem(ListView::Text(item));
         List2->addItem(QString::number(size));
@@ -149,8 +149,8 @@ void frmMain::DownloadQueue() {
                 reportDownloadError(*this);
                 return;
             }
-            fileBytes += got;
-            received += got;
+            fileBytes = AddBytes(fileBytes, got);
+            received = AddBytes(received, got);
             display.chunk(fileBytes, received, clock.elapsed());
             DoEvents();
         } while (got == ChunkSize);

@@ -52,8 +52,9 @@ void frmMain::cmdCancel_Click() {
     if (MsgBox(QStringLiteral("Are you sure you want to cancel file transfer?"), vbYesNo | vbQuestion,
                QStringLiteral("Cancel Transfer")) != vbYes)
         return;
-    // The loop makes no further call on the handle once it sees the flag.
-    InternetCloseHandle(TransferHandle);
+    // The loop makes no further call on the handle once it sees the flag. Aborted, not closed: an
+    // upload closed in order would leave the server a file that looks complete.
+    InternetAbortFile(TransferHandle);
     TransferHandle = 0;
     CancelRequested = true;
     HideTransferPanel();

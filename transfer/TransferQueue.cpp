@@ -26,3 +26,11 @@ bool IsSafeLocalName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
            name.find('\0') == std::string::npos;
 }
+
+std::int64_t AddBytes(std::int64_t total, std::int64_t bytes) {
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(total, bytes, &sum))
+        return bytes < 0 ? std::numeric_limits<std::int64_t>::min()
+                         : std::numeric_limits<std::int64_t>::max();
+    return sum;
+}

@@ -18,3 +18,7 @@ std::int64_t QueuedSizeFromText(const std::string& text);
 
 // A name can be written into the local folder only when it names an entry inside it.
 bool IsSafeLocalName(const std::string& name);
+
+// total + bytes for byte counts and queue totals: stops at the greatest count instead of wrapping
+// round to a negative one (sizes come from the server and may be anything).
+std::int64_t AddBytes(std::int64_t total, std::int64_t bytes);

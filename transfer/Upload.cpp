@@ -19,13 +19,14 @@ namespace {
 
 constexpr std::int64_t ChunkSize = 1024;
 
-// Ends the upload after a failure: the message (if any), both files closed, the panel gone.
+// Ends the upload after a failure: the message (if any), both files closed, the panel gone. The
+// remote file is aborted, not closed in order, so the server does not take it for a whole file.
 void abandonUpload(frmMain& form, LocalFileReader& local, const QString& message) {
     if (!message.isEmpty())
         MsgBox(message, vbOKOnly | vbExclamation);
     local.close();
     if (form.TransferHandle != 0) {
-        InternetCloseHandle(form.TransferHandle);
+        InternetAbortFile(form.TransferHandle);
         form.TransferHandle = 0;
     }
     form.EndTransfer();
@@ -68,18 +69,19 @@ void frmMain::UploadQueue() {
         display.startFile(QStringLiteral("Uploading file: ") + name, static_cast<int>(i + 1),
                           queue[i].second);
         CurrentTransferType = TransferTypeForMode(SelectedTransferMode(), name.toStdString());
+        // Opened before STOR: a local file that is gone or unreadable must not empty the server's copy.
+        LocalFileReader local;
+        if (!local.open(QFile::encodeName(LocalDir + name).toStdString())) {
+            EndTransfer();
+            return;
+        }
         // The bare name: the file is created in the server's current directory.
         TransferHandle = FtpOpenFileA(FtpSession.hConnect, name.toStdString().c_str(), GENERIC_WRITE,
                                       static_cast<std::uint32_t>(CurrentTransferType), 0);
         if (TransferHandle == 0) {
+            local.close();
             MsgBox(QStringLiteral("Request Failed!"), vbOKOnly | vbExclamation);
             EndTransfer();
-            return;
-        }
-
-        LocalFileReader local;
-        if (!local.open(QFile::encodeName(LocalDir + name).toStdString())) {
-            abandonUpload(*this, local, QString());
             return;
         }
         const std::int64_t length = local.length();
@@ -103,8 +105,8 @@ void frmMain::UploadQueue() {
                 abandonUpload(*this, local, QStringLiteral("Error!"));
                 return;
             }
-            position += count;
-            sent += count;
+            position += count; // at most the file's length
+            sent = AddBytes(sent, count);
             display.chunk(position, sent, clock.elapsed());
             DoEvents();
         } while (position < length);

@@ -24,7 +24,7 @@ bool ControlConnection::send(const std::string& command, int timeoutMs) {
     return true;
 }
 
-bool ControlConnection::readLine(std::string& line, int timeoutMs) {
+bool ControlConnection::readLine(std::string& line, const Deadline& deadline) {
     line.clear();
     bool skipping = false; // past kMaxLine: drop the rest of this line
     for (;;) {
@@ -48,7 +48,9 @@ bool ControlConnection::readLine(std::string& line, int timeoutMs) {
         m_bufferStart = 0;
         char chunk[4096];
         std::size_t received = 0;
-        if (m_socket.receive(chunk, sizeof chunk, received, timeoutMs) != Socket::Result::Ok) {
+        // Checked here too: a server that never stops sending never makes receive wait.
+        if (deadline.passed() ||
+            m_socket.receive(chunk, sizeof chunk, received, deadline.remainingMs()) != Socket::Result::Ok) {
             m_broken = true;
             return false;
         }
@@ -57,20 +59,28 @@ bool ControlConnection::readLine(std::string& line, int timeoutMs) {
 }
 
 FtpReply ControlConnection::readReply(int timeoutMs) {
+    return readReply(Deadline(timeoutMs));
+}
+
+FtpReply ControlConnection::readReply(const Deadline& deadline) {
     FtpReply reply;
     if (!usable())
         return reply;
     std::string line;
-    if (!readLine(line, timeoutMs))
-        return reply;
+    do {
+        if (!readLine(line, deadline))
+            return reply;
+    } while (line.empty()); // some servers end a reply with one line end too many
     const int code = FtpReply::codeOf(line);
     reply.lines.push_back(line);
-    if (code == 0)
-        return reply; // a line without a code: answered as a failure
-    if (line.size() > 3 && line[3] == '-') {
+    if (code == 0) {
+        m_broken = true;
+        return reply;
+    }
+    if (FtpReply::opensMultiLine(line)) {
         // Multi-line: runs until a line with the same code and a blank (or nothing) after it.
         for (;;) {
-            if (!readLine(line, timeoutMs))
+            if (!readLine(line, deadline))
                 return FtpReply{};
             if (reply.lines.size() < kMaxReplyLines)
                 reply.lines.push_back(line);

@@ -2,6 +2,7 @@
 // The FTP control connection: sends one command line and reads the (possibly multi-line) reply,
 // capping overlong lines so nothing the server sends can exhaust memory.
 
+#include "session/ftp/Deadline.h"
 #include "session/ftp/FtpReply.h"
 #include "session/ftp/Stream.h"
 
@@ -21,9 +22,11 @@ public:
     // Sends "command CRLF". Refuses (false) a command holding CR, LF or NUL, which would smuggle a
     // second command onto the connection.
     bool send(const std::string& command, int timeoutMs);
-    // Reads one complete reply; code 0 when the connection broke or timed out (the connection is
-    // then unusable, since replies may be out of step).
+    // Reads one complete reply within timeoutMs in total, however many lines it has; empty lines
+    // before it are skipped. Code 0 when the connection broke, the time ran out or a line came
+    // without a reply code: the connection is then unusable, since replies could be out of step.
     FtpReply readReply(int timeoutMs);
+    FtpReply readReply(const Deadline& deadline);
     FtpReply command(const std::string& command, int timeoutMs);
     // After the server accepted AUTH TLS: the handshake and the certificate check. On failure the
     // connection is unusable; it never goes on in plain text.
@@ -40,7 +43,7 @@ public:
     const Stream& socket() const { return m_socket; }
 
 private:
-    bool readLine(std::string& line, int timeoutMs);
+    bool readLine(std::string& line, const Deadline& deadline);
 
     Stream m_socket;
     std::string m_buffer; // received, not yet consumed

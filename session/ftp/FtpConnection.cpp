@@ -15,15 +15,6 @@ namespace {
 constexpr int kQuitWaitMs = 2000;
 constexpr int kMaxAbortReplies = 8;
 
-// Addresses a server behind NAT names although nobody outside can reach them there.
-bool unroutable(std::uint32_t address) {
-    const auto inNet = [address](std::uint32_t net, int bits) {
-        return (address >> (32 - bits)) == (net >> (32 - bits));
-    };
-    return inNet(0x00000000, 8) || inNet(0x0A000000, 8) || inNet(0x7F000000, 8) || inNet(0xA9FE0000, 16) ||
-           inNet(0xAC100000, 12) || inNet(0xC0A80000, 16) || inNet(0x64400000, 10) || address >= 0xE0000000;
-}
-
 bool hasFeature(const std::vector<std::string>& features, const std::string& name) {
     return std::any_of(features.begin(), features.end(), [&name](const std::string& feature) {
         return feature.compare(0, name.size(), name) == 0 &&
@@ -59,9 +50,11 @@ void FtpConnection::requireTls(TlsContext::Verifier verifier) {
 bool FtpConnection::open() {
     if (!m_control.open(m_host, m_port, m_timeoutMs))
         return false;
-    FtpReply greeting = m_control.readReply(m_timeoutMs);
-    while (greeting.code == 120) // "ready in a few minutes"
-        greeting = m_control.readReply(m_timeoutMs);
+    // "120 ready in a few minutes" may come first; the greeting has one time-out all the same.
+    const Deadline greetingDeadline(m_timeoutMs);
+    FtpReply greeting = m_control.readReply(greetingDeadline);
+    while (greeting.code == 120)
+        greeting = m_control.readReply(greetingDeadline);
     if (!greeting.positive())
         return false;
     // Nothing of the login may cross in plain text: a refusal ends the connection.
@@ -154,16 +147,9 @@ bool FtpConnection::openPassive(Stream& data) {
         const auto passive = FtpReply::parsePasv(reply.lines.front());
         if (!passive)
             return false;
+        // Only the port is taken: the address in the reply could send our data to a third host (or,
+        // behind NAT, be unreachable), so the data connection goes where the control connection goes.
         port = passive->port;
-        if (target.ss_family == AF_INET) {
-            auto* ipv4 = reinterpret_cast<sockaddr_in*>(&target);
-            const std::uint32_t given = (std::uint32_t{passive->address[0]} << 24) |
-                                        (std::uint32_t{passive->address[1]} << 16) |
-                                        (std::uint32_t{passive->address[2]} << 8) | passive->address[3];
-            // Behind NAT the server names its inside address: go to the address we reached it on.
-            if (!unroutable(given) || given == ntohl(ipv4->sin_addr.s_addr))
-                ipv4->sin_addr.s_addr = htonl(given);
-        }
     }
     if (target.ss_family == AF_INET)
         reinterpret_cast<sockaddr_in*>(&target)->sin_port = htons(static_cast<std::uint16_t>(port));
@@ -188,14 +174,15 @@ bool FtpConnection::readFinalReply() {
 }
 
 bool FtpConnection::abortTransfer() {
+    const Deadline deadline(m_timeoutMs);
     if (!m_control.send("ABOR", m_timeoutMs))
         return false;
     // Servers answer 426 then 226, or only 226 (or 225); the transfer's own final reply may come
     // first when it had already ended.
-    if (m_control.readReply(m_timeoutMs).code == 0 || !m_control.send("PWD", m_timeoutMs))
+    if (m_control.readReply(deadline).code == 0 || !m_control.send("PWD", m_timeoutMs))
         return false;
     for (int i = 0; i < kMaxAbortReplies; ++i) {
-        const FtpReply reply = m_control.readReply(m_timeoutMs);
+        const FtpReply reply = m_control.readReply(deadline);
         if (reply.code == 257)
             return true;
         if (reply.code == 0 || reply.closing())
@@ -214,9 +201,9 @@ std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& 
         if (!openPassive(data))
             return std::nullopt;
         const FtpReply reply = m_control.command(withArgument(mlsd ? "MLSD" : "LIST", path), m_timeoutMs);
-        if (reply.positive())
-            return std::vector<ListingEntry>{}; // ended at once: nothing was sent
-        if (!reply.preliminary()) {
+        // A 2xx at once (no 1xx first) still ends a transfer that took place: keep what arrived.
+        const bool finalReplyRead = reply.positive();
+        if (!reply.preliminary() && !finalReplyRead) {
             if (mlsd && (reply.code == 500 || reply.code == 502 || reply.code == 504)) {
                 m_mlst = mlsd = false; // offered but not usable here: ask the old way
                 continue;
@@ -225,7 +212,8 @@ std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& 
         }
         if (!secureData(data)) {
             data.reset();
-            abortTransfer();
+            if (!finalReplyRead)
+                abortTransfer();
             return std::nullopt;
         }
 
@@ -238,13 +226,14 @@ std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& 
                 break;
             if (result == Socket::Result::Failed || listing.size() + received > kMaxListingBytes) {
                 data.reset();
-                abortTransfer();
+                if (!finalReplyRead)
+                    abortTransfer();
                 return std::nullopt;
             }
             listing.append(chunk, received);
         }
         data.close();
-        if (!readFinalReply())
+        if (!finalReplyRead && !readFinalReply())
             return std::nullopt;
         return ListingParser::parse(listing, mlsd, static_cast<std::int64_t>(std::time(nullptr)));
     }
@@ -260,9 +249,10 @@ std::unique_ptr<FtpTransfer> FtpConnection::openFile(const std::string& path, bo
     const FtpReply reply = m_control.command((upload ? "STOR " : "RETR ") + path, m_timeoutMs);
     if (!reply.preliminary() && !reply.positive())
         return nullptr;
-    if (reply.preliminary() && !secureData(data)) {
+    if (!secureData(data)) {
         data.reset();
-        abortTransfer();
+        if (reply.preliminary())
+            abortTransfer();
         return nullptr;
     }
     m_transferOpen = true;

@@ -13,14 +13,18 @@ bool isDigit(char c) {
 
 } // namespace
 
+int FtpReply::leadingCode(const std::string& line) {
+    int code = 0;
+    for (std::size_t i = 0; i < 3 && i < line.size() && isDigit(line[i]); ++i)
+        code = code * 10 + (line[i] - '0');
+    return code;
+}
+
 int FtpReply::codeOf(const std::string& line) {
-    if (line.size() < 3 || !isDigit(line[0]) || !isDigit(line[1]) || !isDigit(line[2]))
+    const int code = leadingCode(line);
+    if (code < 100 || code > 599 || (line.size() > 3 && line[3] != ' ' && line[3] != '-'))
         return 0;
-    if (line.size() > 3 && line[3] != ' ' && line[3] != '-')
-        return 0;
-    if (line[0] < '1' || line[0] > '5')
-        return 0;
-    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+    return code;
 }
 
 bool FtpReply::endsReply(const std::string& line, int code) {

@@ -19,8 +19,13 @@ struct FtpReply {
     // "421 Service not available": the server is closing the control connection.
     bool closing() const { return code == 421; }
 
-    // The three-digit code a reply line starts with, or 0 when it has none.
+    // Reply lines are read here for the session and the command line alike.
+    // The number formed by the leading digits among the first three characters (0 for none).
+    static int leadingCode(const std::string& line);
+    // The code of a well-formed line ("ddd", "ddd text" or "ddd-text", 1xx to 5xx), else 0.
     static int codeOf(const std::string& line);
+    // The line opens a multi-line reply: its fourth character is '-'.
+    static bool opensMultiLine(const std::string& line) { return line.size() > 3 && line[3] == '-'; }
     // The line ends a reply that began with code: "ddd text" or just "ddd".
     static bool endsReply(const std::string& line, int code);
 

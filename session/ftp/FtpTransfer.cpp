@@ -149,4 +149,15 @@ bool FtpTransfer::close() {
     return ok;
 }
 
+void FtpTransfer::abort() {
+    if (m_state == State::Closed)
+        return;
+    m_data.reset();
+    if (!m_finalReplyRead)
+        m_connection->abortTransfer();
+    m_state = State::Closed;
+    m_closeResult = false;
+    m_connection->endTransfer();
+}
+
 } // namespace tovo::ftp

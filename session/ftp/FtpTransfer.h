@@ -33,6 +33,9 @@ public:
     // Ends the transfer: an upload sends what is buffered and reads the final reply; a download
     // not read to its end is aborted. False when the file did not get through whole.
     bool close();
+    // Ends the transfer unfinished: the data connection is reset (not closed in order) and ABOR sent,
+    // so a server cannot take a cancelled or failed upload for a complete file.
+    void abort();
 
 private:
     enum class State { Open, Done, Failed, Closed };

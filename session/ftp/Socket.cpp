@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -50,23 +49,18 @@ Socket& Socket::operator=(Socket&& other) noexcept {
 bool Socket::connect(const std::string& host, int port, int timeoutMs) {
     if (host.empty() || port <= 0 || port > 65535)
         return false;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_ADDRCONFIG;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0) {
-        // Loopback-only machines have no configured address; try again without that filter.
-        hints.ai_flags = 0;
-        if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0)
-            return false;
+    const Deadline deadline(timeoutMs);
+    return connect(HostResolver::resolve(host, port, deadline), deadline);
+}
+
+bool Socket::connect(const std::vector<ResolvedAddress>& addresses, const Deadline& deadline) {
+    for (const ResolvedAddress& entry : addresses) {
+        if (deadline.passed())
+            break;
+        if (connect(entry.address, entry.length, deadline.remainingMs()))
+            return true;
     }
-    bool connected = false;
-    for (const addrinfo* entry = found; entry && !connected; entry = entry->ai_next)
-        connected = connectAddress(entry->ai_addr, entry->ai_addrlen, timeoutMs);
-    ::freeaddrinfo(found);
-    return connected;
+    return false;
 }
 
 bool Socket::connect(const sockaddr_storage& address, socklen_t length, int timeoutMs) {

@@ -2,9 +2,12 @@
 // A TCP stream socket whose every wait (connect, receive, send) is bounded by a time-out, so a
 // silent or vanished peer makes the call fail instead of hanging.
 
+#include "session/ftp/HostResolver.h"
+
 #include <cstddef>
 #include <string>
 #include <sys/socket.h>
+#include <vector>
 
 namespace tovo::ftp {
 
@@ -19,8 +22,11 @@ public:
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    // Resolves host (name or address, IPv4 or IPv6) and connects to the first address that answers.
+    // Resolves host (name or address, IPv4 or IPv6) and connects to the first address that answers;
+    // resolving and every address tried share the one time-out.
     bool connect(const std::string& host, int port, int timeoutMs);
+    // Tries the addresses in turn until one answers or the deadline passes.
+    bool connect(const std::vector<ResolvedAddress>& addresses, const Deadline& deadline);
     // Connects to a known address (the peer of a control connection with another port).
     bool connect(const sockaddr_storage& address, socklen_t length, int timeoutMs);
 

@@ -49,12 +49,10 @@ private slots:
 
     void multiLineRepliesAndFeatures() {
         ScriptedFtpServer server;
-        server.setGreeting("220-Welcome\n220-second line\n   indented\n220 ready");
-        server.reply("FEAT",
-                     "211-Features:\n MLST type*;size*;modify*;\n211-not the end\n UTF8\n SIZE\n211 End");
-        server.reply("OPTS", "200 UTF8 on");
-        server.setData("MLSD",
-                       "type=cdir; .\r\ntype=pdir; ..\r\ntype=file;size=5; a.txt\r\ntype=dir; sub\r\n");
+        server.on("", Reply("220-Welcome\n220-second line\n   indented\n220 ready"));
+        server.on("FEAT", Reply("211-Features:\n MLST type*;size*;modify*;\n211-not the end\n UTF8\n SIZE\n211 End"));
+        server.on("OPTS", Reply("200 UTF8 on"));
+        server.on("MLSD", Transfer("type=cdir; .\r\ntype=pdir; ..\r\ntype=file;size=5; a.txt\r\ntype=dir; sub\r\n"));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         QVERIFY(h != 0);
@@ -67,7 +65,7 @@ private slots:
 
     void userAnswered230NeedsNoPassword() {
         ScriptedFtpServer server;
-        server.reply("USER", "230 Welcome, no password needed");
+        server.on("USER", Reply("230 Welcome, no password needed"));
         QVERIFY(server.start());
         QVERIFY(connect(server) != 0);
         for (const std::string& command : server.commands())
@@ -88,25 +86,25 @@ private slots:
         SetNetworkTimeoutMs(300);
         ScriptedFtpServer server;
         if (kind == QLatin1String("421"))
-            server.setGreeting("421 Too many users");
+            server.on("", Reply("421 Too many users"));
         else if (kind == QLatin1String("530"))
-            server.reply("PASS", "530 Login incorrect");
+            server.on("PASS", Reply("530 Login incorrect"));
         else if (kind == QLatin1String("close"))
-            server.closeOnConnect();
+            server.on("", CloseAfter());
         else if (kind == QLatin1String("silent"))
-            server.silentOnConnect();
+            server.on("", Silent());
         else if (kind == QLatin1String("garbage"))
-            server.setGreeting("hello there");
+            server.on("", Reply("hello there"));
         else
-            server.closeMidReply("USER", "331-Password");
+            server.on("USER", CloseAfter("331-Password"));
         QVERIFY(server.start());
         QCOMPARE(connect(server), HINTERNET{0});
     }
 
     void refusedEpsvFallsBackToPasvForGood() {
         ScriptedFtpServer server;
-        server.reply("EPSV", "500 EPSV not understood");
-        server.setData("LIST", "-rw-r--r-- 1 u g 3 Jan 01 2001 x\r\n");
+        server.on("EPSV", Reply("500 EPSV not understood"));
+        server.on("LIST", Transfer("-rw-r--r-- 1 u g 3 Jan 01 2001 x\r\n"));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         QVERIFY(h != 0);
@@ -117,18 +115,17 @@ private slots:
 
     void pasvNamingAPrivateAddressIsReachedAtThePeer() {
         ScriptedFtpServer server;
-        server.reply("EPSV", "502 no");
-        server.reply("PASV", "227 Entering Passive Mode (10,1,2,3,{p1},{p2})");
-        server.setData("LIST", "-rw-r--r-- 1 u g 3 Jan 01 2001 x\r\n");
+        server.on("EPSV", Reply("502 no"));
+        server.on("PASV", Reply("227 Entering Passive Mode (10,1,2,3,{p1},{p2})"));
+        server.on("LIST", Transfer("-rw-r--r-- 1 u g 3 Jan 01 2001 x\r\n"));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         QCOMPARE(names(h), std::vector<std::string>{"x"});
     }
 
     void ipv6ServerUsesEpsv() {
-        ScriptedFtpServer server;
-        server.setIPv6(true);
-        server.setData("LIST", "drwxr-xr-x 2 u g 0 Jan 01 2001 folder\r\n");
+        ScriptedFtpServer server(true);
+        server.on("LIST", Transfer("drwxr-xr-x 2 u g 0 Jan 01 2001 folder\r\n"));
         if (!server.start())
             QSKIP("no IPv6 loopback here");
         const HINTERNET h = connect(server, "::1");
@@ -139,7 +136,7 @@ private slots:
 
     void silentServerMakesTheCallFail() {
         ScriptedFtpServer server;
-        server.silentOn("MKD");
+        server.on("MKD", Silent());
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         QVERIFY(h != 0);
@@ -161,9 +158,9 @@ private slots:
         QFETCH(bool, announced);
         ScriptedFtpServer server;
         if (announced)
-            server.closeMidReply("CWD", "421 Timeout, closing control connection");
+            server.on("CWD", CloseAfter("421 Timeout, closing control connection"));
         else
-            server.closeOn("CWD");
+            server.on("CWD", CloseAfter());
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         QVERIFY(!FtpSetCurrentDirectoryA(h, "dir"));
@@ -176,7 +173,7 @@ private slots:
     void connectionTheServerHungUpOnIsNotShared() {
         ScriptedFtpServer server;
         // The CWD is answered, then the server gives up on the idle connection.
-        server.closeMidReply("CWD", "250 Directory changed\n421 Idle too long, closing");
+        server.on("CWD", CloseAfter("250 Directory changed\n421 Idle too long, closing"));
         QVERIFY(server.start());
         const HINTERNET first = connect(server);
         QVERIFY(FtpSetCurrentDirectoryA(first, "dir"));
@@ -190,17 +187,17 @@ private slots:
 
     void hostileRepliesAreSurvived() {
         ScriptedFtpServer server;
-        server.reply("PWD", "257 \"/" + std::string(100000, 'a') + "\"");
-        server.reply("MKD", "this line has no code");
-        server.reply("RMD", "250 ok");
+        server.on("PWD", Reply("257 \"/" + std::string(100000, 'a') + "\""));
+        server.on("MKD", Reply("this line has no code"));
+        server.on("RMD", Reply("250 ok"));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         char buffer[256];
         std::uint32_t length = sizeof buffer;
         QVERIFY(!FtpGetCurrentDirectoryA(h, buffer, &length));
-        QVERIFY(!FtpCreateDirectoryA(h, "/x"));
         // The overlong line was skipped to its end, so the next reply is the RMD's.
         QVERIFY(FtpRemoveDirectoryA(h, "/y"));
+        QVERIFY(!FtpCreateDirectoryA(h, "/x"));
         // Names holding CR or LF would smuggle a command in: refused without sending anything.
         QVERIFY(!FtpDeleteFileA(h, "a\r\nDELE b"));
         QVERIFY(!FtpRenameFileA(h, "a", "b\nRMD /"));
@@ -230,7 +227,7 @@ private slots:
         QFETCH(QString, reply);
         QFETCH(QString, expected);
         ScriptedFtpServer server;
-        server.reply("PWD", reply.toStdString());
+        server.on("PWD", Reply(reply.toStdString()));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         char buffer[256];
@@ -247,10 +244,9 @@ private slots:
 
     void droppedDataConnectionFailsTheRead() {
         ScriptedFtpServer server;
-        server.setData("RETR", std::string(2'000'000, 'd'), 300'000,
-                       "426 Connection closed; transfer aborted");
-        server.reply("ABOR", "226 Abort ok");
-        server.reply("MKD", "257 made");
+        server.on("RETR", Transfer(std::string(2'000'000, 'd'), "426 Connection closed; transfer aborted", 300'000));
+        server.on("ABOR", Reply("226 Abort ok"));
+        server.on("MKD", Reply("257 made"));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         bool ok = true;
@@ -268,7 +264,7 @@ private slots:
     void failingFinalReplyIsNotAShortFile() {
         QFETCH(QString, finalReply);
         ScriptedFtpServer server;
-        server.setData("RETR", std::string(5000, 'x'), std::string::npos, finalReply.toStdString());
+        server.on("RETR", Transfer(std::string(5000, 'x'), finalReply.toStdString()));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         const HINTERNET file = FtpOpenFileA(h, "f", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0);
@@ -287,7 +283,7 @@ private slots:
 
     void uploadWithFailingFinalReplyFailsTheClose() {
         ScriptedFtpServer server;
-        server.setData("STOR", "", std::string::npos, "452 Insufficient storage space");
+        server.on("STOR", Transfer({}, "452 Insufficient storage space"));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         const HINTERNET file = FtpOpenFileA(h, "up.bin", GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0);
@@ -309,10 +305,10 @@ private slots:
     void cancelDrainsEveryAbortAnswer() {
         QFETCH(QString, aborReply);
         ScriptedFtpServer server;
-        server.setData("RETR", std::string(8'000'000, 'z'));
-        server.reply("ABOR", aborReply.toStdString());
-        server.reply("MKD", "257 \"/next\" created");
-        server.reply("DELE", "550 No such file");
+        server.on("RETR", Transfer(std::string(8'000'000, 'z')));
+        server.on("ABOR", Reply(aborReply.toStdString()));
+        server.on("MKD", Reply("257 \"/next\" created"));
+        server.on("DELE", Reply("550 No such file"));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         const HINTERNET file = FtpOpenFileA(h, "big", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0);
@@ -332,7 +328,7 @@ private slots:
     void asciiTransfersConvertLineEnds() {
         ScriptedFtpServer server;
         // A CR before something other than LF stays; a CR at the very end too.
-        server.setData("RETR", "one\r\ntwo\r\n\r\nlone\rcr\r");
+        server.on("RETR", Transfer("one\r\ntwo\r\n\r\nlone\rcr\r"));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         bool ok = false;
@@ -370,13 +366,13 @@ private slots:
     void listingSkipsGarbageAndCutsLongNames() {
         ScriptedFtpServer server;
         const std::string longName(300, 'n');
-        server.setData("LIST", "total 12\r\n"
+        server.on("LIST", Transfer("total 12\r\n"
                                "garbage line\r\n" +
                                    std::string(20000, 'g') +
                                    "\r\n"
                                    "-rw-r--r-- 1 u g 3 Jan 01 2001 good\r\n"
                                    "-rw-r--r-- 1 u g 3 Jan 01 2001 " +
-                                   longName + "\r\n\r\n");
+                                   longName + "\r\n\r\n"));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         const auto listed = names(h, "/some/dir/*.*");
@@ -388,7 +384,7 @@ private slots:
 
     void failedListingGivesNoFindHandle() {
         ScriptedFtpServer server;
-        server.setData("LIST", "-rw-r--r-- 1 u g 3 Jan 01 2001 x\r\n", std::string::npos, "451 Aborted");
+        server.on("LIST", Transfer("-rw-r--r-- 1 u g 3 Jan 01 2001 x\r\n", "451 Aborted"));
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
         WIN32_FIND_DATAA data;
@@ -397,7 +393,7 @@ private slots:
 
     void sharedConnectionLivesWhileAnyHandleUsesIt() {
         ScriptedFtpServer server;
-        server.setData("LIST", "-rw-r--r-- 1 u g 3 Jan 01 2001 x\r\n");
+        server.on("LIST", Transfer("-rw-r--r-- 1 u g 3 Jan 01 2001 x\r\n"));
         QVERIFY(server.start());
         const HINTERNET first = connect(server);
         const HINTERNET listing = connect(server);

@@ -7,55 +7,63 @@ using tovo::ftp::FtpReply;
 class FtpReplyTest : public QObject {
     Q_OBJECT
 private slots:
-    void codes_data() {
+    void lines_data() {
         QTest::addColumn<QString>("line");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<bool>("ends"); // ends a reply that began with this code
-        QTest::newRow("single") << "200 OK" << 200 << true;
-        QTest::newRow("bare code") << "226" << 226 << true;
-        QTest::newRow("continued") << "211-Features" << 211 << false;
-        QTest::newRow("no code") << "hello" << 0 << false;
-        QTest::newRow("short") << "22" << 0 << false;
-        QTest::newRow("digits run on") << "2000 x" << 0 << false;
-        QTest::newRow("not a reply class") << "600 x" << 0 << false;
+        QTest::addColumn<int>("leading"); // what the command line reads
+        QTest::addColumn<int>("code");    // what the session reads
+        QTest::addColumn<bool>("opens");  // opens a multi-line reply
+        QTest::addColumn<bool>("ends");   // ends a reply begun with 220
+        QTest::newRow("single") << "220 ready" << 220 << 220 << false << true;
+        QTest::newRow("bare code") << "220" << 220 << 220 << false << true;
+        QTest::newRow("continued") << "220-Welcome" << 220 << 220 << true << false;
+        QTest::newRow("other code") << "221 bye" << 221 << 221 << false << false;
+        QTest::newRow("indented") << " 220 x" << 0 << 0 << false << false;
+        QTest::newRow("letter inside") << "2x0-odd" << 2 << 0 << true << false;
+        QTest::newRow("two digits") << "22" << 22 << 0 << false << false;
+        QTest::newRow("digits run on") << "2200 x" << 220 << 0 << false << false;
+        QTest::newRow("glued text") << "220Welcome" << 220 << 0 << false << false;
+        QTest::newRow("not a reply class") << "600 x" << 600 << 0 << false << false;
+        QTest::newRow("text") << "hello" << 0 << 0 << false << false;
+        QTest::newRow("empty") << "" << 0 << 0 << false << false;
     }
-    void codes() {
+    void lines() {
         QFETCH(QString, line);
-        QFETCH(int, code);
-        QFETCH(bool, ends);
-        QCOMPARE(FtpReply::codeOf(line.toStdString()), code);
-        QCOMPARE(FtpReply::endsReply(line.toStdString(), code), ends && code != 0);
+        const std::string text = line.toStdString();
+        QTEST(FtpReply::leadingCode(text), "leading");
+        QTEST(FtpReply::codeOf(text), "code");
+        QTEST(FtpReply::opensMultiLine(text), "opens");
+        QTEST(FtpReply::endsReply(text, 220), "ends");
     }
 
     void passive_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected"); // a.b.c.d:port or NONE
+        QTest::addColumn<QString>("expected"); // a.b.c.d:port, or "" when refused
         QTest::newRow("usual") << "227 Entering Passive Mode (192,168,1,2,19,137)"
                                << "192.168.1.2:5001";
         QTest::newRow("no parentheses") << "227 Entering Passive Mode 10,0,0,1,0,21"
                                         << "10.0.0.1:21";
         QTest::newRow("number before") << "227 =127,0,0,1,200,10"
                                        << "127.0.0.1:51210";
+        QTest::newRow("high port") << "227 (1,2,3,4,255,255)"
+                                   << "1.2.3.4:65535";
         QTest::newRow("byte too big") << "227 (256,0,0,1,1,1)"
-                                      << "NONE";
+                                      << "";
         QTest::newRow("five numbers") << "227 (1,2,3,4,5)"
-                                      << "NONE";
+                                      << "";
         QTest::newRow("port zero") << "227 (1,2,3,4,0,0)"
-                                   << "NONE";
-        QTest::newRow("nothing") << "227 Entering Passive Mode"
-                                 << "NONE";
+                                   << "";
         QTest::newRow("huge digits") << "227 (1111111111111,2,3,4,5,6)"
-                                     << "NONE";
+                                     << "";
+        QTest::newRow("EPSV reply") << "229 Entering Extended Passive Mode (|||6446|)"
+                                    << "";
     }
     void passive() {
         QFETCH(QString, text);
-        QFETCH(QString, expected);
         const auto result = FtpReply::parsePasv(text.toStdString());
-        const QString got = result
-                                ? QString::asprintf("%d.%d.%d.%d:%d", result->address[0], result->address[1],
-                                                    result->address[2], result->address[3], result->port)
-                                : QStringLiteral("NONE");
-        QCOMPARE(got, expected);
+        QTEST(result ? QString::asprintf("%d.%d.%d.%d:%d", result->address[0], result->address[1],
+                                         result->address[2], result->address[3], result->port)
+                     : QString(),
+              "expected");
     }
 
     void extendedPassive_data() {
@@ -63,6 +71,7 @@ private slots:
         QTest::addColumn<int>("port"); // 0: refused
         QTest::newRow("usual") << "229 Entering Extended Passive Mode (|||6446|)" << 6446;
         QTest::newRow("other delimiter") << "229 ok (!!!1025!)" << 1025;
+        QTest::newRow("highest") << "229 (|||65535|)" << 65535;
         QTest::newRow("mixed delimiters") << "229 (|!|1025|)" << 0;
         QTest::newRow("too big") << "229 (|||70000|)" << 0;
         QTest::newRow("no port") << "229 (||||)" << 0;
@@ -71,17 +80,35 @@ private slots:
     }
     void extendedPassive() {
         QFETCH(QString, text);
-        QFETCH(int, port);
-        QCOMPARE(FtpReply::parseEpsv(text.toStdString()).value_or(0), port);
+        QTEST(FtpReply::parseEpsv(text.toStdString()).value_or(0), "port");
+    }
+
+    void directory_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected"); // "?" when there is no directory in the reply
+        QTest::newRow("plain") << "257 \"/pub\" is current directory"
+                               << "/pub";
+        QTest::newRow("blanks") << "257 \"/my files/a b\" is current"
+                                << "/my files/a b";
+        QTest::newRow("doubled quote") << "257 \"/say \"\"hi\"\"\" created"
+                                       << "/say \"hi\"";
+        QTest::newRow("bare path") << "257 /home/user"
+                                   << "/home/user";
+        QTest::newRow("no closing quote") << "257 \"/open"
+                                          << "?";
+        QTest::newRow("no path") << "257 is current"
+                                 << "?";
+    }
+    void directory() {
+        QFETCH(QString, text);
+        QTEST(QString::fromStdString(FtpReply::parseDirectory(text.toStdString()).value_or("?")), "expected");
     }
 
     void features() {
-        FtpReply reply;
-        reply.code = 211;
-        reply.lines = {"211-Features:", " mlst type*;size*;", " UTF8",
-                       "211-continued", " REST STREAM",       "211 End"};
-        const std::vector<std::string> expected{"MLST TYPE*;SIZE*;", "UTF8", "REST STREAM"};
-        QCOMPARE(reply.features(), expected);
+        FtpReply reply{
+            211,
+            {"211-Features:", " mlst type*;size*;", " UTF8", "211-continued", " REST STREAM", "211 End"}};
+        QCOMPARE(reply.features(), (std::vector<std::string>{"MLST TYPE*;SIZE*;", "UTF8", "REST STREAM"}));
     }
 };
 

@@ -184,7 +184,7 @@ private slots:
 
     void silentServerFailsAfterTheTimeOut() {
         ScriptedFtpServer silent;
-        silent.silentOnConnect();
+        silent.on("", Silent());
         QVERIFY(silent.start());
         MsgBoxRecorder messages;
         messages.answerNext(vbOK);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -16,22 +17,12 @@ namespace {
 constexpr int kPollSliceMs = 50;
 constexpr int kDataAcceptTimeoutMs = 5000;
 
-std::string upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-bool isDataVerb(const std::string& verb) {
-    return verb == "RETR" || verb == "LIST" || verb == "MLSD" || verb == "NLST" || verb == "STOR" ||
-           verb == "APPE";
-}
-
-bool isUpload(const std::string& verb) {
-    return verb == "STOR" || verb == "APPE";
-}
-
-void closeFd(int& fd) {
+void closeFd(int& fd, bool reset = false) {
+    if (fd >= 0 && reset) {
+        // A reset rather than a close, so the client cannot take the cut for the end of the data.
+        const linger hard{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    }
     if (fd >= 0)
         ::close(fd);
     fd = -1;
@@ -39,33 +30,24 @@ void closeFd(int& fd) {
 
 int listenOn(bool ipv6, int& port) {
     const int fd = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    const int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_storage storage{};
-    socklen_t length = 0;
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&storage);
     if (ipv6) {
-        sockaddr_in6 address{};
-        address.sin6_family = AF_INET6;
-        address.sin6_addr = in6addr_loopback;
-        std::memcpy(&storage, &address, sizeof address);
-        length = sizeof address;
+        v6->sin6_family = AF_INET6;
+        v6->sin6_addr = in6addr_loopback;
     } else {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        std::memcpy(&storage, &address, sizeof address);
-        length = sizeof address;
+        v4->sin_family = AF_INET;
+        v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     }
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 || ::listen(fd, 8) != 0) {
-        ::close(fd);
+    socklen_t length = ipv6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 || ::listen(fd, 8) != 0) {
+        if (fd >= 0)
+            ::close(fd);
         return -1;
     }
-    length = sizeof storage;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length);
-    port = ipv6 ? ntohs(reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port)
-                : ntohs(reinterpret_cast<sockaddr_in*>(&storage)->sin_port);
+    port = ntohs(ipv6 ? v6->sin6_port : v4->sin_port);
     return fd;
 }
 
@@ -74,9 +56,63 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
         text.replace(at, from.size(), to);
 }
 
+FtpAction makeAction(FtpAction::Kind kind, std::string lines) {
+    FtpAction action;
+    action.kind = kind;
+    action.lines = std::move(lines);
+    return action;
+}
+
+bool isUpload(const std::string& verb) {
+    return verb == "STOR" || verb == "APPE";
+}
+
 } // namespace
 
-ScriptedFtpServer::ScriptedFtpServer() = default;
+FtpAction Reply(std::string lines) {
+    return makeAction(FtpAction::Kind::Lines, std::move(lines));
+}
+
+FtpAction SlowReply(std::string lines, int delayMs) {
+    FtpAction action = Reply(std::move(lines));
+    action.lineDelayMs = delayMs;
+    return action;
+}
+
+FtpAction CloseAfter(std::string partialLines) {
+    FtpAction action = Reply(std::move(partialLines));
+    action.closeAfter = true;
+    return action;
+}
+
+FtpAction Silent() {
+    return makeAction(FtpAction::Kind::Silent, {});
+}
+
+FtpAction Transfer(std::string data, std::string finalReply, std::size_t resetAfter) {
+    FtpAction action = makeAction(FtpAction::Kind::Transfer, "150 Opening data connection");
+    action.data = std::move(data);
+    action.finalReply = std::move(finalReply);
+    action.resetAfter = resetAfter;
+    return action;
+}
+
+FtpAction Stall() {
+    return makeAction(FtpAction::Kind::Stall, "150 Opening data connection");
+}
+
+FtpAction ActionFrom(const std::string& spec) {
+    const auto after = [&spec](const char* prefix) { return spec.substr(std::strlen(prefix)); };
+    if (spec == "silent")
+        return Silent();
+    if (spec == "stall")
+        return Stall();
+    if (spec.starts_with("close"))
+        return CloseAfter(spec.size() > 5 ? after("close:") : std::string());
+    if (spec.starts_with("slow:"))
+        return SlowReply(after("slow:"), 100);
+    return Reply(spec);
+}
 
 ScriptedFtpServer::~ScriptedFtpServer() {
     m_stop = true;
@@ -86,61 +122,17 @@ ScriptedFtpServer::~ScriptedFtpServer() {
     closeFd(m_dataListener);
 }
 
-void ScriptedFtpServer::setGreeting(const std::string& lines) {
+ScriptedFtpServer& ScriptedFtpServer::on(const std::string& verb, FtpAction action) {
     std::lock_guard lock(m_mutex);
-    m_greeting = lines;
-}
-
-void ScriptedFtpServer::closeOnConnect() {
-    std::lock_guard lock(m_mutex);
-    m_connectMode = ConnectMode::Close;
-}
-
-void ScriptedFtpServer::silentOnConnect() {
-    std::lock_guard lock(m_mutex);
-    m_connectMode = ConnectMode::Silent;
-}
-
-void ScriptedFtpServer::reply(const std::string& verb, const std::string& lines) {
-    std::lock_guard lock(m_mutex);
-    m_replies[upper(verb)].push_back(lines);
-}
-
-void ScriptedFtpServer::closeOn(const std::string& verb) {
-    std::lock_guard lock(m_mutex);
-    m_closeOn.insert(upper(verb));
-}
-
-void ScriptedFtpServer::closeMidReply(const std::string& verb, const std::string& partialLines) {
-    std::lock_guard lock(m_mutex);
-    m_closeMid[upper(verb)] = partialLines;
-}
-
-void ScriptedFtpServer::silentOn(const std::string& verb) {
-    std::lock_guard lock(m_mutex);
-    m_silentOn.insert(upper(verb));
-}
-
-void ScriptedFtpServer::setData(const std::string& verb, std::string bytes, std::size_t dropAfter,
-                                std::string finalReply) {
-    std::lock_guard lock(m_mutex);
-    m_data[upper(verb)] = DataScript{std::move(bytes), dropAfter, std::move(finalReply)};
-}
-
-void ScriptedFtpServer::setIPv6(bool on) {
-    m_ipv6 = on;
+    m_actions[verb].push_back(std::move(action));
+    return *this;
 }
 
 bool ScriptedFtpServer::start() {
     m_listener = listenOn(m_ipv6, m_port);
-    if (m_listener < 0)
-        return false;
-    m_thread = std::thread([this] { run(); });
-    return true;
-}
-
-int ScriptedFtpServer::port() const {
-    return m_port;
+    if (m_listener >= 0)
+        m_thread = std::thread([this] { run(); });
+    return m_listener >= 0;
 }
 
 std::vector<std::string> ScriptedFtpServer::commands() const {
@@ -158,7 +150,42 @@ int ScriptedFtpServer::connections() const {
     return m_connections;
 }
 
-int ScriptedFtpServer::acceptWithStop(int listener, int timeoutMs) {
+FtpAction ScriptedFtpServer::next(const std::string& verb) {
+    std::lock_guard lock(m_mutex);
+    if (auto found = m_actions.find(verb); found != m_actions.end()) {
+        FtpAction action = found->second.front();
+        if (found->second.size() > 1)
+            found->second.pop_front();
+        return action;
+    }
+    static const std::map<std::string, std::string> plain{
+        {"", "220 Scripted server ready"},
+        {"USER", "331 Password required"},
+        {"PASS", "230 Logged in"},
+        {"TYPE", "200 Type set"},
+        {"PWD", "257 \"/\" is the current directory"},
+        {"CWD", "250 Directory changed"},
+        {"FEAT", "211 No features"},
+        {"PASV", "227 Entering Passive Mode (127,0,0,1,{p1},{p2})"},
+        {"EPSV", "229 Entering Extended Passive Mode (|||{port}|)"}};
+    if (verb == "QUIT")
+        return CloseAfter("221 Goodbye");
+    if (isUpload(verb))
+        return Transfer();
+    const auto found = plain.find(verb);
+    return Reply(found != plain.end() ? found->second : "502 Command not implemented.");
+}
+
+bool ScriptedFtpServer::waitReadable(int fd) {
+    while (!m_stop) {
+        pollfd entry{fd, POLLIN, 0};
+        if (::poll(&entry, 1, kPollSliceMs) > 0)
+            return true;
+    }
+    return false;
+}
+
+int ScriptedFtpServer::acceptOrStop(int listener, int timeoutMs) {
     for (int waited = 0; !m_stop && (timeoutMs < 0 || waited < timeoutMs); waited += kPollSliceMs) {
         pollfd entry{listener, POLLIN, 0};
         if (::poll(&entry, 1, kPollSliceMs) > 0)
@@ -169,232 +196,133 @@ int ScriptedFtpServer::acceptWithStop(int listener, int timeoutMs) {
 
 void ScriptedFtpServer::run() {
     while (!m_stop) {
-        int control = acceptWithStop(m_listener, -1);
+        int control = acceptOrStop(m_listener, -1);
         if (control < 0)
             continue;
-        ConnectMode mode;
         {
             std::lock_guard lock(m_mutex);
             ++m_connections;
-            mode = m_connectMode;
         }
-        if (mode == ConnectMode::Close) {
-            closeFd(control);
-            continue;
-        }
-        if (mode == ConnectMode::Silent) {
-            // Hold the connection open without a word until the client gives up or we stop.
-            char scratch[256];
-            while (!m_stop) {
-                pollfd entry{control, POLLIN, 0};
-                if (::poll(&entry, 1, kPollSliceMs) > 0 && ::recv(control, scratch, sizeof scratch, 0) <= 0)
-                    break;
+        std::string pending;
+        char buffer[4096];
+        bool open = perform(control, "", next(""));
+        while (open && waitReadable(control)) {
+            const ssize_t got = ::recv(control, buffer, sizeof buffer, 0);
+            if (got <= 0)
+                break;
+            pending.append(buffer, static_cast<std::size_t>(got));
+            for (std::size_t end = pending.find('\n'); open && end != std::string::npos;
+                 end = pending.find('\n')) {
+                std::string line = pending.substr(0, end - (end > 0 && pending[end - 1] == '\r'));
+                pending.erase(0, end + 1);
+                std::string verb = line.substr(0, line.find(' '));
+                std::transform(verb.begin(), verb.end(), verb.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+                {
+                    std::lock_guard lock(m_mutex);
+                    m_commands.push_back(line);
+                }
+                open = perform(control, verb, next(verb));
             }
-            closeFd(control);
-            continue;
         }
-        serve(control);
         closeFd(control);
         closeFd(m_dataListener);
     }
 }
 
-void ScriptedFtpServer::serve(int control) {
-    std::string greeting;
-    {
-        std::lock_guard lock(m_mutex);
-        greeting = m_greeting;
-    }
-    if (!sendLines(control, greeting))
-        return;
-    std::string pending;
-    char buffer[4096];
-    while (!m_stop) {
-        pollfd entry{control, POLLIN, 0};
-        if (::poll(&entry, 1, kPollSliceMs) <= 0)
-            continue;
-        const ssize_t got = ::recv(control, buffer, sizeof buffer, 0);
-        if (got <= 0)
-            return;
-        pending.append(buffer, static_cast<std::size_t>(got));
-        for (std::size_t end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
-            std::string line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (!handleCommand(control, line))
-                return;
-        }
-    }
-}
-
-bool ScriptedFtpServer::handleCommand(int control, const std::string& line) {
-    const std::string verb = upper(line.substr(0, line.find(' ')));
-    std::string scripted;
-    bool haveScripted = false;
-    bool haveData = false;
-    std::string partial;
-    bool closeMidway = false;
-    {
-        std::lock_guard lock(m_mutex);
-        m_commands.push_back(line);
-        if (m_silentOn.count(verb))
-            return true;
-        if (m_closeOn.count(verb))
-            return false;
-        if (auto mid = m_closeMid.find(verb); mid != m_closeMid.end()) {
-            partial = mid->second;
-            closeMidway = true;
-        } else if (auto queued = m_replies.find(verb); queued != m_replies.end() && !queued->second.empty()) {
-            scripted = queued->second.front();
-            haveScripted = true;
-            if (queued->second.size() > 1)
-                queued->second.pop_front();
-        }
-        haveData = m_data.count(verb) > 0;
-    }
-    if (closeMidway) {
-        sendLines(control, partial);
-        return false;
-    }
-
+bool ScriptedFtpServer::perform(int control, const std::string& verb, const FtpAction& action) {
     if (verb == "PASV" || verb == "EPSV") {
-        if (!openDataListener())
-            return sendLines(control, "425 Cannot open data listener");
-        if (!haveScripted)
-            scripted = verb == "EPSV" ? "229 Entering Extended Passive Mode (|||{port}|)"
-                                      : "227 Entering Passive Mode (127,0,0,1,{p1},{p2})";
-        return sendLines(control, scripted);
+        // Every passive request opens a real listener, so a scripted reply can name it.
+        closeFd(m_dataListener);
+        m_dataListener = listenOn(m_ipv6, m_dataPort);
     }
-    if (isDataVerb(verb)) {
-        if (haveScripted && !scripted.empty() && scripted[0] != '1')
-            return sendLines(control, scripted);
-        if (haveScripted || haveData || isUpload(verb))
-            return transfer(control, verb, haveScripted ? scripted : "150 Opening data connection");
-        return sendLines(control, "502 Command not implemented.");
+    switch (action.kind) {
+    case FtpAction::Kind::Silent:
+        return true;
+    case FtpAction::Kind::Lines:
+        return sendLines(control, action, action.lines) && !action.closeAfter;
+    default:
+        return transfer(control, verb, action);
     }
-    if (haveScripted)
-        return sendLines(control, scripted) && !(verb == "QUIT" && scripted.rfind("221", 0) == 0);
-
-    if (verb == "USER")
-        return sendLines(control, "331 Password required");
-    if (verb == "PASS")
-        return sendLines(control, "230 Logged in");
-    if (verb == "TYPE")
-        return sendLines(control, "200 Type set");
-    if (verb == "PWD")
-        return sendLines(control, "257 \"/\" is the current directory");
-    if (verb == "CWD")
-        return sendLines(control, "250 Directory changed");
-    if (verb == "FEAT")
-        return sendLines(control, "211 No features");
-    if (verb == "QUIT") {
-        sendLines(control, "221 Goodbye");
-        return false;
-    }
-    return sendLines(control, "502 Command not implemented.");
 }
 
-bool ScriptedFtpServer::transfer(int control, const std::string& verb, const std::string& firstReply) {
-    DataScript script{{}, std::string::npos, "226 Transfer complete"};
-    {
-        std::lock_guard lock(m_mutex);
-        if (auto found = m_data.find(verb); found != m_data.end())
-            script = found->second;
-    }
+bool ScriptedFtpServer::transfer(int control, const std::string& verb, const FtpAction& action) {
     if (m_dataListener < 0)
-        return sendLines(control, "425 Use PASV or EPSV first");
-    if (!sendLines(control, firstReply))
+        return sendLines(control, {}, "425 Use PASV or EPSV first");
+    if (!sendLines(control, action, action.lines))
         return false;
-    int data = acceptWithStop(m_dataListener, kDataAcceptTimeoutMs);
+    int data = acceptOrStop(m_dataListener, kDataAcceptTimeoutMs);
     closeFd(m_dataListener);
     if (data < 0)
-        return sendLines(control, "425 No data connection");
-
+        return sendLines(control, {}, "425 No data connection");
+    char buffer[65536];
+    if (action.kind == FtpAction::Kind::Stall) {
+        // Hold the data connection open, sending nothing, until the client gives up on it.
+        while (waitReadable(data) && ::recv(data, buffer, sizeof buffer, 0) > 0) {
+        }
+        closeFd(data);
+        return true;
+    }
+    const bool cut = isUpload(verb) ? false : action.resetAfter < action.data.size();
     if (isUpload(verb)) {
         std::string received;
-        char buffer[65536];
-        for (;;) {
-            pollfd entry{data, POLLIN, 0};
-            if (m_stop)
-                break;
-            if (::poll(&entry, 1, kPollSliceMs) <= 0)
-                continue;
-            const ssize_t got = ::recv(data, buffer, sizeof buffer, 0);
+        bool reset = false;
+        while (!reset && waitReadable(data)) {
+            const std::size_t room = std::min(sizeof buffer, action.resetAfter - received.size());
+            const ssize_t got = ::recv(data, buffer, room, 0);
             if (got <= 0)
                 break;
             received.append(buffer, static_cast<std::size_t>(got));
+            reset = received.size() >= action.resetAfter;
         }
-        closeFd(data);
-        {
-            std::lock_guard lock(m_mutex);
-            m_uploaded = std::move(received);
-        }
-        return sendLines(control, script.finalReply);
+        closeFd(data, reset);
+        std::lock_guard lock(m_mutex);
+        m_uploaded = std::move(received);
+    } else {
+        const bool sent = sendAll(data, action.data.substr(0, action.resetAfter));
+        closeFd(data, cut);
+        // A client that closed the data connection early gets no final reply here: the ABOR action
+        // says what the server reports then.
+        if (!sent)
+            return true;
     }
+    return sendLines(control, action, action.finalReply);
+}
 
-    const std::size_t size = std::min(script.bytes.size(), script.dropAfter);
-    const bool sent = sendAll(data, script.bytes.data(), size);
-    if (size < script.bytes.size()) {
-        // Reset rather than close, so the client cannot mistake the cut for the end of the data.
-        const linger hard{1, 0};
-        ::setsockopt(data, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    }
-    closeFd(data);
-    // A client that closed the data connection early gets no final reply from here: the script's
-    // ABOR answer says what the server reports then.
-    if (!sent)
+bool ScriptedFtpServer::sendLines(int fd, const FtpAction& action, const std::string& lines) {
+    if (lines.empty())
         return true;
-    return sendLines(control, script.finalReply);
-}
-
-bool ScriptedFtpServer::openDataListener() {
-    closeFd(m_dataListener);
-    m_dataListener = listenOn(m_ipv6, m_dataPort);
-    return m_dataListener >= 0;
-}
-
-std::string ScriptedFtpServer::substitute(const std::string& lines) const {
     std::string text = lines;
     replaceAll(text, "{port}", std::to_string(m_dataPort));
     replaceAll(text, "{p1}", std::to_string(m_dataPort / 256));
     replaceAll(text, "{p2}", std::to_string(m_dataPort % 256));
-    return text;
-}
-
-bool ScriptedFtpServer::sendLines(int fd, const std::string& lines) {
-    std::string wire;
-    std::string text = substitute(lines);
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = text.find('\n', start);
-        wire += text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        wire += "\r\n";
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return sendAll(fd, wire.data(), wire.size());
-}
-
-bool ScriptedFtpServer::sendAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        if (m_stop)
+    replaceAll(text, "\n", "\r\n");
+    text += "\r\n";
+    if (action.lineDelayMs <= 0)
+        return sendAll(fd, text);
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end) {
+        end = text.find('\n', start) + 1;
+        if (start > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(action.lineDelayMs));
+        if (m_stop || !sendAll(fd, text.substr(start, end - start)))
             return false;
+    }
+    return true;
+}
+
+bool ScriptedFtpServer::sendAll(int fd, const std::string& bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
         pollfd entry{fd, POLLOUT, 0};
         const int ready = ::poll(&entry, 1, kPollSliceMs);
-        if (ready < 0 && errno != EINTR)
+        if (m_stop || (ready < 0 && errno != EINTR))
             return false;
         if (ready <= 0)
             continue;
-        const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
+        const ssize_t sent =
+            ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && errno != EINTR && errno != EAGAIN)
             return false;
-        }
-        data += sent;
-        size -= static_cast<std::size_t>(sent);
+        done += sent > 0 ? static_cast<std::size_t>(sent) : 0;
     }
     return true;
 }

@@ -1,85 +1,80 @@
 #pragma once
-// A scripted FTP control-channel server on loopback for replies no real server gives on demand; it
-// records every command it receives. One control connection at a time, served by its own thread.
+// A scripted FTP server on loopback for replies no real server gives on demand: one action per command
+// verb, and a record of every command received. One control connection at a time, on its own thread.
 
 #include <atomic>
 #include <cstddef>
 #include <deque>
 #include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+// What the server does on one command. Reply texts are lines separated by '\n', each sent with CRLF;
+// "{port}", "{p1}" and "{p2}" stand for the data listener's port and its high and low byte.
+struct FtpAction {
+    enum class Kind { Lines, Silent, Transfer, Stall };
+    Kind kind = Kind::Lines;
+    std::string lines;                          // sent first (the 150 of a transfer)
+    bool closeAfter = false;                    // close the control connection after the lines
+    int lineDelayMs = 0;                        // pause before every line after the first
+    std::string data;                           // bytes sent on RETR/LIST/MLSD/NLST
+    std::size_t resetAfter = std::string::npos; // reset the data connection after this many bytes
+    std::string finalReply = "226 Transfer complete";
+};
+
+FtpAction Reply(std::string lines);
+FtpAction SlowReply(std::string lines, int delayMs);
+FtpAction CloseAfter(std::string partialLines = {}); // sends these, then closes the control connection
+FtpAction Silent();                                  // never answers
+// 150, the data (sent, or received for STOR/APPE) up to resetAfter bytes and then reset, the final reply.
+FtpAction Transfer(std::string data = {}, std::string finalReply = "226 Transfer complete",
+                   std::size_t resetAfter = std::string::npos);
+FtpAction Stall(); // 150, the data connection opened, then nothing until the client closes it
+// The action a short text names, for test tables: "silent", "stall", "close", "close:LINES",
+// "slow:LINES" (100 ms between lines); any other text is a reply.
+FtpAction ActionFrom(const std::string& spec);
+
 class ScriptedFtpServer {
 public:
-    ScriptedFtpServer();
-    ~ScriptedFtpServer(); // stops and joins the thread
+    explicit ScriptedFtpServer(bool ipv6 = false) : m_ipv6(ipv6) {}
+    ~ScriptedFtpServer();
     ScriptedFtpServer(const ScriptedFtpServer&) = delete;
     ScriptedFtpServer& operator=(const ScriptedFtpServer&) = delete;
 
-    // Reply texts: lines separated by '\n', each sent followed by CRLF. In any reply "{port}" stands
-    // for the port of the current data listener and "{p1}" / "{p2}" for its high and low byte, so a
-    // scripted PASV or EPSV answer can name the real listener (which PASV and EPSV always open).
-    void setGreeting(const std::string& lines); // default "220 Scripted server ready"
-    void closeOnConnect();                      // accept then close at once (no greeting)
-    void silentOnConnect();                     // accept and never send anything
-    // Queues the reply to the next command with that verb (case-insensitive); later calls queue
-    // more; the last queued reply repeats. A reply starting with a 1xx code to a data command
-    // (RETR, LIST, MLSD, NLST, STOR, APPE) is followed by the data transfer as for setData.
-    void reply(const std::string& verb, const std::string& lines);
-    void closeOn(const std::string& verb);                                        // close, nothing sent
-    void closeMidReply(const std::string& verb, const std::string& partialLines); // send these, close
-    void silentOn(const std::string& verb);                                       // never answer
-    // For RETR/LIST/MLSD/NLST: 150, the data (only its first dropAfter bytes, then the data
-    // connection is reset), the data connection closed, then the final reply. For STOR/APPE only
-    // the final reply is taken from here.
-    void setData(const std::string& verb, std::string bytes, std::size_t dropAfter = std::string::npos,
-                 std::string finalReply = "226 Transfer complete");
-    void setIPv6(bool on); // listen on ::1 instead of 127.0.0.1 (before start())
-
-    bool start(); // listens on 127.0.0.1:0 (or [::1]:0)
-    int port() const;
-    std::vector<std::string> commands() const; // every command line received, without CRLF, in order
-    std::string uploaded() const;              // bytes received on the last STOR data connection
+    // Queues the action for the next command with that verb ("" for the greeting); the last repeats.
+    // Unscripted verbs get a plain success (logins succeed, PASV/EPSV name the data listener).
+    ScriptedFtpServer& on(const std::string& verb, FtpAction action);
+    ScriptedFtpServer& on(const std::string& verb, const std::string& spec) {
+        return on(verb, ActionFrom(spec));
+    }
+    bool start(); // listens on 127.0.0.1:0 or [::1]:0
+    int port() const { return m_port; }
+    std::vector<std::string> commands() const; // every command line received, without CRLF
+    std::string uploaded() const;              // bytes received on the last STOR/APPE
     int connections() const;                   // control connections accepted so far
 
 private:
-    struct DataScript {
-        std::string bytes;
-        std::size_t dropAfter = std::string::npos;
-        std::string finalReply;
-    };
-    enum class ConnectMode { Normal, Close, Silent };
-
     void run();
-    void serve(int control);
-    bool handleCommand(int control, const std::string& line); // false: close the control connection
-    bool transfer(int control, const std::string& verb, const std::string& firstReply);
-    bool sendLines(int fd, const std::string& lines);
-    bool sendAll(int fd, const char* data, std::size_t size);
-    bool openDataListener();
-    int acceptWithStop(int listener, int timeoutMs);
-    std::string substitute(const std::string& lines) const;
+    bool perform(int control, const std::string& verb, const FtpAction& action); // false: hang up
+    FtpAction next(const std::string& verb);
+    bool transfer(int control, const std::string& verb, const FtpAction& action);
+    bool sendLines(int fd, const FtpAction& action, const std::string& lines);
+    bool sendAll(int fd, const std::string& bytes);
+    int acceptOrStop(int listener, int timeoutMs);
+    bool waitReadable(int fd);
 
     mutable std::mutex m_mutex;
-    std::string m_greeting = "220 Scripted server ready";
-    ConnectMode m_connectMode = ConnectMode::Normal;
-    std::map<std::string, std::deque<std::string>> m_replies;
-    std::set<std::string> m_closeOn;
-    std::map<std::string, std::string> m_closeMid;
-    std::set<std::string> m_silentOn;
-    std::map<std::string, DataScript> m_data;
+    std::map<std::string, std::deque<FtpAction>> m_actions;
     std::vector<std::string> m_commands;
     std::string m_uploaded;
-    bool m_ipv6 = false;
     int m_connections = 0;
-
+    bool m_ipv6;
     int m_listener = -1;
     int m_dataListener = -1;
-    int m_dataPort = 0;
     int m_port = 0;
+    int m_dataPort = 0;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -362,9 +362,8 @@ private slots:
         QFETCH(int, dropAfter);
         QFETCH(QString, finalReply);
         ScriptedFtpServer server;
-        server.setData("RETR", std::string(4000, 'r'),
-                       dropAfter < 0 ? std::string::npos : static_cast<std::size_t>(dropAfter),
-                       finalReply.toStdString());
+        server.on("RETR", Transfer(std::string(4000, 'r'), finalReply.toStdString(),
+                                   dropAfter < 0 ? std::string::npos : static_cast<std::size_t>(dropAfter)));
         QVERIFY(server.start());
         TransferFixture f;
         QVERIFY(f.connect(server.port()));

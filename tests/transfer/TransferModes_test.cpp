@@ -56,7 +56,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, type);
         ScriptedFtpServer server;
-        server.setData("RETR", "line\r\n");
+        server.on("RETR", Transfer("line\r\n"));
         QVERIFY(server.start());
         TransferFixture f;
         QVERIFY(f.connect(server.port()));
@@ -94,7 +94,7 @@ private slots:
 
     void modeChangeDuringAQueueAppliesFromTheNextFile() {
         ScriptedFtpServer server;
-        server.setData("RETR", std::string(3000, 'm'));
+        server.on("RETR", Transfer(std::string(3000, 'm')));
         QVERIFY(server.start());
         TransferFixture f;
         QVERIFY(f.connect(server.port()));

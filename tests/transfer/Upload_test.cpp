@@ -185,9 +185,9 @@ private slots:
         QFETCH(QString, message);
         ScriptedFtpServer server;
         if (refuseCreate)
-            server.reply("STOR", "553 Not allowed");
+            server.on("STOR", Reply("553 Not allowed"));
         else
-            server.setData("STOR", {}, std::string::npos, "552 Requested file action aborted");
+            server.on("STOR", Transfer({}, "552 Requested file action aborted"));
         QVERIFY(server.start());
         TransferFixture f;
         QVERIFY(f.connect(server.port()));

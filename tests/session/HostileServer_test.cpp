@@ -1,0 +1,135 @@
+#include "commandline/CommandLineView.h"
+#include "commandline/CommandSocket.h"
+#include "commandline/SocketFTP.h"
+#include "session/RemoteFormat.h"
+#include "session/WinInetAPI.h"
+#include "session/ftp/Socket.h"
+#include "tests/support/ScriptedFtpServer.h"
+
+#include <QtTest>
+#include <thread>
+
+using Row = std::pair<std::string, FtpAction>;
+
+// The layer and the command line against servers that misbehave, with a time-out of 1 s in total.
+class HostileServerTest : public QObject {
+    Q_OBJECT
+
+    static std::string drip(const std::string& line, const std::string& last) { // 1.4 s, 0.1 s a line
+        return "slow:" + QByteArray::fromStdString(line + "\n").repeated(14).toStdString() + last;
+    }
+    static HINTERNET open(const ScriptedFtpServer& server) {
+        static const HINTERNET internet =
+            InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+        return InternetConnectA(internet, "127.0.0.1", server.port(), "u", "p", INTERNET_SERVICE_FTP, 0, 0);
+    }
+
+private slots:
+    void init() { SetNetworkTimeoutMs(1000); }
+
+    // Connect, MKD and RMD after one scripted verb: "1" where each succeeds.
+    void repliesStayInStepAndInTime_data() {
+        QTest::addColumn<QByteArray>("verb");
+        QTest::addColumn<QByteArray>("action");
+        QTest::addColumn<QByteArray>("results");
+        QTest::newRow("reply dripping")
+            << QByteArray("MKD") << QByteArray::fromStdString(drip("257-", "257 ok")) << QByteArray("100");
+        QTest::newRow("greeting dripping")
+            << QByteArray() << QByteArray::fromStdString(drip("120 soon", "220 ok")) << QByteArray("000");
+        QTest::newRow("empty line after a reply")
+            << QByteArray("MKD") << QByteArray("257 made\n") << QByteArray("111");
+        QTest::newRow("line without a code")
+            << QByteArray("MKD") << QByteArray("made it") << QByteArray("100");
+    }
+    void repliesStayInStepAndInTime() {
+        QFETCH(QByteArray, verb);
+        QFETCH(QByteArray, action);
+        ScriptedFtpServer server;
+        server.on(verb.toStdString(), action.toStdString()).on("RMD", "250 ok");
+        QVERIFY(server.start());
+        const HINTERNET h = open(server);
+        const bool made = FtpCreateDirectoryA(h, "/x");
+        QTEST(QByteArray::number(h != 0) + QByteArray::number(made) +
+                  QByteArray::number(FtpRemoveDirectoryA(h, "/y")),
+              "results");
+    }
+
+    void commandLineReplyHasOneDeadline() {
+        struct : CommandLineView {
+            void AppendTranscript(const std::string&, std::uint32_t, bool) override {}
+            void ShowMessage(const std::string&) override {}
+        } view;
+        ScriptedFtpServer server;
+        server.on("USER", drip("331-", "331 ok"));
+        QVERIFY(server.start());
+        CommandSocket socket;
+        QCOMPARE(RunCommandChannel(socket, view, true, "127.0.0.1", server.port(), "u", "p", 1000),
+                 CommandChannelResult::LoginFailed);
+    }
+
+    // LIST (EPSV refused) of one file: found, with its size.
+    void listingsKeepTheirData_data() {
+        QTest::addColumn<Row>("script");
+        QTest::addColumn<qint64>("size");
+        FtpAction direct = Transfer("-rw-r--r-- 1 a b 5 Jan 1 2020 a.txt\r\n", {});
+        direct.lines = "226 Transfer complete";
+        QTest::newRow("227 names another host")
+            << Row("PASV", Reply("227 Passive (192,0,2,1,{p1},{p2})")) << qint64(5);
+        QTest::newRow("226 without 150") << Row("LIST", direct) << qint64(5);
+        QTest::newRow("size beyond 2^63")
+            << Row("LIST", Transfer("-rw-r--r-- 1 a b 18446744073709551615 Jan 1 2020 a.txt\r\n"))
+            << std::numeric_limits<qint64>::max();
+    }
+    void listingsKeepTheirData() {
+        QFETCH(Row, script);
+        ScriptedFtpServer server;
+        server.on("EPSV", "502 no").on(script.first, script.second);
+        if (script.first != "LIST")
+            server.on("LIST", Transfer("-rw-r--r-- 1 a b 5 Jan 1 2020 a.txt\r\n"));
+        QVERIFY(server.start());
+        WIN32_FIND_DATAA data{};
+        InternetCloseHandle(FtpFindFirstFileA(open(server), "/*.*", &data, 0, 0));
+        QCOMPARE(QByteArray(data.cFileName), QByteArray("a.txt"));
+        QTEST(qint64(FindDataSize(data)), "size");
+    }
+
+    // Resolving and every resolved address share one deadline: a slow lookup or an address that never
+    // answers (its listener's queue is full) leaves no time for an answering one.
+    void connectingHasOneDeadline_data() {
+        QTest::addColumn<int>("lookupMs");
+        QTest::addColumn<bool>("stalledFirst");
+        QTest::addColumn<bool>("connected");
+        QTest::newRow("answering") << 0 << false << true;
+        QTest::newRow("stalled address first") << 0 << true << false;
+        QTest::newRow("slow lookup") << 1500 << false << false;
+    }
+    void connectingHasOneDeadline() {
+        QFETCH(int, lookupMs);
+        QFETCH(bool, stalledFirst);
+        ScriptedFtpServer answering;
+        QVERIFY(answering.start());
+        tovo::ftp::Socket stalled, queued[3];
+        std::vector<tovo::ftp::ResolvedAddress> found =
+            tovo::ftp::HostResolver::lookup("127.0.0.1", answering.port());
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        ::listen(listener, 0); // bound to a free loopback port by listen itself
+        tovo::ftp::ResolvedAddress full;
+        full.length = sizeof full.address;
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&full.address), &full.length);
+        for (auto& other : queued)
+            other.connect(full.address, full.length, 50);
+        if (stalledFirst)
+            found.insert(found.begin(), full);
+        const tovo::ftp::Deadline deadline(500);
+        const auto resolved =
+            tovo::ftp::HostResolver::resolve("host", 21, deadline, [=](const std::string&, int) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(lookupMs));
+                return found;
+            });
+        QTEST(stalled.connect(resolved, deadline), "connected");
+        ::close(listener);
+    }
+};
+
+QTEST_GUILESS_MAIN(HostileServerTest)
+#include "HostileServer_test.moc"
