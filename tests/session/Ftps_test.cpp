@@ -195,7 +195,7 @@ private slots:
         SetNetworkTimeoutMs(1500);
         for (const bool commandLine : {false, true}) {
             ScriptedFtpServer server;
-            server.reply("AUTH", authReply.toStdString());
+            server.on("AUTH", authReply.toStdString());
             QVERIFY(server.start());
             if (commandLine) {
                 CommandSocket socket;
