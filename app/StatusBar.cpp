@@ -11,6 +11,7 @@ StatusBar::StatusBar(int panelCount, QWidget* parent) : QWidget(parent) {
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMinimumWidth(10);
+        panel->setTextFormat(Qt::PlainText); // panels may quote what a server or a listing said
         layout->addWidget(panel, i + 1 < panelCount ? 2 : 1);
         m_panels.append(panel);
     }

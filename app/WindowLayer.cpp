@@ -56,6 +56,8 @@ int MsgBox(const QString& text, int style, const QString& title) {
         return g_responder(text, style, caption);
 
     QMessageBox box(iconForStyle(style), caption, text);
+    // Messages quote file and folder names, which must show as they are.
+    box.setTextFormat(Qt::PlainText);
     switch (style & 0x0F) {
     case vbYesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);

@@ -15,6 +15,7 @@
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "transfer/ExtensionCompare.h"
+#include "transfer/TempFileWriter.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -59,6 +60,8 @@ template <typename Widget> Widget* named(Widget* widget, const char* name) {
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, double left, double top,
                   double width, double height) {
     auto* label = named(new QLabel(caption, parent), name);
+    // Labels show names from the server and the disk: never markup, which could even load a file.
+    label->setTextFormat(Qt::PlainText);
     PlaceTwips(label, left, top, width, height);
     return label;
 }
@@ -262,31 +265,49 @@ void frmMain::createMenus() {
 }
 
 void frmMain::connectHandlers() {
-    connect(mnuConnect, &QAction::triggered, this, &frmMain::mnuConnect_Click);
-    connect(mnuDisconnect, &QAction::triggered, this, &frmMain::mnuDisconnect_Click);
+    // The one gate of the commands that use the FTP session: while a transfer holds it they do
+    // nothing. Rename, New Folder, Delete and the pop-up's Refresh go through it only when they
+    // would act on the remote pane; the local pane stays usable.
+    const auto unlessBusy = [this](void (frmMain::*handler)(), bool remoteFocusOnly = false) {
+        return [this, handler, remoteFocusOnly] {
+            if (!SessionBusy(remoteFocusOnly))
+                (this->*handler)();
+        };
+    };
+    connect(mnuConnect, &QAction::triggered, this, unlessBusy(&frmMain::mnuConnect_Click));
+    connect(mnuDisconnect, &QAction::triggered, this, unlessBusy(&frmMain::mnuDisconnect_Click));
     connect(mnuCommandLine, &QAction::triggered, this, &frmMain::mnuCommandLine_Click);
     connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
     connect(mnuContents, &QAction::triggered, this, &frmMain::mnuContents_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
-    connect(mnuLocalDelete, &QAction::triggered, this, &frmMain::mnuLocalDelete_Click);
-    connect(mnuLocalNewFolder, &QAction::triggered, this, &frmMain::mnuLocalNewFolder_Click);
-    connect(mnuLocalRefresh, &QAction::triggered, this, &frmMain::mnuLocalRefresh_Click);
-    connect(mnuLocalRename, &QAction::triggered, this, &frmMain::mnuLocalRename_Click);
+    connect(mnuLocalDelete, &QAction::triggered, this, unlessBusy(&frmMain::mnuLocalDelete_Click, true));
+    connect(mnuLocalNewFolder, &QAction::triggered, this,
+            unlessBusy(&frmMain::mnuLocalNewFolder_Click, true));
+    connect(mnuLocalRefresh, &QAction::triggered, this, unlessBusy(&frmMain::mnuLocalRefresh_Click));
+    connect(mnuLocalRename, &QAction::triggered, this, unlessBusy(&frmMain::mnuLocalRename_Click, true));
 
-    connect(Toolbar1, &QToolBar::actionTriggered, this, [this](QAction*) { Toolbar1_ButtonClick(); });
-    connect(Toolbar2, &QToolBar::actionTriggered, this, [this](QAction*) { Toolbar2_ButtonClick(); });
-    connect(Toolbar3, &QToolBar::actionTriggered, this, [this](QAction*) { Toolbar3_ButtonClick(); });
-    connect(Toolbar4, &QToolBar::actionTriggered, this, [this](QAction*) { Toolbar4_ButtonClick(); });
-    connect(Toolbar5, &QToolBar::actionTriggered, this, [this](QAction*) { Toolbar5_ButtonClick(); });
+    connect(Toolbar1, &QToolBar::actionTriggered, this, unlessBusy(&frmMain::Toolbar1_ButtonClick));
+    connect(Toolbar2, &QToolBar::actionTriggered, this, unlessBusy(&frmMain::Toolbar2_ButtonClick));
+    connect(Toolbar3, &QToolBar::actionTriggered, this, unlessBusy(&frmMain::Toolbar3_ButtonClick, true));
+    connect(Toolbar4, &QToolBar::actionTriggered, this, unlessBusy(&frmMain::Toolbar4_ButtonClick, true));
+    connect(Toolbar5, &QToolBar::actionTriggered, this, unlessBusy(&frmMain::Toolbar5_ButtonClick));
 
     connect(lstRemoteFiles, &ListView::GotFocus, this, &frmMain::lstRemoteFiles_GotFocus);
     connect(lstRemoteFiles, &ListView::Click, this, &frmMain::lstRemoteFiles_Click);
     connect(lstRemoteFiles, &ListView::ItemClick, this, &frmMain::lstRemoteFiles_ItemClick);
-    connect(lstRemoteFiles, &ListView::DblClick, this, &frmMain::lstRemoteFiles_DblClick);
+    connect(lstRemoteFiles, &ListView::DblClick, this, unlessBusy(&frmMain::lstRemoteFiles_DblClick));
     connect(lstRemoteFiles, &ListView::ColumnClick, this, &frmMain::lstRemoteFiles_ColumnClick);
     connect(lstRemoteFiles, &ListView::MouseDown, this, &frmMain::lstRemoteFiles_MouseDown);
-    connect(lstRemoteFiles, &ListView::AfterLabelEdit, this, &frmMain::lstRemoteFiles_AfterLabelEdit);
-    connect(cmdMakeDir, &QPushButton::clicked, this, &frmMain::cmdMakeDir_Click);
+    connect(lstRemoteFiles, &ListView::AfterLabelEdit, this, [this](bool& cancel, QString& newText) {
+        // An edit left open when the transfer began ends without touching the server.
+        if (!SessionBusy()) {
+            lstRemoteFiles_AfterLabelEdit(cancel, newText);
+            return;
+        }
+        cancel = true;
+        CreatingRemoteFolder = false;
+    });
+    connect(cmdMakeDir, &QPushButton::clicked, this, unlessBusy(&frmMain::cmdMakeDir_Click));
 
     connect(Dir1, &DirListBox::Change, this, &frmMain::Dir1_Change);
     connect(Dir1, &DirListBox::GotFocus, this, &frmMain::Dir1_GotFocus);
@@ -332,6 +353,10 @@ void frmMain::SetFormHeight(double twips) {
 
 void frmMain::MoveForm(double leftTwips, double topTwips) {
     move(PixelsX(leftTwips), PixelsY(topTwips));
+}
+
+bool frmMain::SessionBusy(bool remoteFocusOnly) const {
+    return TransferRunning && (!remoteFocusOnly || LastFocus == QStringLiteral("remote"));
 }
 
 void frmMain::SetEndProcess(void (*endProcess)()) {
@@ -414,6 +439,15 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::Form_QueryUnload() {
+    // A transfer is cancelled first: the server sees its data connection aborted, and the process
+    // ends before any destructor could remove a download's temporary file.
+    if (TransferRunning) {
+        InternetCloseHandle(TransferHandle);
+        TransferHandle = 0;
+        CancelRequested = true;
+        if (DownloadFile)
+            DownloadFile->discard();
+    }
     InternetCloseHandle(FtpSession.hInternet);
     InternetCloseHandle(FtpSession.hConnect);
     Commands->SockCMD.Disconnect();

@@ -31,6 +31,7 @@ class FileListBox;
 class ListView;
 class PictureBox;
 class StatusBar;
+class TempFileWriter;
 class frmCommands;
 
 class frmMain : public QMainWindow {
@@ -124,7 +125,8 @@ public:
     QString LocalRenameOldName;
     QString LocalRenameNewName;
     HINTERNET TransferHandle = 0;
-    bool TransferRunning = false; // a second transfer command while one runs is ignored
+    bool TransferRunning = false;           // a second transfer command while one runs is ignored
+    TempFileWriter* DownloadFile = nullptr; // the file a running download writes, removed on exit
     bool SkipNextResize = false;
     double NormalHeight = 0; // twips
     int TwipsPerPixelX = 15;
@@ -155,6 +157,9 @@ public:
     void mnuContents_Click();
     void mnuAbout_Click();
     void mnuCommandLine_Click();
+    // True while a transfer holds the FTP session; with remoteFocusOnly, only when the command
+    // would also act on the remote pane (the pane that had the focus last).
+    bool SessionBusy(bool remoteFocusOnly = false) const;
     // Ends the program; tests replace it so that the test process lives on.
     static void SetEndProcess(void (*endProcess)());
 

@@ -106,6 +106,8 @@ void frmMain::DownloadQueue() {
     std::int64_t received = 0;
     TransferDisplay display(*this, total);
     char buffer[ChunkSize];
+    // The local pane stays usable during the queue; its files still go to the folder it started in.
+    const QString localDir = LocalDir;
 
     for (qsizetype i = 0; i < queue.size(); ++i) {
         const QString& name = queue[i].first;
@@ -130,7 +132,9 @@ void frmMain::DownloadQueue() {
 
         // The file is streamed beside its target and replaces it only once it is complete.
         TempFileWriter local;
-        if (!local.open(QFile::encodeName(LocalDir + name).toStdString())) {
+        DownloadFile = &local;
+        const auto forget = qScopeGuard([this] { DownloadFile = nullptr; });
+        if (!local.open(QFile::encodeName(localDir + name).toStdString())) {
             reportDownloadError(*this);
             return;
         }

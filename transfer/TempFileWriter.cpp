@@ -11,17 +11,46 @@
 
 namespace {
 
+// Longest file name the usual Linux file systems hold, in bytes.
+constexpr std::size_t NameMax = 255;
+
+TempFileWriter::DiskCalls g_diskCalls{::fsync, ::rename};
+
 std::string tempNameFor(const std::string& target, unsigned number) {
     // A hidden name in the same folder: the rename stays on one file system and listings skip it.
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "%08x", number);
+    // A target name near the limit would give a temporary name the folder cannot hold: keep only
+    // the start of it, cut before a UTF-8 continuation byte.
+    const std::size_t room = NameMax - std::strlen(".") - std::strlen(suffix) - std::strlen("..part");
+    if (name.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
     return folder + "." + name + "." + suffix + ".part";
 }
 
+// Makes a rename in the folder survive a crash or power loss.
+void syncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    (void)g_diskCalls.sync(fd);
+    ::close(fd);
+}
+
 } // namespace
+
+void TempFileWriter::SetDiskCalls(const DiskCalls& calls) {
+    g_diskCalls = calls;
+}
 
 TempFileWriter::TempFileWriter(std::size_t bufferSize) : m_buffer(bufferSize == 0 ? 1 : bufferSize) {}
 
@@ -90,14 +119,19 @@ bool TempFileWriter::commit() {
         discard();
         return false;
     }
+    // The data reaches the disk before the name does: after a crash the target is either the old
+    // file or the whole new one, never an empty or partial file under the target's name.
     const int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0 || ::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
+    if (g_diskCalls.sync(fd) != 0 || ::close(fd) != 0 ||
+        g_diskCalls.rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
         ::unlink(m_tempPath.c_str());
         m_tempPath.clear();
         return false;
     }
     m_tempPath.clear();
+    // The file is in place; some file systems cannot flush a folder, which is no reason to fail.
+    syncFolderOf(m_targetPath);
     return true;
 }
 

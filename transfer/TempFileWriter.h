@@ -1,6 +1,7 @@
 #pragma once
 // Writes a download into a temporary file beside its target through a large buffer and puts it in
-// place only when it is complete, so that a failed or cancelled download never leaves a partial file.
+// place, flushed to disk, only when it is complete, so that a failed or cancelled download (or a
+// crash) never leaves a partial file.
 
 #include <cstddef>
 #include <string>
@@ -16,13 +17,21 @@ public:
     // Creates the temporary file in the target's folder; false when it cannot be created.
     bool open(const std::string& targetPath);
     bool write(const char* data, std::size_t size);
-    // Writes what is buffered and renames the file over the target; on failure nothing is left.
+    // Writes what is buffered, flushes the file to disk, renames it over the target and flushes the
+    // folder; false (and nothing left behind) when a step up to the rename fails.
     bool commit();
     // Removes the temporary file; the target is not touched.
     void discard();
 
     bool isOpen() const { return m_fd >= 0; }
     const std::string& tempPath() const { return m_tempPath; }
+
+    // The disk calls of commit, replaceable so that tests can see their order and make them fail.
+    struct DiskCalls {
+        int (*sync)(int fd);
+        int (*rename)(const char* from, const char* to);
+    };
+    static void SetDiskCalls(const DiskCalls& calls);
 
 private:
     bool flush();

@@ -14,8 +14,12 @@ std::string groupThousands(std::int64_t whole) {
     return digits;
 }
 
+// The largest rate shown; anything faster (or not a number) would only be a broken clock or count.
+constexpr double MaxShownRate = 1e12;
+
 // Fixed-point text independent of the process locale (the GUI sets the user's locale for C calls).
 std::string fixedText(double value, int decimals) {
+    value = std::isnan(value) ? 0.0 : std::clamp(value, 0.0, MaxShownRate);
     char buffer[64];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
@@ -25,7 +29,8 @@ std::string fixedText(double value, int decimals) {
 } // namespace
 
 std::string KbText(std::int64_t bytes) {
-    // Tenths of a kilobyte, halves away from zero.
+    // Tenths of a kilobyte, halves away from zero; a count below zero can only be a fault.
+    bytes = std::max<std::int64_t>(bytes, 0);
     const auto tenths = static_cast<std::int64_t>(std::llround(static_cast<long double>(bytes) / 102.4L));
     return groupThousands(tenths / 10) + "." + std::to_string(tenths % 10) + " Kb";
 }

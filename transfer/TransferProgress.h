@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <string>
 
-// Bytes in units of 1024 with one decimal and grouped thousands, then " Kb" ("2.4 Kb").
+// Bytes in units of 1024 with one decimal and grouped thousands, then " Kb" ("2.4 Kb"); below 0 as 0.
 std::string KbText(std::int64_t bytes);
 
 // The running rate in kilobytes of 1000 per second: each chunk averages the current file's speed so
 // far with the previous rate. The rate is unchanged while nothing was moved or no time has passed.
 float NextTransferRate(float rate, std::int64_t fileBytes, std::int64_t elapsedMs);
+// Rate texts hold the rate between 0 and 10^12 (a number that is not one shows as 0).
 std::string SpeedText(float rate);      // "12.3 Kbps"
 std::string StatusRateText(float rate); // "Transfer Rate:  12.34 Kbps"
 

@@ -21,6 +21,13 @@ std::int64_t QueuedSizeFromText(const std::string& text) {
     return size;
 }
 
+std::int64_t AddSaturating(std::int64_t total, std::int64_t size) {
+    std::int64_t sum = 0;
+    if (!__builtin_add_overflow(total, size, &sum))
+        return sum;
+    return size > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+}
+
 bool IsSafeLocalName(const std::string& name) {
     // A server may list any name; "/" or a dot entry would write outside the chosen folder.
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&

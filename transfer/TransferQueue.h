@@ -16,6 +16,9 @@ bool IsDownloadableRow(const std::string& text, int smallIcon);
 // The exact size from a row's hidden size column: leading decimal digits, 0 when there are none.
 std::int64_t QueuedSizeFromText(const std::string& text);
 
+// total + size, held at the int64 limits: a hostile listing may give sizes whose sum overflows.
+std::int64_t AddSaturating(std::int64_t total, std::int64_t size);
+
 // A name can be written into the local folder only when it names an entry inside it.
 bool IsSafeLocalName(const std::string& name);
 
