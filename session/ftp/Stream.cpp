@@ -67,6 +67,9 @@ Socket::Result Stream::receive(char* buffer, std::size_t size, std::size_t& rece
     case tls::ReadResult::Ok:
         return Socket::Result::Ok;
     case tls::ReadResult::Closed:
+        // Answered in kind: strict servers count a transfer as failed until our close_notify comes.
+        if (SSL_get_shutdown(m_ssl) & SSL_RECEIVED_SHUTDOWN)
+            tls::sendClose(m_ssl, m_socket.fd(), timeoutMs);
         return Socket::Result::Closed;
     case tls::ReadResult::Failed:
         break;

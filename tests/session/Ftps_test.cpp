@@ -4,6 +4,7 @@
 #include "profiles/TrustedCertificates.h"
 #include "session/WinInetAPI.h"
 #include "tests/support/FtpTestServer.h"
+#include "tests/support/RealFtpServer.h"
 #include "tests/support/ScriptedFtpServer.h"
 #include "tests/support/TestCertificates.h"
 #include "tests/support/TestFiles.h"
@@ -20,10 +21,11 @@ class FtpsTest : public QObject {
 
     struct Session {
         HINTERNET internet = 0, connect = 0;
-        Session(int port, const char* host = "127.0.0.1") {
+        Session(int port, const char* host = "127.0.0.1", const char* user = "user",
+                const char* password = "secret") {
             internet = InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
             connect =
-                InternetConnectA(internet, host, port, "user", "secret", INTERNET_SERVICE_FTP, kSecure, 0);
+                InternetConnectA(internet, host, port, user, password, INTERNET_SERVICE_FTP, kSecure, 0);
         }
         ~Session() { InternetCloseHandle(internet); }
     };
@@ -61,21 +63,39 @@ private slots:
     void init() { QFile::remove(m_dir.filePath(QStringLiteral("trusted.ini"))); }
 
     void transfersOverTls_data() {
+        QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("maxVersion");
-        QTest::newRow("TLS 1.2") << QStringLiteral("1.2");
-        QTest::newRow("TLS 1.3") << QStringLiteral("1.3");
+        QTest::newRow("pyftpdlib, TLS 1.2") << "pyftpdlib"
+                                            << "1.2";
+        QTest::newRow("pyftpdlib, TLS 1.3") << "pyftpdlib"
+                                            << "1.3";
+        // Session reuse required, close_notify required at the end of an upload.
+        QTest::newRow("vsftpd, strict") << "vsftpd"
+                                        << "";
     }
     void transfersOverTls() {
+        QFETCH(QString, server);
         QFETCH(QString, maxVersion);
         const auto files = m_certificates.selfSigned(QStringLiteral("tovo-test"));
-        FtpTestServer server;
-        server.requireTls(files.certificate, files.key, maxVersion);
-        TOVO_REQUIRE_SERVER(server);
         const QByteArray big = RandomBytes(700 * 1024, 7), small = RandomBytes(3000, 8);
-        server.writeFile(QStringLiteral("big.bin"), big);
-        server.writeFile(QStringLiteral("small.bin"), small);
+        FtpTestServer pyftpdlib;
+        RealFtpServer vsftpd(RealFtpServer::Kind::Vsftpd);
+        const bool real = server == "vsftpd";
+        if (real && !RealFtpServer::unavailableReason().isEmpty())
+            QSKIP(qPrintable(RealFtpServer::unavailableReason()));
+        const QString root = real ? vsftpd.root() : pyftpdlib.root();
+        QVERIFY(WriteFileBytes(root + QStringLiteral("/big.bin"), big));
+        QVERIFY(WriteFileBytes(root + QStringLiteral("/small.bin"), small));
+        if (real) {
+            vsftpd.requireTls(files.certificate, files.key);
+            QVERIFY2(vsftpd.start(), qPrintable(vsftpd.error()));
+        } else {
+            pyftpdlib.requireTls(files.certificate, files.key, maxVersion);
+            TOVO_REQUIRE_SERVER(pyftpdlib);
+        }
         answer(CertificateDecision::TrustOnce);
-        Session session(server.port());
+        Session session(real ? vsftpd.port() : pyftpdlib.port(), "127.0.0.1",
+                        real ? RealFtpServer::kUser : "user", real ? RealFtpServer::kPassword : "secret");
         QVERIFY(session.connect != 0);
         // Every one of these is a new data connection resuming the control connection's session.
         for (int round = 0; round < 2; ++round) {
@@ -88,7 +108,7 @@ private slots:
             const std::string name = "up" + std::to_string(round) + ".bin";
             QVERIFY(WinInetFiles::write(session.connect, name.c_str(), big.toStdString(),
                                         FTP_TRANSFER_TYPE_BINARY));
-            QCOMPARE(server.readFile(QString::fromStdString(name)), big);
+            QCOMPARE(ReadFileBytes(root + QLatin1Char('/') + QString::fromStdString(name)), big);
         }
         // A cancelled download leaves the connection usable.
         const HINTERNET file =
