@@ -1,4 +1,5 @@
 #include "app/frmMain.h"
+#include "profiles/frmCertificate.h"
 
 #include <QApplication>
 
@@ -7,6 +8,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tovo FTP"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("tovo-ftp"));
+    // Certificates the system does not accept are put to the user.
+    SetCertificateDecider(&frmCertificate::Ask);
     frmMain form;
     form.Form_Load();
     return QApplication::exec();

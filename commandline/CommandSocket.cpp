@@ -1,6 +1,9 @@
 #include "commandline/CommandSocket.h"
 
 #include "session/ftp/HostResolver.h"
+#include "session/ftp/TlsIo.h"
+
+#include <openssl/ssl.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -62,6 +65,9 @@ CommandSocket::~CommandSocket() {
 }
 
 void CommandSocket::Release(int newState) {
+    SSL_free(m_ssl);
+    m_ssl = nullptr;
+    m_tls.reset();
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -92,6 +98,21 @@ int CommandSocket::Connect() {
     return error;
 }
 
+bool CommandSocket::StartTls(tovo::ftp::TlsContext::Verifier verifier) {
+    // A line already received would pass for protected text.
+    if (!IsConnected() || m_ssl || !m_pending.empty()) {
+        Release(StateClosed);
+        return false;
+    }
+    m_tls = std::make_unique<tovo::ftp::TlsContext>(m_host, std::move(verifier));
+    m_ssl = m_tls->newConnection(m_fd);
+    if (!m_ssl || !tovo::ftp::tls::handshake(m_ssl, m_fd, m_timeoutMs) || !m_tls->acceptControlPeer(m_ssl)) {
+        Release(StateClosed);
+        return false;
+    }
+    return true;
+}
+
 std::string CommandSocket::ReceiveLine(bool& ok, const Deadline& deadline) {
     ok = false;
     std::string line;
@@ -112,7 +133,22 @@ std::string CommandSocket::ReceiveLine(bool& ok, const Deadline& deadline) {
         if (m_peerClosed || m_fd < 0)
             return line;
         // Checked before waiting too: a server that keeps sending never makes the wait time out.
-        if (deadline.passed() || WaitFor(m_fd, POLLIN, deadline) <= 0)
+        if (deadline.passed())
+            return line;
+        if (m_ssl) {
+            std::size_t received = 0;
+            const auto result = tovo::ftp::tls::read(m_ssl, m_fd, buffer.data(), buffer.size(), received,
+                                                     deadline.remainingMs());
+            if (result == tovo::ftp::tls::ReadResult::Failed)
+                return line;
+            if (result == tovo::ftp::tls::ReadResult::Closed) {
+                m_peerClosed = true;
+                m_state = StateClosing;
+            }
+            m_pending.append(buffer.data(), received);
+            continue;
+        }
+        if (WaitFor(m_fd, POLLIN, deadline) <= 0)
             return line;
         const ssize_t n = ::recv(m_fd, buffer.data(), buffer.size(), 0);
         if (n < 0) {
@@ -133,6 +169,10 @@ int CommandSocket::Send(const std::string& data) {
     if (m_fd < 0 || m_peerClosed)
         return -1;
     const Deadline deadline(m_timeoutMs);
+    if (m_ssl)
+        return tovo::ftp::tls::writeAll(m_ssl, m_fd, data.data(), data.size(), deadline.remainingMs())
+                   ? static_cast<int>(data.size())
+                   : -1;
     std::size_t sent = 0;
     while (sent < data.size()) {
         const ssize_t n = ::send(m_fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);

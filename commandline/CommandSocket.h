@@ -3,8 +3,10 @@
 // Every wait is bounded by the configured time-out, so a silent server cannot hold the program.
 
 #include "session/ftp/Deadline.h"
+#include "session/ftp/TlsContext.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 class CommandSocket {
@@ -33,6 +35,10 @@ public:
 
     // 0 when connected, otherwise a non-zero error number.
     int Connect();
+    // After the server accepted AUTH TLS: everything from here on goes over TLS. The certificate
+    // goes to verifier when the system does not accept it. False (connection dropped) on failure.
+    bool StartTls(tovo::ftp::TlsContext::Verifier verifier);
+    bool IsTls() const { return m_ssl != nullptr; }
     // One line without its line end; ok is false when the peer closed the connection, on error or on
     // time-out. A last line without line end before the close is still delivered.
     std::string ReceiveLine(bool& ok) { return ReceiveLine(ok, tovo::ftp::Deadline(m_timeoutMs)); }
@@ -58,4 +64,6 @@ private:
     int m_state = StateClosed;
     std::string m_pending; // received bytes not yet handed out as a line
     bool m_peerClosed = false;
+    std::unique_ptr<tovo::ftp::TlsContext> m_tls;
+    SSL* m_ssl = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "commandline/CommandLineView.h"
 #include "commandline/CommandSocket.h"
+#include "session/WinInetAPI.h"
 #include "session/ftp/FtpReply.h"
 
 using tovo::ftp::FtpReply;
@@ -88,6 +89,15 @@ bool ConnectCommandSocket(CommandSocket& socket, CommandLineView& view, const st
     return false;
 }
 
+bool SecureCommandChannel(CommandSocket& socket, CommandLineView& view, int port) {
+    if (!SendCommandLine(socket, view, "AUTH TLS") || ReadReply(socket, view) != 234) {
+        socket.Disconnect();
+        return false;
+    }
+    return socket.StartTls(
+        [port](const ServerCertificate& certificate) { return AcceptServerCertificate(certificate, port); });
+}
+
 bool LoginCommandChannel(CommandSocket& socket, CommandLineView& view, const std::string& user,
                          const std::string& password) {
     if (!SendCommandLine(socket, view, "USER " + user)) {
@@ -107,13 +117,14 @@ bool LoginCommandChannel(CommandSocket& socket, CommandLineView& view, const std
 
 CommandChannelResult RunCommandChannel(CommandSocket& socket, CommandLineView& view, bool sessionConnected,
                                        const std::string& server, int port, const std::string& user,
-                                       const std::string& password, int timeoutMs) {
+                                       const std::string& password, int timeoutMs, bool secure) {
     const std::string hostName = TrimBlanks(server);
     if (socket.IsConnected())
         socket.Action(CommandSocket::CloseCommand);
     if (!sessionConnected)
         return CommandChannelResult::SessionNotConnected;
-    if (!ConnectCommandSocket(socket, view, hostName, port, timeoutMs))
+    if (!ConnectCommandSocket(socket, view, hostName, port, timeoutMs) ||
+        (secure && !SecureCommandChannel(socket, view, port)))
         return CommandChannelResult::NoCommandLine;
     if (!LoginCommandChannel(socket, view, user, password))
         return CommandChannelResult::LoginFailed;

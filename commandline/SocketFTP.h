@@ -15,6 +15,9 @@ int CommandLinePort(int sessionPort, std::uint32_t service);
 
 bool ConnectCommandSocket(CommandSocket& socket, CommandLineView& view, const std::string& hostName, int port,
                           int timeoutMs);
+// AUTH TLS and the handshake, before anything of the login is sent; the certificate decision is
+// the session's (AcceptServerCertificate for this port).
+bool SecureCommandChannel(CommandSocket& socket, CommandLineView& view, int port);
 bool LoginCommandChannel(CommandSocket& socket, CommandLineView& view, const std::string& user,
                          const std::string& password);
 bool SendCommandLine(CommandSocket& socket, CommandLineView& view, const std::string& text);
@@ -24,7 +27,8 @@ std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view);
 enum class CommandChannelResult { SessionNotConnected, NoCommandLine, LoginFailed, LoggedIn };
 
 // The command line's part of every connect: close an open command connection, then connect, greet
-// and log in when the session itself is connected. The caller reports the result.
+// and log in when the session itself is connected; secure: over TLS, or not at all. The caller
+// reports the result.
 CommandChannelResult RunCommandChannel(CommandSocket& socket, CommandLineView& view, bool sessionConnected,
                                        const std::string& server, int port, const std::string& user,
-                                       const std::string& password, int timeoutMs);
+                                       const std::string& password, int timeoutMs, bool secure = false);

@@ -7,6 +7,7 @@
 #include "profiles/ProfileStore.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
+#include "session/WinInetAPI.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -76,12 +77,16 @@ frmConnect::frmConnect(frmMain& main) : QDialog(nullptr), m_main(main) {
     cmdConnect = Place(new QPushButton(QStringLiteral("Connect"), this), "cmdConnect", 2640, 3480, 2655, 255);
     optFTP = Place(new QRadioButton(this), "optFTP", 3120, 480, 735, 195);
     optHTTP = Place(new QRadioButton(this), "optHTTP", 4200, 480, 615, 195);
+    optFTPS = Place(new QRadioButton(this), "optFTPS", 4920, 480, 615, 195);
     optFTP->setVisible(false);
     optHTTP->setVisible(false);
+    optFTPS->setVisible(false);
+    Check3 = Place(new QCheckBox(QStringLiteral("FTPS (TLS)"), this), "Check3", 2400, 2895, 1455, 210);
     // Explicit groups: the hidden protocol pair must stay exclusive on its own.
     auto* protocolGroup = new QButtonGroup(this);
     protocolGroup->addButton(optFTP);
     protocolGroup->addButton(optHTTP);
+    protocolGroup->addButton(optFTPS);
     auto* transferGroup = new QButtonGroup(this);
     transferGroup->addButton(optPassive);
     transferGroup->addButton(optActive);
@@ -93,7 +98,8 @@ frmConnect::frmConnect(frmMain& main) : QDialog(nullptr), m_main(main) {
     // The design's tab order; labels and the container take no focus.
     const QList<QWidget*> tabOrder{
         lstProfile, txtProfile, txtServerLocation, txtUsername, txtPassword, txtPort,   Check1, Check2,
-        cmdSave,    cmdNew,     Command1,          cmdConnect,  optPassive,  optActive, optFTP, optHTTP};
+        cmdSave,    cmdNew,     Command1,          cmdConnect,  optPassive,  optActive, optFTP, optHTTP,
+        optFTPS,    Check3};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -108,6 +114,12 @@ frmConnect::frmConnect(frmMain& main) : QDialog(nullptr), m_main(main) {
         if (on)
             optHTTP_Click();
     });
+    connect(optFTPS, &QRadioButton::toggled, this, [this](bool on) {
+        Check3->setChecked(on);
+        if (on)
+            optFTPS_Click();
+    });
+    connect(Check3, &QCheckBox::toggled, this, &frmConnect::Check3_Click);
     connect(cmdNew, &QPushButton::clicked, this, &frmConnect::cmdNew_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmConnect::cmdSave_Click);
     connect(Command1, &QPushButton::clicked, this, &frmConnect::Command1_Click);
@@ -172,6 +184,9 @@ void frmConnect::lstProfile_ItemClick(QTreeWidgetItem* item) {
     if (profile.Protocol == "FTP") {
         lblFTP->setText(QStringLiteral("FTP://"));
         optFTP->setChecked(true);
+    } else if (profile.Protocol == "FTPS") {
+        optFTPS->setChecked(true);
+        lblFTP->setText(QStringLiteral("FTPS://"));
     } else {
         lblFTP->setText(QStringLiteral("HTTP://"));
         optHTTP->setChecked(true);
@@ -209,6 +224,19 @@ void frmConnect::optHTTP_Click() {
     FtpSession.Service = static_cast<std::int16_t>(INTERNET_SERVICE_HTTP);
 }
 
+void frmConnect::optFTPS_Click() {
+    lblFTP->setText(QStringLiteral("FTPS://"));
+    txtPort->setText(QStringLiteral("21"));
+    FtpSession.Service = static_cast<std::int16_t>(INTERNET_SERVICE_FTP);
+}
+
+void frmConnect::Check3_Click() {
+    if (Check3->isChecked())
+        optFTPS->setChecked(true);
+    else if (optFTPS->isChecked())
+        optFTP->setChecked(true);
+}
+
 void frmConnect::cmdNew_Click() {
     txtProfile->clear();
     txtServerLocation->clear();
@@ -241,7 +269,9 @@ void frmConnect::cmdSave_Click() {
     CreatePrivateFolderFor(path);
     const ConnectionProfile profile{Bytes(name),
                                     Bytes(txtServerLocation->text()),
-                                    optFTP->isChecked() ? "FTP" : "HTTP",
+                                    optFTP->isChecked()    ? "FTP"
+                                    : optFTPS->isChecked() ? "FTPS"
+                                                           : "HTTP",
                                     Bytes(txtUsername->text()),
                                     keepPassword ? Bytes(txtPassword->text()) : "",
                                     Bytes(txtPort->text()),
@@ -287,8 +317,12 @@ void frmConnect::cmdConnect_Click() {
     FtpSession.User = Bytes(txtUsername->text());
     FtpSession.Password = Bytes(txtPassword->text());
     FtpSession.Port = *ParsePortField(Bytes(txtPort->text()));
-    FtpSession.Service =
-        static_cast<std::int16_t>(optFTP->isChecked() ? INTERNET_SERVICE_FTP : INTERNET_SERVICE_HTTP);
+    FtpSession.Service = static_cast<std::int16_t>(
+        optFTP->isChecked() || optFTPS->isChecked() ? INTERNET_SERVICE_FTP : INTERNET_SERVICE_HTTP);
+    FtpSession.Secure = optFTPS->isChecked();
+    // Certificates trusted always are kept beside the profiles.
+    SetTrustedCertificatesFile(
+        QFile::encodeName(ProfileFolder() + QStringLiteral("/TrustedCertificates.ini")).toStdString());
     if (g_connectRoutine)
         g_connectRoutine(m_main);
     else

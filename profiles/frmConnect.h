@@ -47,6 +47,8 @@ public:
     QPushButton* cmdConnect = nullptr;
     QRadioButton* optFTP = nullptr;
     QRadioButton* optHTTP = nullptr;
+    QRadioButton* optFTPS = nullptr; // hidden like its two siblings: FTP over explicit TLS
+    QCheckBox* Check3 = nullptr;     // "FTPS (TLS)": the user's way to choose optFTPS
 
     QString ProfilePath;
 
@@ -60,6 +62,8 @@ public:
     void Check2_Click();
     void optFTP_Click();
     void optHTTP_Click();
+    void optFTPS_Click();
+    void Check3_Click();
     void cmdNew_Click();
     void cmdSave_Click();
     void Command1_Click();

@@ -1,15 +1,16 @@
 # Shared by scripts/demo.sh and scripts/screenshot.sh (sourced, not run): the sample files, the demo
-# FTP server and the "Local demo" profile.
+# FTP servers (plain, and FTPS with a self-signed certificate) and their profiles.
 
 DEMO_USER=demo
 DEMO_PASSWORD=demo
 DEMO_PROFILE="Local demo"
+DEMO_TLS_PROFILE="Local demo (FTPS)"
 
-# The first free loopback port from 2121 on.
+# The first free loopback port from 2121 (or from $1) on.
 demo_free_port() {
-    /usr/bin/python3 - <<'PY'
-import socket
-for port in range(2121, 2200):
+    /usr/bin/python3 - "${1:-2121}" <<'PY'
+import socket, sys
+for port in range(int(sys.argv[1]), 2200):
     with socket.socket() as s:
         try:
             s.bind(("127.0.0.1", port))
@@ -49,15 +50,27 @@ with open(os.path.join(root, "archive.bin"), "wb") as f:
 PY
 }
 
-# Starts the server for folder $1 on port $2 in the background; sets DEMO_SERVER_PID.
+# A self-signed certificate and key for 127.0.0.1 in folder $1 (cert.pem, key.pem), made once: the
+# program asks whether to trust it on the first FTPS connect.
+demo_make_certificate() {
+    local folder=$1
+    [ -s "$folder/cert.pem" ] && [ -s "$folder/key.pem" ] && return 0
+    openssl req -x509 -newkey rsa:2048 -nodes -days 825 -subj "/CN=Tovo FTP demo server" \
+        -addext "subjectAltName=IP:127.0.0.1" -keyout "$folder/key.pem" -out "$folder/cert.pem" 2>/dev/null
+    chmod 600 "$folder/key.pem"
+}
+
+# Starts a server for folder $1 on port $2 in the background, logging to $3; with a certificate and
+# key ($4, $5) it requires TLS. Sets DEMO_SERVER_PID, or DEMO_TLS_SERVER_PID for the TLS one.
 demo_start_server() {
     local root=$1 port=$2 log=$3
-    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/demo-ftpserver.py" "$root" "$port" "$DEMO_USER" "$DEMO_PASSWORD" >"$log" 2>&1 &
-    DEMO_SERVER_PID=$!
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/demo-ftpserver.py" "$root" "$port" "$DEMO_USER" "$DEMO_PASSWORD" "${@:4}" >"$log" 2>&1 &
+    local pid=$!
+    if [ $# -ge 5 ]; then DEMO_TLS_SERVER_PID=$pid; else DEMO_SERVER_PID=$pid; fi
     local i
     for i in $(seq 1 50); do
         grep -q "^serving $root" "$log" 2>/dev/null && { cat "$log"; return 0; }
-        kill -0 "$DEMO_SERVER_PID" 2>/dev/null || break
+        kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
     echo "The demo FTP server did not start:" >&2
@@ -66,16 +79,21 @@ demo_start_server() {
 }
 
 demo_stop_server() {
-    if [ -n "${DEMO_SERVER_PID:-}" ] && kill -0 "$DEMO_SERVER_PID" 2>/dev/null; then
-        kill "$DEMO_SERVER_PID" 2>/dev/null || true
-        wait "$DEMO_SERVER_PID" 2>/dev/null || true
-    fi
+    local pid
+    for pid in "${DEMO_SERVER_PID:-}" "${DEMO_TLS_SERVER_PID:-}"; do
+        if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+            kill "$pid" 2>/dev/null || true
+            wait "$pid" 2>/dev/null || true
+        fi
+    done
     DEMO_SERVER_PID=
+    DEMO_TLS_SERVER_PID=
 }
 
-# Writes the "Local demo" profile for port $2 into the Profile.ini in folder $1.
+# Writes the "Local demo" profile for port $2 into the Profile.ini in folder $1; with a protocol
+# ($3 = FTPS) and a name ($4), that profile instead.
 demo_add_profile() {
-    local folder=$1 port=$2
-    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/demo-profile.py" "$folder/Profile.ini" "$DEMO_PROFILE" \
-        Location=127.0.0.1 Protocol=FTP Username="$DEMO_USER" Password="$DEMO_PASSWORD" Port="$port" Transfer=Passive
+    local folder=$1 port=$2 protocol=${3:-FTP} name=${4:-$DEMO_PROFILE}
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/demo-profile.py" "$folder/Profile.ini" "$name" \
+        Location=127.0.0.1 Protocol="$protocol" Username="$DEMO_USER" Password="$DEMO_PASSWORD" Port="$port" Transfer=Passive
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Starts Tovo FTP with a demo FTP server on this machine: installs what is missing, builds (preset
-# dev), serves a folder of sample files on 127.0.0.1 (user "demo", password "demo"), adds the profile
-# "Local demo" to the Profile.ini beside the built program and runs it. Pick "Local demo" in the
-# Connect dialog. The server stops when the program exits.
+# Starts Tovo FTP with demo FTP servers on this machine: installs what is missing, builds (preset
+# dev), serves a folder of sample files on 127.0.0.1 (user "demo", password "demo") in plain FTP and
+# over TLS (FTPS, self-signed certificate), adds the profiles "Local demo" and "Local demo (FTPS)" to
+# the Profile.ini beside the built program and runs it. Pick one in the Connect dialog; the FTPS one
+# asks first whether to trust the certificate. The servers stop when the program exits.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/demo-common.sh
@@ -21,10 +22,16 @@ port=$(demo_free_port)
 [ -n "$port" ] || { echo "No free port between 2121 and 2199" >&2; exit 1; }
 trap demo_stop_server EXIT INT TERM
 demo_start_server "$root" "$port" "$demo/server.log"
+tls_port=$(demo_free_port $((port + 1)))
+[ -n "$tls_port" ] || { echo "No free port for the FTPS server up to 2199" >&2; exit 1; }
+demo_make_certificate "$demo"
+demo_start_server "$root" "$tls_port" "$demo/server-tls.log" "$demo/cert.pem" "$demo/key.pem"
 
 # A build keeps Profile.ini beside its executable; other profiles in it are left alone.
 demo_add_profile "$build" "$port"
+demo_add_profile "$build" "$tls_port" FTPS "$DEMO_TLS_PROFILE"
 echo "Profile \"$DEMO_PROFILE\" (127.0.0.1:$port, demo/demo) is in $build/Profile.ini"
+echo "Profile \"$DEMO_TLS_PROFILE\" (FTPS, 127.0.0.1:$tls_port, demo/demo) is in $build/Profile.ini"
 echo "Files served from $root"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then

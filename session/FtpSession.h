@@ -14,6 +14,7 @@ struct FtpSessionRecord {
     std::string Password;
     std::int32_t Port = 0;
     std::int16_t Service = 0; // 1 FTP, 3 HTTP
+    bool Secure = false;      // FTP over explicit TLS (FTPS)
     bool IsFtp = false;
 };
 

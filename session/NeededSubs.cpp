@@ -24,8 +24,9 @@ constexpr std::uint32_t FindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACH
 const QString ParentRowText = QStringLiteral(".^.");
 
 HINTERNET connectSession(std::uint32_t service) {
+    const std::uint32_t flags = ConnectFlags | (FtpSession.Secure ? INTERNET_FLAG_SECURE : 0);
     return InternetConnectA(FtpSession.hInternet, FtpSession.Server.c_str(), FtpSession.Port,
-                            FtpSession.User.c_str(), FtpSession.Password.c_str(), service, ConnectFlags, 0);
+                            FtpSession.User.c_str(), FtpSession.Password.c_str(), service, flags, 0);
 }
 
 const QString ListingCutPrefix = QStringLiteral("Status:  Connected, listing cut");
@@ -67,7 +68,10 @@ void ConnectToServer(frmMain& form) {
     FtpSession.IsFtp = service == INTERNET_SERVICE_FTP;
 
     if (FtpSession.hConnect != 0) {
-        form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  Connected"));
+        // The padlock tells a protected session from a plain one at a glance.
+        form.StatusBar1->SetPanelText(1, FtpSession.Secure && FtpSession.IsFtp
+                                             ? QStringLiteral("Status:  Connected  \U0001F512 TLS")
+                                             : QStringLiteral("Status:  Connected"));
         ListRemoteFiles(form);
         const QString directory = QString::fromStdString(GetRemoteDirectory(FtpSession.hConnect));
         form.lblDirectory->setText(directory);
@@ -169,7 +173,8 @@ void OpenCommandChannel(frmMain& form) {
     const bool connected = FtpSession.hInternet != 0 && FtpSession.hConnect != 0;
     const int port = CommandLinePort(FtpSession.Port, static_cast<std::uint32_t>(FtpSession.Service));
     switch (RunCommandChannel(commands.SockCMD, commands, connected, FtpSession.Server, port, FtpSession.User,
-                              FtpSession.Password, NetworkTimeoutMs())) {
+                              FtpSession.Password, NetworkTimeoutMs(),
+                              FtpSession.Secure && FtpSession.IsFtp)) {
     case CommandChannelResult::SessionNotConnected:
         MsgBox(QStringLiteral("Error Connecting!"), vbOKOnly | vbExclamation,
                QStringLiteral("Connection Error"));

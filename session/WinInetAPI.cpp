@@ -1,5 +1,6 @@
 #include "session/WinInetAPI.h"
 
+#include "profiles/TrustedCertificates.h"
 #include "session/ftp/CivilTime.h"
 #include "session/ftp/FtpConnection.h"
 #include "session/ftp/FtpTransfer.h"
@@ -11,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 using tovo::ftp::FtpConnection;
@@ -40,6 +42,15 @@ struct Handle {
 
 std::mutex g_mutex;
 std::map<HINTERNET, std::shared_ptr<Handle>> g_handles;
+
+std::mutex g_trustMutex;
+std::function<CertificateDecision(const ServerCertificate&)> g_decider;
+std::string g_trustedFile;
+std::set<std::string> g_trustedThisTime; // "host:port=fingerprint" of the current connect
+
+constexpr const char* kChangedWarning =
+    "WARNING: this server's certificate has changed since you chose to trust it always. Someone may be "
+    "posing as the server. ";
 HINTERNET g_lastHandle = 0;
 
 HINTERNET addHandle(std::shared_ptr<Handle> handle) {
@@ -152,6 +163,10 @@ bool validText(const char* text) {
 } // namespace
 
 HINTERNET InternetOpenA(const char*, std::uint32_t, const char*, const char*, std::uint32_t) {
+    {
+        std::lock_guard lock(g_trustMutex);
+        g_trustedThisTime.clear();
+    }
     auto handle = std::make_shared<Handle>();
     handle->kind = Handle::Kind::Session;
     return addHandle(std::move(handle));
@@ -173,6 +188,7 @@ HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, cons
     const int ftpPort = port == 0 ? kDefaultFtpPort : port;
     const std::string userName = user ? user : "";
     const std::string secret = password ? password : "";
+    const bool secure = (flags & INTERNET_FLAG_SECURE) != 0;
     if (flags & INTERNET_FLAG_EXISTING_CONNECT) {
         // Share a logged-in connection of the same login that is idle (the listing connection
         // rides on the session's).
@@ -180,7 +196,7 @@ HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, cons
         for (const auto& [id, other] : g_handles) {
             if (other->kind == Handle::Kind::Connection && other->connection &&
                 other->connection->shareable() &&
-                other->connection->sameLogin(host, ftpPort, userName, secret)) {
+                other->connection->sameLogin(host, ftpPort, userName, secret, secure)) {
                 handle->connection = other->connection;
                 break;
             }
@@ -189,6 +205,11 @@ HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, cons
     if (!handle->connection) {
         auto connection = std::make_shared<FtpConnection>(host, ftpPort, userName, secret);
         connection->setTimeoutMs(g_timeoutMs);
+        if (secure) {
+            connection->requireTls([ftpPort](const ServerCertificate& certificate) {
+                return AcceptServerCertificate(certificate, ftpPort);
+            });
+        }
         if (!connection->open())
             return 0;
         handle->connection = std::move(connection);
@@ -372,4 +393,51 @@ void SetNetworkTimeoutMs(int milliseconds) {
 }
 int NetworkTimeoutMs() {
     return g_timeoutMs;
+}
+
+void SetCertificateDecider(std::function<CertificateDecision(const ServerCertificate&)> decider) {
+    std::lock_guard lock(g_trustMutex);
+    g_decider = std::move(decider);
+}
+
+void SetTrustedCertificatesFile(const std::string& path) {
+    std::lock_guard lock(g_trustMutex);
+    g_trustedFile = path;
+}
+
+bool AcceptServerCertificate(const ServerCertificate& certificate, int port) {
+    if (certificate.sha256.empty())
+        return false;
+    const std::string once = certificate.host + ':' + std::to_string(port) + '=' + certificate.sha256;
+    std::function<CertificateDecision(const ServerCertificate&)> decider;
+    std::string file;
+    {
+        std::lock_guard lock(g_trustMutex);
+        if (g_trustedThisTime.count(once))
+            return true;
+        decider = g_decider;
+        file = g_trustedFile;
+    }
+    const std::optional<std::string> trusted = TrustedFingerprint(file, certificate.host, port);
+    if (trusted == certificate.sha256)
+        return true;
+    if (!decider)
+        return false;
+    ServerCertificate asked = certificate;
+    if (trusted)
+        asked.problem = kChangedWarning + asked.problem;
+    // The decider may show a dialog: no lock is held while it runs.
+    switch (decider(asked)) {
+    case CertificateDecision::TrustAlways:
+        TrustCertificate(file, certificate.host, port, certificate.sha256);
+        [[fallthrough]];
+    case CertificateDecision::TrustOnce: {
+        std::lock_guard lock(g_trustMutex);
+        g_trustedThisTime.insert(once);
+        return true;
+    }
+    case CertificateDecision::Refuse:
+        break;
+    }
+    return false;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 using HINTERNET = std::uintptr_t; // 0 = no handle / failure
@@ -30,6 +31,7 @@ inline constexpr std::uint32_t INTERNET_FLAG_RELOAD = 0x80000000u;
 inline constexpr std::uint32_t INTERNET_FLAG_EXISTING_CONNECT = 0x20000000u;
 inline constexpr std::uint32_t INTERNET_FLAG_PASSIVE = 0x08000000u;
 inline constexpr std::uint32_t INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000u;
+inline constexpr std::uint32_t INTERNET_FLAG_SECURE = 0x00800000u; // explicit FTPS for an FTP connection
 inline constexpr std::uint32_t GENERIC_READ = 0x80000000u;
 inline constexpr std::uint32_t GENERIC_WRITE = 0x40000000u;
 inline constexpr std::uint32_t FTP_TRANSFER_TYPE_ASCII = 1;
@@ -69,3 +71,27 @@ std::string StripNulls(const std::string& text);
 // tests shorten it).
 void SetNetworkTimeoutMs(int milliseconds);
 int NetworkTimeoutMs();
+
+// clang-format off
+struct ServerCertificate {
+    std::string host;      // the name connected to
+    std::string subject;   // e.g. "CN=ftp.example.org"
+    std::string issuer;
+    std::string sha256;    // fingerprint: upper-case hex pairs joined by ':' (as `openssl x509 -fingerprint -sha256` prints it)
+    std::string validFrom; // "yyyy-mm-dd"
+    std::string validTo;
+    std::string problem;   // why the system did not accept it; empty when it did
+};
+enum class CertificateDecision { Refuse, TrustOnce, TrustAlways };
+// Asked about a certificate that neither the system nor the trusted-certificates file accepts.
+// Without a decider such a certificate is refused.
+void SetCertificateDecider(std::function<CertificateDecision(const ServerCertificate&)> decider);
+// Where "trust always" decisions are kept.
+void SetTrustedCertificatesFile(const std::string& path);
+// clang-format on
+
+// The decision on a certificate the system did not accept, for every connection to host and port
+// (the session's, its data connections' and the command line's): a "trust always" entry with the
+// same fingerprint, an earlier "trust this time" of the current connect (InternetOpenA starts a
+// new one), else the decider. A changed certificate of a trusted host is put to the decider again.
+bool AcceptServerCertificate(const ServerCertificate& certificate, int port);

@@ -1,5 +1,7 @@
 #include "session/ftp/ControlConnection.h"
 
+#include "session/ftp/TlsContext.h"
+
 #include <cstring>
 
 namespace tovo::ftp {
@@ -90,6 +92,21 @@ FtpReply ControlConnection::readReply(const Deadline& deadline) {
     if (reply.closing())
         m_broken = true;
     return reply;
+}
+
+bool ControlConnection::startTls(TlsContext& tls, int timeoutMs) {
+    // Whatever came after the server's 234 would pass for protected text later.
+    if (!usable() || m_bufferStart < m_buffer.size()) {
+        m_broken = true;
+        return false;
+    }
+    if (!m_socket.beginTls(tls.newConnection(m_socket.fd(), false)) || !m_socket.finishTls(timeoutMs) ||
+        !tls.acceptControlPeer(m_socket.tls())) {
+        m_socket.reset();
+        m_broken = true;
+        return false;
+    }
+    return true;
 }
 
 FtpReply ControlConnection::command(const std::string& command, int timeoutMs) {

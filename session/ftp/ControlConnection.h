@@ -4,12 +4,14 @@
 
 #include "session/ftp/Deadline.h"
 #include "session/ftp/FtpReply.h"
-#include "session/ftp/Socket.h"
+#include "session/ftp/Stream.h"
 
 #include <cstddef>
 #include <string>
 
 namespace tovo::ftp {
+
+class TlsContext;
 
 class ControlConnection {
 public:
@@ -26,6 +28,10 @@ public:
     FtpReply readReply(int timeoutMs);
     FtpReply readReply(const Deadline& deadline);
     FtpReply command(const std::string& command, int timeoutMs);
+    // After the server accepted AUTH TLS: the handshake and the certificate check. On failure the
+    // connection is unusable; it never goes on in plain text.
+    bool startTls(TlsContext& tls, int timeoutMs);
+    bool isTls() const { return m_socket.isTls(); }
 
     // False once the server closed the connection, a wait timed out or 421 arrived.
     bool usable() const { return m_socket.isOpen() && !m_broken; }
@@ -34,12 +40,12 @@ public:
     // closed the connection.
     bool idleEnded() const { return m_bufferStart < m_buffer.size() || m_socket.peerEnded("421"); }
     void close() { m_socket.close(); }
-    const Socket& socket() const { return m_socket; }
+    const Stream& socket() const { return m_socket; }
 
 private:
     bool readLine(std::string& line, const Deadline& deadline);
 
-    Socket m_socket;
+    Stream m_socket;
     std::string m_buffer; // received, not yet consumed
     std::size_t m_bufferStart = 0;
     bool m_broken = false;

@@ -39,8 +39,13 @@ FtpConnection::~FtpConnection() {
 }
 
 bool FtpConnection::sameLogin(const std::string& host, int port, const std::string& user,
-                              const std::string& password) const {
-    return m_host == host && m_port == port && m_user == user && m_password == password;
+                              const std::string& password, bool secure) const {
+    return m_host == host && m_port == port && m_user == user && m_password == password &&
+           this->secure() == secure;
+}
+
+void FtpConnection::requireTls(TlsContext::Verifier verifier) {
+    m_tls = std::make_unique<TlsContext>(m_host, std::move(verifier));
 }
 
 bool FtpConnection::open() {
@@ -53,6 +58,10 @@ bool FtpConnection::open() {
         greeting = m_control.readReply(greetingDeadline);
     if (!greeting.positive())
         return false;
+    // Nothing of the login may cross in plain text: a refusal ends the connection.
+    if (m_tls && (!m_tls->valid() || m_control.command("AUTH TLS", m_timeoutMs).code != 234 ||
+                  !m_control.startTls(*m_tls, m_timeoutMs)))
+        return false;
 
     const std::string user = m_user.empty() ? "anonymous" : m_user;
     FtpReply login = m_control.command("USER " + user, m_timeoutMs);
@@ -61,6 +70,8 @@ bool FtpConnection::open() {
         login = m_control.command("PASS " + password, m_timeoutMs);
     }
     if (!login.positive())
+        return false;
+    if (m_tls && (!positive("PBSZ 0") || !positive("PROT P")))
         return false;
 
     const FtpReply features = m_control.command("FEAT", m_timeoutMs);
@@ -115,7 +126,7 @@ bool FtpConnection::setType(TransferType type) {
     return true;
 }
 
-bool FtpConnection::openPassive(Socket& data) {
+bool FtpConnection::openPassive(Stream& data) {
     sockaddr_storage target = m_control.socket().peer();
     const socklen_t length = m_control.socket().peerLength();
     int port = 0;
@@ -152,6 +163,12 @@ bool FtpConnection::openPassive(Socket& data) {
     return data.connect(target, length, m_timeoutMs);
 }
 
+bool FtpConnection::secureData(Stream& data) {
+    // Only now: some servers drop a data connection on which anything arrives before the command.
+    return !m_tls || (data.beginTls(m_tls->newConnection(data.fd(), true)) && data.finishTls(m_timeoutMs) &&
+                      m_tls->acceptDataPeer(data.tls()));
+}
+
 bool FtpConnection::readFinalReply() {
     FtpReply reply = m_control.readReply(m_timeoutMs);
     return reply.positive();
@@ -182,7 +199,7 @@ std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& 
         return std::nullopt;
     bool mlsd = m_mlst;
     for (;;) {
-        Socket data;
+        Stream data;
         if (!openPassive(data))
             return std::nullopt;
         const FtpReply reply = m_control.command(withArgument(mlsd ? "MLSD" : "LIST", path), m_timeoutMs);
@@ -193,6 +210,12 @@ std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& 
                 m_mlst = mlsd = false; // offered but not usable here: ask the old way
                 continue;
             }
+            return std::nullopt;
+        }
+        if (!secureData(data)) {
+            data.reset();
+            if (!finalReplyRead)
+                abortTransfer();
             return std::nullopt;
         }
 
@@ -225,12 +248,18 @@ std::unique_ptr<FtpTransfer> FtpConnection::openFile(const std::string& path, bo
                                                      TransferType type) {
     if (!usable() || path.empty() || !setType(type))
         return nullptr;
-    Socket data;
+    Stream data;
     if (!openPassive(data))
         return nullptr;
     const FtpReply reply = m_control.command((upload ? "STOR " : "RETR ") + path, m_timeoutMs);
     if (!reply.preliminary() && !reply.positive())
         return nullptr;
+    if (!secureData(data)) {
+        data.reset();
+        if (reply.preliminary())
+            abortTransfer();
+        return nullptr;
+    }
     m_transferOpen = true;
     return std::make_unique<FtpTransfer>(shared_from_this(), std::move(data), upload,
                                          type == TransferType::Ascii, reply.positive());

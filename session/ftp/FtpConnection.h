@@ -4,6 +4,7 @@
 
 #include "session/ftp/ControlConnection.h"
 #include "session/ftp/ListingParser.h"
+#include "session/ftp/TlsContext.h"
 
 #include <memory>
 #include <optional>
@@ -23,6 +24,10 @@ public:
     FtpConnection(const FtpConnection&) = delete;
     FtpConnection& operator=(const FtpConnection&) = delete;
 
+    // Before open(): explicit TLS (AUTH TLS before the login, PBSZ 0 and PROT P after it, every
+    // data connection protected and resuming the control connection's session).
+    void requireTls(TlsContext::Verifier verifier);
+    bool secure() const { return m_tls != nullptr; }
     // Connects, reads the greeting, logs in and asks for the features; false on any refusal.
     bool open();
     void setTimeoutMs(int milliseconds) { m_timeoutMs = milliseconds; }
@@ -32,8 +37,8 @@ public:
     bool usable() const { return m_control.usable() && !m_transferOpen; }
     // usable(), and the server has not hung up on the idle connection meanwhile: fit for sharing.
     bool shareable() const { return usable() && !m_control.idleEnded(); }
-    bool sameLogin(const std::string& host, int port, const std::string& user,
-                   const std::string& password) const;
+    bool sameLogin(const std::string& host, int port, const std::string& user, const std::string& password,
+                   bool secure) const;
 
     std::optional<std::string> currentDirectory();
     bool changeDirectory(const std::string& path);
@@ -59,7 +64,10 @@ private:
 
     bool positive(const std::string& command);
     bool setType(TransferType type);
-    bool openPassive(Socket& data);
+    bool openPassive(Stream& data);
+    // Once the server has accepted a data command: a protected data connection makes its handshake,
+    // resuming the control connection's session, and must be our server's. True for plain ones.
+    bool secureData(Stream& data);
     // Reads the reply that ends a transfer; true when it is positive.
     bool readFinalReply();
     // Stops a transfer that did not end by itself and brings the replies back in step: ABOR, then
@@ -79,6 +87,7 @@ private:
     bool m_utf8 = false;
     std::optional<TransferType> m_type;
     bool m_transferOpen = false;
+    std::unique_ptr<TlsContext> m_tls;
 };
 
 } // namespace tovo::ftp

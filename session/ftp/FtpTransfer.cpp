@@ -6,7 +6,7 @@
 
 namespace tovo::ftp {
 
-FtpTransfer::FtpTransfer(std::shared_ptr<FtpConnection> connection, Socket data, bool upload, bool ascii,
+FtpTransfer::FtpTransfer(std::shared_ptr<FtpConnection> connection, Stream data, bool upload, bool ascii,
                          bool finalReplyRead)
     : m_connection(std::move(connection)), m_data(std::move(data)), m_upload(upload), m_ascii(ascii),
       m_finalReplyRead(finalReplyRead), m_buffer(new char[kBufferSize + 1]) {
@@ -115,7 +115,9 @@ bool FtpTransfer::close() {
         return m_closeResult;
     bool ok = false;
     if (m_upload) {
-        if (m_state == State::Open && flush()) {
+        // Over TLS the end of the file is our close_notify; a bare close would look cut off to
+        // strict servers.
+        if (m_state == State::Open && flush() && m_data.closeTls(m_connection->timeoutMs())) {
             m_data.close(); // end of file for the server
             ok = m_finalReplyRead || m_connection->readFinalReply();
         } else {

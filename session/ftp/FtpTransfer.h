@@ -4,7 +4,7 @@
 // or gave the whole file.
 
 #include "session/ftp/AsciiConversion.h"
-#include "session/ftp/Socket.h"
+#include "session/ftp/Stream.h"
 
 #include <cstddef>
 #include <memory>
@@ -18,7 +18,7 @@ public:
     static constexpr std::size_t kBufferSize = 256 * 1024;
 
     // finalReplyRead: the server already ended the transfer when it accepted the command.
-    FtpTransfer(std::shared_ptr<FtpConnection> connection, Socket data, bool upload, bool ascii,
+    FtpTransfer(std::shared_ptr<FtpConnection> connection, Stream data, bool upload, bool ascii,
                 bool finalReplyRead);
     ~FtpTransfer();
     FtpTransfer(const FtpTransfer&) = delete;
@@ -44,7 +44,7 @@ private:
     bool flush();
 
     std::shared_ptr<FtpConnection> m_connection;
-    Socket m_data;
+    Stream m_data;
     bool m_upload;
     bool m_ascii;
     bool m_finalReplyRead;

@@ -38,6 +38,7 @@ public:
     void close();
 
     bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
     // Looks without waiting at what an idle connection has received: true when the peer closed it
     // or sent something starting with prefix (a server says "421" before it hangs up).
     bool peerEnded(const char* prefix) const;

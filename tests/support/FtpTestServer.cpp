@@ -22,6 +22,12 @@ FtpTestServer::~FtpTestServer() {
     m_process.waitForFinished(3000);
 }
 
+void FtpTestServer::requireTls(const QString& certificate, const QString& key, const QString& maxVersion) {
+    m_tls = QJsonObject{{QStringLiteral("cert"), certificate},
+                        {QStringLiteral("key"), key},
+                        {QStringLiteral("max"), maxVersion}};
+}
+
 bool FtpTestServer::start() {
     QJsonArray users;
     for (const User& user : m_users) {
@@ -32,9 +38,11 @@ bool FtpTestServer::start() {
                                  {QStringLiteral("start"), user.start},
                                  {QStringLiteral("perm"), user.perm}});
     }
-    const QJsonObject config{{QStringLiteral("root"), root()},
-                             {QStringLiteral("users"), users},
-                             {QStringLiteral("mlsd"), m_offerMlsd}};
+    QJsonObject config{{QStringLiteral("root"), root()},
+                       {QStringLiteral("users"), users},
+                       {QStringLiteral("mlsd"), m_offerMlsd}};
+    if (!m_tls.isEmpty())
+        config.insert(QStringLiteral("tls"), m_tls);
     // The server's messages go to a file: a pipe nobody reads while a test blocks in a network call
     // would stall the server.
     const QString log = m_scratch.filePath(QStringLiteral("server.log"));

@@ -2,6 +2,7 @@
 // A real FTP server (pyftpdlib) on a free loopback port, serving a temporary folder; stops with the object.
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -23,6 +24,9 @@ public:
     FtpTestServer(const FtpTestServer&) = delete;
     FtpTestServer& operator=(const FtpTestServer&) = delete;
 
+    // Before start(): explicit TLS required on control and data connections, with this certificate
+    // chain and key (PEM files), TLS 1.2 only when maxVersion is "1.2".
+    void requireTls(const QString& certificate, const QString& key, const QString& maxVersion);
     // Starts the server; false (with the reason in error()) when Python or pyftpdlib is missing.
     bool start();
     int port() const { return m_port; }
@@ -37,6 +41,7 @@ public:
 private:
     QList<User> m_users;
     bool m_offerMlsd;
+    QJsonObject m_tls;
     QTemporaryDir m_root;
     QTemporaryDir m_scratch; // the server's log, outside the served folder
     QProcess m_process;

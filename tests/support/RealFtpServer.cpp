@@ -79,6 +79,14 @@ QString RealFtpServer::unavailableReason() {
     return {};
 }
 
+void RealFtpServer::requireTls(const QString& certificate, const QString& key) {
+    m_tlsConfig =
+        QStringLiteral("ssl_enable=YES\nrsa_cert_file=%1\nrsa_private_key_file=%2\nssl_ciphers=HIGH\n"
+                       "force_local_logins_ssl=YES\nforce_local_data_ssl=YES\nrequire_ssl_reuse=YES\n"
+                       "strict_ssl_read_eof=YES\nstrict_ssl_write_shutdown=YES\n")
+            .arg(certificate, key);
+}
+
 bool RealFtpServer::start() {
     const passwd* user = EnsureUser();
     if (!user) {
@@ -156,7 +164,7 @@ QString RealFtpServer::writeConfig(QStringList& arguments) {
                            "local_root=%2\nsecure_chroot_dir=%3\npam_service_name=vsftpd\ncheck_shell=NO\n"
                            "userlist_enable=NO\nxferlog_enable=NO\n")
                 .arg(port, root(), scratch("empty"));
-        WriteText(scratch("vsftpd.conf"), config);
+        WriteText(scratch("vsftpd.conf"), config + m_tlsConfig);
         arguments = {scratch("vsftpd.conf")};
         return binary("usr/sbin/vsftpd");
     }

@@ -19,6 +19,9 @@ public:
     RealFtpServer(const RealFtpServer&) = delete;
     RealFtpServer& operator=(const RealFtpServer&) = delete;
 
+    // Before start(), vsftpd only: explicit TLS required for logins and data, data connections that
+    // resume the control connection's session, and a TLS close at the end of every transfer.
+    void requireTls(const QString& certificate, const QString& key);
     // Why this machine cannot run the server at all (not fetched, not root), or "" when it can.
     static QString unavailableReason();
     // Hands the root folder to the user and starts the server; false with the reason in error().
@@ -37,4 +40,5 @@ private:
     QProcess m_process;
     int m_port = 0;
     QString m_error;
+    QString m_tlsConfig;
 };

@@ -1,7 +1,9 @@
 """Loopback FTP server for the tests: pyftpdlib on a free port, configured from one JSON argument.
 
 {"root": DIR, "users": [{"name": "u", "password": "p", "home": DIR, "perm": "elradfmwMT",
-  "start": "/pub"}], "anonymous": DIR or null, "mlsd": true}
+  "start": "/pub"}], "anonymous": DIR or null, "mlsd": true,
+ "tls": {"cert": PEM, "key": PEM, "max": "1.2" or "1.3"} or absent: explicit TLS required, and
+ data connections that resume the control connection's TLS session}
 Prints the port on the first line of stdout, then serves until stdin closes or it is killed.
 """
 import json
@@ -30,7 +32,32 @@ def main():
     if config.get("anonymous"):
         authorizer.add_anonymous(config["anonymous"], perm="elr")
 
-    class Handler(FTPHandler):
+    base = FTPHandler
+    tls = config.get("tls")
+    if tls:
+        from OpenSSL import SSL
+        from OpenSSL._util import lib
+        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+
+        class ReuseRequired(TLS_DTPHandler):
+            # Like strict servers: a data connection must resume the control connection's session.
+            def handle_ssl_established(self):
+                if not lib.SSL_session_reused(self.socket._ssl):
+                    return self.close()
+                super().handle_ssl_established()
+
+        base = TLS_FTPHandler
+        context = SSL.Context(SSL.TLS_METHOD)
+        context.use_certificate_chain_file(tls["cert"])
+        context.use_privatekey_file(tls["key"])
+        context.set_min_proto_version(SSL.TLS1_2_VERSION)
+        context.set_max_proto_version(SSL.TLS1_2_VERSION if tls.get("max") == "1.2" else SSL.TLS1_3_VERSION)
+        TLS_FTPHandler.ssl_context = context
+        TLS_FTPHandler.tls_control_required = True
+        TLS_FTPHandler.tls_data_required = True
+        TLS_FTPHandler.dtp_handler = ReuseRequired
+
+    class Handler(base):
         def on_login(self, username):
             if username in starts:
                 self.fs.cwd = starts[username]
@@ -39,7 +66,7 @@ def main():
     Handler.passive_ports = None
     Handler.banner = "Tovo test server ready."
     if not config.get("mlsd", True):
-        Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k not in ("MLSD", "MLST")}
+        Handler.proto_cmds = {k: v for k, v in base.proto_cmds.items() if k not in ("MLSD", "MLST")}
 
     server = FTPServer(("127.0.0.1", 0), Handler)
     server.max_cons = 256

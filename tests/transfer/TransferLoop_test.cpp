@@ -32,7 +32,7 @@ private slots:
         f.connectTo(server.port());
         boxes.clear();
         const QString path = f.localDir() + QStringLiteral("up.bin");
-        QVERIFY(WriteFileBytes(path, QByteArray(3 << 20, 'u'))); // past the reader's buffer
+        QVERIFY(WriteFileBytes(path, QByteArray(32 << 20, 'u'))); // long enough to pump mid-file
         f.listLocal();
         f.clickLocal({QStringLiteral("up.bin")});
         if (local == QLatin1String("gone") || local == QLatin1String("pipe"))

@@ -1,0 +1,54 @@
+#pragma once
+// A connection's byte stream: the plain socket, or TLS over it once started. Both wait with the
+// same time-outs, so the control and data connections need not know which they use.
+
+#include "session/ftp/Socket.h"
+
+#include <openssl/types.h>
+
+#include <cstddef>
+#include <string>
+
+namespace tovo::ftp {
+
+class Stream {
+public:
+    Stream() = default;
+    ~Stream();
+    Stream(Stream&& other) noexcept;
+    Stream& operator=(Stream&& other) noexcept;
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    bool connect(const std::string& host, int port, int timeoutMs);
+    bool connect(const sockaddr_storage& address, socklen_t length, int timeoutMs);
+
+    // Takes ssl (made for this socket) and sends the client's hello without waiting for the answer;
+    // finishTls() completes the handshake.
+    bool beginTls(SSL* ssl);
+    bool finishTls(int timeoutMs);
+    bool isTls() const { return m_ssl != nullptr; }
+    SSL* tls() const { return m_ssl; }
+
+    Socket::Result receive(char* buffer, std::size_t size, std::size_t& received, int timeoutMs);
+    bool sendAll(const char* data, std::size_t size, int timeoutMs);
+    // Ends TLS in order: our close_notify, then the peer's end (its unread records would otherwise
+    // make our close a reset, which can cost the server data it has not yet read). Plain: nothing.
+    bool closeTls(int timeoutMs);
+    void reset();
+    void close();
+
+    bool isOpen() const { return m_socket.isOpen(); }
+    int fd() const { return m_socket.fd(); }
+    bool peerEnded(const char* prefix) const;
+    const sockaddr_storage& peer() const { return m_socket.peer(); }
+    socklen_t peerLength() const { return m_socket.peerLength(); }
+
+private:
+    void dropTls();
+
+    Socket m_socket;
+    SSL* m_ssl = nullptr;
+};
+
+} // namespace tovo::ftp

@@ -1,0 +1,140 @@
+#include "session/ftp/TlsIo.h"
+
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <poll.h>
+
+namespace tovo::ftp::tls {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point deadlineAfter(int timeoutMs) {
+    return Clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0);
+}
+
+int remainingMs(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+bool pollFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        pollfd entry{fd, events, 0};
+        const int ready = ::poll(&entry, 1, remainingMs(deadline));
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// After a call that did not complete: waits for what OpenSSL needs; false when it cannot go on.
+bool waitToRetry(SSL* ssl, int fd, int result, Clock::time_point deadline) {
+    switch (SSL_get_error(ssl, result)) {
+    case SSL_ERROR_WANT_READ:
+        return pollFor(fd, POLLIN, deadline);
+    case SSL_ERROR_WANT_WRITE:
+        return pollFor(fd, POLLOUT, deadline);
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool handshake(SSL* ssl, int fd, int timeoutMs) {
+    const Clock::time_point deadline = deadlineAfter(timeoutMs);
+    for (;;) {
+        ERR_clear_error();
+        const int result = SSL_connect(ssl);
+        if (result == 1)
+            return true;
+        if (!waitToRetry(ssl, fd, result, deadline))
+            return false;
+    }
+}
+
+ReadResult read(SSL* ssl, int fd, char* buffer, std::size_t size, std::size_t& received, int timeoutMs) {
+    received = 0;
+    const Clock::time_point deadline = deadlineAfter(timeoutMs);
+    for (;;) {
+        ERR_clear_error();
+        const int result = SSL_read_ex(ssl, buffer, size, &received);
+        if (result == 1)
+            return ReadResult::Ok;
+        received = 0;
+        // Connections are made with SSL_OP_IGNORE_UNEXPECTED_EOF: a bare close also reads as zero return.
+        if (SSL_get_error(ssl, result) == SSL_ERROR_ZERO_RETURN)
+            return ReadResult::Closed;
+        if (!waitToRetry(ssl, fd, result, deadline))
+            return ReadResult::Failed;
+    }
+}
+
+bool writeAll(SSL* ssl, int fd, const char* data, std::size_t size, int timeoutMs) {
+    const Clock::time_point deadline = deadlineAfter(timeoutMs);
+    while (size > 0) {
+        std::size_t written = 0;
+        ERR_clear_error();
+        const int result = SSL_write_ex(ssl, data, size, &written);
+        if (result == 1) {
+            data += written;
+            size -= written;
+            continue;
+        }
+        if (!waitToRetry(ssl, fd, result, deadline))
+            return false;
+    }
+    return true;
+}
+
+bool sendClose(SSL* ssl, int fd, int timeoutMs) {
+    const Clock::time_point deadline = deadlineAfter(timeoutMs);
+    for (;;) {
+        ERR_clear_error();
+        const int result = SSL_shutdown(ssl);
+        if (result >= 0)
+            return true; // 0: ours is sent, the peer's not yet seen
+        if (!waitToRetry(ssl, fd, result, deadline))
+            return false;
+    }
+}
+
+bool awaitPeerClose(SSL* ssl, int fd, int timeoutMs) {
+    const Clock::time_point deadline = deadlineAfter(timeoutMs);
+    char discard[4096];
+    for (;;) {
+        std::size_t received = 0;
+        switch (read(ssl, fd, discard, sizeof discard, received, remainingMs(deadline))) {
+        case ReadResult::Ok:
+            continue;
+        case ReadResult::Closed:
+            return true;
+        case ReadResult::Failed:
+            // After our close_notify the peer may just close the socket.
+            return SSL_get_shutdown(ssl) & SSL_RECEIVED_SHUTDOWN;
+        }
+    }
+}
+
+bool peerEnded(SSL* ssl, int fd, const char* prefix) {
+    if (SSL_pending(ssl) == 0 && !pollFor(fd, POLLIN, Clock::now()))
+        return false;
+    char peek[8] = {};
+    std::size_t got = 0;
+    ERR_clear_error();
+    const int result = SSL_peek_ex(ssl, peek, sizeof peek - 1, &got);
+    if (result == 1)
+        return std::strncmp(peek, prefix, std::strlen(prefix)) == 0;
+    const int error = SSL_get_error(ssl, result);
+    // A record that held no data (a session ticket) leaves the connection idle.
+    return error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE;
+}
+
+} // namespace tovo::ftp::tls
