@@ -115,9 +115,7 @@ bool FtpTransfer::close() {
         return m_closeResult;
     bool ok = false;
     if (m_upload) {
-        // Over TLS the end of the file is our close_notify; a bare close would look cut off to
-        // strict servers.
-        if (m_state == State::Open && flush() && m_data.closeTls(m_connection->timeoutMs())) {
+        if (m_state == State::Open && flush() && m_data.endUpload(m_connection->timeoutMs())) {
             m_data.close(); // end of file for the server
             ok = m_finalReplyRead || m_connection->readFinalReply();
         } else {

@@ -5,6 +5,7 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
+#include <cerrno>
 #include <sys/socket.h>
 #include <utility>
 
@@ -83,9 +84,20 @@ bool Stream::sendAll(const char* data, std::size_t size, int timeoutMs) {
     return m_socket.isOpen() && tls::writeAll(m_ssl, m_socket.fd(), data, size, timeoutMs);
 }
 
-bool Stream::closeTls(int timeoutMs) {
-    if (!m_ssl)
-        return true;
+bool Stream::endUpload(int timeoutMs) {
+    if (!m_ssl) {
+        if (!m_socket.isOpen())
+            return false;
+        ::shutdown(m_socket.fd(), SHUT_WR);
+        char discard[512];
+        std::size_t received = 0;
+        Socket::Result result = Socket::Result::Ok;
+        while ((result = m_socket.receive(discard, sizeof discard, received, timeoutMs)) ==
+               Socket::Result::Ok) {
+        }
+        // A server that keeps the connection open past the time-out leaves the verdict to its reply.
+        return result == Socket::Result::Closed || (errno != ECONNRESET && errno != EPIPE);
+    }
     if (!m_socket.isOpen() || !tls::sendClose(m_ssl, m_socket.fd(), timeoutMs))
         return false;
     // Servers that wait for the end of the stream rather than for close_notify see it too.

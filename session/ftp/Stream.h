@@ -32,9 +32,11 @@ public:
 
     Socket::Result receive(char* buffer, std::size_t size, std::size_t& received, int timeoutMs);
     bool sendAll(const char* data, std::size_t size, int timeoutMs);
-    // Ends TLS in order: our close_notify, then the peer's end (its unread records would otherwise
-    // make our close a reset, which can cost the server data it has not yet read). Plain: nothing.
-    bool closeTls(int timeoutMs);
+    // Ends an upload's stream in order and waits for the server's end: over TLS our close_notify
+    // first (its unread records would otherwise make our close a reset, which can cost the server
+    // data it has not yet read). False when the server reset the connection instead: it did not
+    // take the whole file, whatever its final reply will say.
+    bool endUpload(int timeoutMs);
     void reset();
     void close();
 

@@ -327,8 +327,6 @@ private slots:
         upload ? m_window->clickLocal(names(1)) : m_window->clickRemote(names(1));
         upload ? m_window->form().Picture2_Click() : m_window->form().Picture1_Click();
         QCOMPARE(boxes.texts().size(), 1);
-        QEXPECT_FAIL("upload, data connection reset",
-                     "the upload does not notice the reset and says it completed", Continue);
         QVERIFY(!boxes.texts().contains(Completed));
         if (!upload)
             QCOMPARE(ReadFileBytes(m_window->localDir() + QStringLiteral("f1.bin")), QByteArray("previous"));
