@@ -55,29 +55,23 @@ private slots:
         QVERIFY(!IsValidEntryName(std::string("a\0b", 3)));
     }
 
-    void renameNeverReplaces_data() {
-        QTest::addColumn<bool>("sourceIsFolder");
-        QTest::addColumn<int>("target"); // 0 none, 1 file, 2 folder
-        QTest::addColumn<int>("result");
-        QTest::newRow("file to a free name") << false << 0 << 0;
-        QTest::newRow("file onto file") << false << 1 << EEXIST;
-        QTest::newRow("file onto folder") << false << 2 << EEXIST;
-        QTest::newRow("folder onto file") << true << 1 << EEXIST;
-        QTest::newRow("folder onto empty folder") << true << 2 << EEXIST;
-    }
     void renameNeverReplaces() {
-        QFETCH(bool, sourceIsFolder);
-        QFETCH(int, target);
-        QFETCH(int, result);
-        QTemporaryDir dir;
-        const QString from = dir.filePath("from"), to = dir.filePath("to");
-        QVERIFY(sourceIsFolder ? QDir().mkdir(from) : WriteFileBytes(from, "source"));
-        QVERIFY(target == 2 ? QDir().mkdir(to) : target == 0 || WriteFileBytes(to, "target"));
-        QCOMPARE(RenameNoReplace(s(from), s(to)), result);
-        QCOMPARE(QFileInfo::exists(from), result != 0);
-        if (!sourceIsFolder && target != 2)
-            QCOMPARE(ReadFileBytes(to), QByteArray(target == 1 ? "target" : "source"));
-        QCOMPARE(RenameNoReplace(s(dir.filePath("none")), s(dir.filePath("b"))), ENOENT);
+        enum Target { None, File, Folder };
+        for (const auto& [sourceIsFolder, target, result] : {std::tuple{false, None, 0},
+                                                             {false, File, EEXIST},
+                                                             {false, Folder, EEXIST},
+                                                             {true, File, EEXIST},
+                                                             {true, Folder, EEXIST}}) {
+            QTemporaryDir dir;
+            const QString from = dir.filePath("from"), to = dir.filePath("to");
+            QVERIFY(sourceIsFolder ? QDir().mkdir(from) : WriteFileBytes(from, "source"));
+            QVERIFY(target == Folder ? QDir().mkdir(to) : target == None || WriteFileBytes(to, "target"));
+            QCOMPARE(RenameNoReplace(s(from), s(to)), result);
+            QCOMPARE(QFileInfo::exists(from), result != 0);
+            if (!sourceIsFolder && target != Folder)
+                QCOMPARE(ReadFileBytes(to), QByteArray(target == File ? "target" : "source"));
+            QCOMPARE(RenameNoReplace(s(dir.filePath("none")), s(dir.filePath("b"))), ENOENT);
+        }
     }
 
     void makeAndDelete() {

@@ -222,27 +222,6 @@ private slots:
         QCOMPARE(m_window->localEntries(), QStringList());
     }
 
-    // Disk full part-way: the old file stays as it was and nothing lies beside it.
-    void diskFullKeepsTheOldFile() {
-        serve({200 * 1024});
-        const QString local = m_window->localDir() + QStringLiteral("f1.bin");
-        WriteFileBytes(local, "old");
-        connected();
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &saved); });
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit small{64 * 1024, saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &small);
-        MsgBoxRecorder boxes;
-        boxes.answerNext(vbOK);
-        go(false, names(1));
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("error")});
-        QCOMPARE(ReadFileBytes(local), QByteArray("old"));
-        QCOMPARE(m_window->localEntries(), names(1));
-        verifyEnded();
-    }
-
     // The local file goes wrong around its upload: the server copy never looks complete.
     void uploadOfATroubledLocalFile_data() {
         QTest::addColumn<QString>("local");
@@ -308,7 +287,7 @@ private slots:
         QTest::addColumn<QString>("action");
         for (const char* action : {"reset", "450 File busy", "451 Local error", "452 No space"})
             QTest::addRow("upload, %s", action) << true << action;
-        for (const char* action : {"reset", "451 Local error", "stall"})
+        for (const char* action : {"reset", "451 Local error", "stall", "disk full"})
             QTest::addRow("download, %s", action) << false << action;
     }
     void serverFailure() {
@@ -317,20 +296,27 @@ private slots:
         const std::string data = RandomBytes(50000).toStdString(), verb = upload ? "STOR" : "RETR";
         ScriptedFtpServer server;
         server.on("LIST", Transfer("-rw-r--r-- 1 u g 50000 Mar  7  2001 f1.bin\r\n"));
-        if (action == "reset")
-            server.on(verb, Transfer(data, "226 Transfer complete", 1500));
-        else
-            server.on(verb, action == "stall" ? Stall()
-                            : upload          ? Reply(action.toStdString())
-                                              : Transfer(data, action.toStdString()));
+        server.on(verb, action == "reset"       ? Transfer(data, "226 Transfer complete", 1500)
+                        : action == "stall"     ? Stall()
+                        : action == "disk full" ? Transfer(data)
+                        : upload                ? Reply(action.toStdString())
+                                                : Transfer(data, action.toStdString()));
         QVERIFY(server.start());
         WriteFileBytes(m_window->localDir() + QStringLiteral("f1.bin"),
                        upload ? QByteArray::fromStdString(data) : QByteArray("previous"));
         MsgBoxRecorder boxes;
         connectScripted(server, boxes);
         boxes.allowUnexpected(); // which message is for the product to choose
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &saved); });
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit diskFull{16 * 1024, saved.rlim_max}; // the disk fills up part-way
+        QVERIFY(action != "disk full" || setrlimit(RLIMIT_FSIZE, &diskFull) == 0);
         go(upload, names(1));
         QCOMPARE(boxes.texts().size(), 1);
+        if (action == "disk full")
+            QCOMPARE(boxes.texts(), QStringList{QStringLiteral("error")});
         QEXPECT_FAIL("upload, reset", "the upload does not notice the reset and says it completed", Continue);
         QVERIFY(!boxes.texts().contains(Completed));
         if (!upload)
