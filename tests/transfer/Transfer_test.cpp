@@ -257,6 +257,7 @@ private slots:
         });
         m_window->form().Picture2_Click();
         QVERIFY(!boxes.texts().contains(Completed));
+        QVERIFY(server.uploaded().size() < std::size_t(32 << 20)); // stopped mid-file, not at its end
         QStringList sent;
         for (const std::string& command : server.commands())
             if (command.starts_with("STOR") || command == "ABOR")
