@@ -1,17 +1,25 @@
-// The local disk operations: listing, entering, names that stay inside their folder, rename without
-// replacing, making and deleting.
+// The local disk: listing, entering, names that stay inside their folder, rename without replacing,
+// making and deleting; the drives offered from the mount table; dates and folder paths as shown.
+#include "local/Drives.h"
 #include "local/LocalFileSystem.h"
+#include "local/LocalFormat.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
+#include <ctime>
 
 namespace {
 std::string s(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+QStringList q(const std::vector<std::string>& list) {
+    QStringList out;
+    for (const std::string& item : list)
+        out.append(QString::fromStdString(item));
+    return out;
 }
 } // namespace
 
@@ -28,63 +36,42 @@ private slots:
         QVERIFY(QFile::link(dir.filePath("folder"), dir.filePath("link-to-folder")));
         QVERIFY(QFile::link(dir.filePath("gone"), dir.filePath("dangling")));
         const std::vector<LocalFileEntry> files = ListPlainFiles(s(dir.path()));
-        QStringList names;
-        for (const LocalFileEntry& file : files)
-            names.append(QString::fromStdString(file.name));
-        QCOMPARE(names, QStringList({"A.txt", "b.txt", "link-to-file"}));
+        QCOMPARE(files.size(), 3u);
+        QCOMPARE(q({files[0].name, files[1].name, files[2].name}),
+                 QStringList({"A.txt", "b.txt", "link-to-file"}));
         QCOMPARE(files[2].size, 5); // a link counts with its file's size
         QCOMPARE(files[1].modified, QFileInfo(dir.filePath("b.txt")).lastModified().toSecsSinceEpoch());
-        QCOMPARE(ListSubfolders(s(dir.path())), std::vector<std::string>({"folder", "link-to-folder"}));
+        QCOMPARE(q(ListSubfolders(s(dir.path()))), QStringList({"folder", "link-to-folder"}));
         QCOMPARE(CanEnterFolder(s(dir.filePath("b.txt"))), ENOTDIR);
         QCOMPARE(CanEnterFolder(s(dir.filePath("none"))), ENOENT);
         QVERIFY(ListPlainFiles(s(dir.filePath("none"))).empty());
     }
 
-    void validNames_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("plain") << "b.txt" << true;
-        QTest::newRow("blanks") << "New Folder" << true;
-        QTest::newRow("three dots") << "..." << true;
-        QTest::newRow("hidden") << ".profile" << true;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("dot") << "." << false;
-        QTest::newRow("dot dot") << ".." << false;
-        QTest::newRow("into a subfolder") << "sub/b.txt" << false;
-        QTest::newRow("up and out") << "../b.txt" << false;
-        QTest::newRow("absolute") << "/etc/passwd" << false;
-        QTest::newRow("NUL inside") << QString(QStringLiteral("a") + QChar(0) + QStringLiteral("b")) << false;
-    }
     void validNames() {
-        QFETCH(QString, name);
-        QFETCH(bool, valid);
-        QCOMPARE(IsValidEntryName(name.toStdString()), valid);
+        for (const char* name : {"b.txt", "New Folder", "...", ".profile"})
+            QVERIFY2(IsValidEntryName(name), name);
+        for (const char* name : {"", ".", "..", "sub/b.txt", "../b.txt", "/etc/passwd"})
+            QVERIFY2(!IsValidEntryName(name), name);
+        QVERIFY(!IsValidEntryName(std::string("a\0b", 3)));
     }
 
-    void renameNeverReplaces_data() {
-        QTest::addColumn<bool>("sourceIsFolder");
-        QTest::addColumn<int>("target"); // 0 none, 1 file, 2 folder
-        QTest::addColumn<int>("result");
-        QTest::newRow("file to a free name") << false << 0 << 0;
-        QTest::newRow("file onto file") << false << 1 << EEXIST;
-        QTest::newRow("file onto folder") << false << 2 << EEXIST;
-        QTest::newRow("folder onto file") << true << 1 << EEXIST;
-        QTest::newRow("folder onto empty folder") << true << 2 << EEXIST;
-    }
     void renameNeverReplaces() {
-        QFETCH(bool, sourceIsFolder);
-        QFETCH(int, target);
-        QFETCH(int, result);
-        QTemporaryDir dir;
-        const QString from = dir.filePath("from"), to = dir.filePath("to");
-        QVERIFY(sourceIsFolder ? QDir().mkdir(from) : WriteFileBytes(from, "source"));
-        QVERIFY(target != 2 || QDir().mkdir(to));
-        QVERIFY(target != 1 || WriteFileBytes(to, "target"));
-        QCOMPARE(RenameNoReplace(s(from), s(to)), result);
-        QCOMPARE(QFileInfo::exists(from), result != 0);
-        if (!sourceIsFolder && target != 2)
-            QCOMPARE(ReadFileBytes(to), QByteArray(target == 1 ? "target" : "source"));
-        QCOMPARE(RenameNoReplace(s(dir.filePath("none")), s(dir.filePath("b"))), ENOENT);
+        enum Target { None, File, Folder };
+        for (const auto& [sourceIsFolder, target, result] : {std::tuple{false, None, 0},
+                                                             {false, File, EEXIST},
+                                                             {false, Folder, EEXIST},
+                                                             {true, File, EEXIST},
+                                                             {true, Folder, EEXIST}}) {
+            QTemporaryDir dir;
+            const QString from = dir.filePath("from"), to = dir.filePath("to");
+            QVERIFY(sourceIsFolder ? QDir().mkdir(from) : WriteFileBytes(from, "source"));
+            QVERIFY(target == Folder ? QDir().mkdir(to) : target == None || WriteFileBytes(to, "target"));
+            QCOMPARE(RenameNoReplace(s(from), s(to)), result);
+            QCOMPARE(QFileInfo::exists(from), result != 0);
+            if (!sourceIsFolder && target != Folder)
+                QCOMPARE(ReadFileBytes(to), QByteArray(target == File ? "target" : "source"));
+            QCOMPARE(RenameNoReplace(s(dir.filePath("none")), s(dir.filePath("b"))), ENOENT);
+        }
     }
 
     void makeAndDelete() {
@@ -100,6 +87,67 @@ private slots:
         QVERIFY(QFileInfo(dir.filePath("full/inner")).isDir());
         QCOMPARE(RemoveEmptyFolder(s(dir.filePath("empty"))), 0);
         QVERIFY(!QFileInfo::exists(dir.filePath("empty")));
+    }
+
+    void drivesFromMountTable_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QStringList>("drives");
+        QTest::newRow("what a user browses")
+            << "overlay / overlay rw 0 0\nproc /proc proc rw 0 0\ntmpfs /dev tmpfs rw 0 0\nsysfs /sys sysfs "
+               "ro 0 0\n"
+               "cgroup2 /sys/fs/cgroup cgroup2 ro 0 0\n/dev/sda2 /home ext4 rw 0 0\n/dev/sdb1 "
+               "/media/a/USB\\040STICK "
+               "vfat rw 0 0\n/dev/sdc1 /mnt/backup ext4 rw 0 0\n/dev/sdd1 /run/media/a/CARD exfat rw 0 0\n"
+               "tmpfs /run/media/a/tmp tmpfs rw 0 0\n/dev/sda3 /var ext4 rw 0 0\n/dev/loop0 /snap/c/1 "
+               "squashfs ro "
+               "0 0\n/dev/sdb1 /media/a/USB\\040STICK vfat rw 0 0\n"
+            << "/home/a"
+            << QStringList{"/", "/home", "/media/a/USB STICK", "/mnt/backup", "/run/media/a/CARD"};
+        QTest::newRow("empty") << ""
+                               << "/root" << QStringList{"/"};
+        QTest::newRow("garbage") << "garbage\n\n"
+                                 << "/root" << QStringList{"/"};
+        QTest::newRow("home mounted elsewhere")
+            << "/dev/sda1 / ext4 rw 0 0\n/dev/sda4 /srv/u/bob xfs rw 0 0\n/dev/sda5 /srv/other xfs rw 0 0\n"
+            << "/srv/u/bob" << QStringList{"/", "/srv/u/bob"};
+        QTest::newRow("similar prefixes")
+            << "/dev/sda1 /mediaX ext4 rw 0 0\n/dev/sda2 /mntx ext4 rw 0 0\n/dev/sda3 /media ext4 rw 0 0\n"
+            << "/root" << QStringList{"/"};
+    }
+    void drivesFromMountTable() {
+        QFETCH(QString, table);
+        QFETCH(QString, home);
+        QTEST(q(DrivesFromMountTable(table.toStdString(), home.toStdString())), "drives");
+    }
+
+    void driveOfPath() {
+        const std::vector<std::string> drives{"/", "/mnt/usb", "/home", "/home/ann/work"};
+        for (const auto& [path, drive] : {std::pair{"/", "/"},
+                                          {"/usr/share", "/"},
+                                          {"/mnt/usb", "/mnt/usb"},
+                                          {"/mnt/usb/photos", "/mnt/usb"},
+                                          {"/mnt/usb2", "/"},
+                                          {"/home/ann/work/x", "/home/ann/work"}})
+            QCOMPARE(DriveOfPath(drives, path), std::string(drive));
+        QVERIFY(!ReadMountTable().empty());
+    }
+
+    void dates() {
+        for (const auto& [time, text] : {std::pair{CalendarTime{2001, 3, 7, 9, 5, 3}, "3/7/2001 9:05:03 AM"},
+                                         {{2024, 12, 31, 0, 0, 0}, "12/31/2024"}, // midnight: no time
+                                         {{2024, 1, 1, 0, 0, 1}, "1/1/2024 12:00:01 AM"},
+                                         {{2024, 6, 15, 12, 0, 0}, "6/15/2024 12:00:00 PM"},
+                                         {{1999, 10, 2, 23, 59, 59}, "10/2/1999 11:59:59 PM"}}) {
+            QCOMPARE(GeneralDateText(time), std::string(text));
+            // The same moment as a file time reads in the machine's own clock.
+            std::tm local{time.second, time.minute, time.hour, time.day, time.month - 1, time.year - 1900,
+                          0,           0,           -1,        0,        nullptr};
+            QCOMPARE(LocalDateText(std::mktime(&local)), std::string(text));
+        }
+        for (const auto& [path, folder] :
+             {std::pair{"/", "/"}, {"/data", "/data/"}, {"/data/", "/data/"}, {"", ""}})
+            QCOMPARE(FolderWithSlash(path), std::string(folder));
     }
 };
 

@@ -1,57 +1,85 @@
+// Downloads land whole or not at all, on disk before they replace the target, under any name the folder
+// holds; uploads read exactly what the file holds.
 #include "tests/support/TestFiles.h"
 #include "transfer/LocalFileReader.h"
 #include "transfer/TempFileWriter.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
-// Downloads land whole or not at all; uploads read exactly what the file holds.
 class TempFileWriterTest : public QObject {
     Q_OBJECT
-
     QTemporaryDir m_dir;
+    static inline QStringList s_calls;
+    static inline bool s_failFileSync = false;
 
-    QString path(const QString& name) const { return m_dir.path() + QLatin1Char('/') + name; }
-    QStringList entries() const {
-        return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    std::string path(const QString& name) const {
+        return QFile::encodeName(m_dir.filePath(name)).toStdString();
     }
-    void write(const QString& name, const QByteArray& content) const {
-        QVERIFY(WriteFileBytes(path(name), content));
-    }
-    QByteArray read(const QString& name) const { return ReadFileBytes(path(name)); }
+    QStringList entries() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
 private slots:
     void cleanup() {
+        TempFileWriter::SetDiskCalls({::fsync, ::rename});
         for (const QString& name : entries())
-            QFile::remove(path(name));
+            QFile::remove(m_dir.filePath(name));
     }
 
-    void replacedFileKeepsItsPermissions() {
-        write(QStringLiteral("mode.sh"), "old");
-        QVERIFY(::chmod(path(QStringLiteral("mode.sh")).toLocal8Bit().constData(), 0750) == 0);
+    void everyNameTheFolderHoldsCanBeWritten() {
+        // 241 and 255 bytes; 254 of two-byte and 255 of three-byte letters.
+        for (const QString& name :
+             {QString(241, 'b'), QString(255, 'c'), QString(127, QChar(0xE9)), QString(85, QChar(0x4E2D))}) {
+            TempFileWriter writer;
+            QVERIFY(writer.open(path(name)) && writer.write("data", 4) && writer.commit());
+            QCOMPARE(entries(), QStringList{name});
+            QVERIFY(ReadFileBytes(m_dir.filePath(name)) == "data" && QFile::remove(m_dir.filePath(name)));
+        }
+    }
+
+    void theFileIsOnDiskBeforeItReplacesTheTarget_data() {
+        QTest::addColumn<bool>("fileSyncFails");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("flushed, renamed, folder flushed") << false << QStringList{"file", "rename", "folder"};
+        QTest::newRow("a failed flush keeps the old file") << true << QStringList{"file"};
+    }
+    void theFileIsOnDiskBeforeItReplacesTheTarget() {
+        QFETCH(bool, fileSyncFails);
+        s_calls.clear();
+        s_failFileSync = fileSyncFails;
+        TempFileWriter::SetDiskCalls({[](int fd) {
+                                          struct stat info {};
+                                          ::fstat(fd, &info);
+                                          s_calls << (S_ISDIR(info.st_mode) ? "folder" : "file");
+                                          return S_ISDIR(info.st_mode) || !s_failFileSync ? ::fsync(fd) : -1;
+                                      },
+                                      [](const char* from, const char* to) {
+                                          s_calls << "rename";
+                                          return ::rename(from, to);
+                                      }});
+        QVERIFY(WriteFileBytes(m_dir.filePath("t.sh"), "old"));
+        QVERIFY(::chmod(path("t.sh").c_str(), 0750) == 0);
         TempFileWriter writer;
-        QVERIFY(writer.open(path(QStringLiteral("mode.sh")).toStdString()));
-        QVERIFY(writer.write("new", 3));
-        QCOMPARE(read(QStringLiteral("mode.sh")), QByteArray("old")); // untouched until complete
-        QVERIFY(writer.commit());
-        QCOMPARE(read(QStringLiteral("mode.sh")), QByteArray("new"));
+        QVERIFY(writer.open(path("t.sh")) && writer.write("new", 3));
+        QCOMPARE(ReadFileBytes(m_dir.filePath("t.sh")), QByteArray("old")); // untouched until complete
+        QCOMPARE(writer.commit(), !fileSyncFails);
+        QTEST(s_calls, "calls");
+        QCOMPARE(ReadFileBytes(m_dir.filePath("t.sh")), QByteArray(fileSyncFails ? "old" : "new"));
+        QCOMPARE(entries(), QStringList{"t.sh"});
         struct stat info {};
-        QVERIFY(::stat(path(QStringLiteral("mode.sh")).toLocal8Bit().constData(), &info) == 0);
-        QCOMPARE(info.st_mode & 07777, 0750u);
+        QVERIFY(::stat(path("t.sh").c_str(), &info) == 0);
+        QCOMPARE(info.st_mode & 07777, 0750u); // a replaced file keeps its permissions
     }
 
     void failuresLeaveNoFile() {
         TempFileWriter writer;
-        QVERIFY(!writer.open(path(QStringLiteral("no/such/folder/x")).toStdString()));
-        QVERIFY(!writer.write("x", 1));
-        QVERIFY(!writer.commit());
+        QVERIFY(!writer.open(path("no/such/folder/x")) && !writer.write("x", 1) && !writer.commit());
         // A folder in the way of the target: the rename fails and the temporary file goes.
         QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("taken")));
-        QVERIFY(writer.open(path(QStringLiteral("taken")).toStdString()));
-        QVERIFY(writer.write("x", 1));
+        QVERIFY(writer.open(path("taken")) && writer.write("x", 1));
         QVERIFY(!writer.commit());
         QVERIFY(entries().isEmpty());
         QVERIFY(QDir(m_dir.path()).rmdir(QStringLiteral("taken")));
@@ -59,22 +87,18 @@ private slots:
 
     void readerServesChunksAndReportsTheLength() {
         const QByteArray content = RandomBytes(3000);
-        write(QStringLiteral("r.bin"), content);
+        QVERIFY(WriteFileBytes(m_dir.filePath("r.bin"), content));
         LocalFileReader reader(100); // smaller than a chunk: refills inside one read
-        QVERIFY(reader.open(path(QStringLiteral("r.bin")).toStdString()));
+        QVERIFY(reader.open(path("r.bin")));
         QCOMPARE(reader.length(), qint64(3000));
-        QByteArray got;
         char chunk[1024];
-        std::int64_t n = 0;
-        QList<qint64> counts;
-        while ((n = reader.read(chunk, sizeof chunk)) > 0) {
-            got.append(chunk, static_cast<qsizetype>(n));
-            counts.append(n);
+        qsizetype at = 0;
+        for (const qint64 expected : {1024, 1024, 952, 0}) {
+            QCOMPARE(qint64(reader.read(chunk, sizeof chunk)), expected);
+            QCOMPARE(QByteArray(chunk, expected), content.mid(at, expected));
+            at += expected;
         }
-        QCOMPARE(n, 0);
-        QCOMPARE(counts, (QList<qint64>{1024, 1024, 952}));
-        QCOMPARE(got, content);
-        QVERIFY(!reader.open(path(QStringLiteral("missing")).toStdString()));
+        QVERIFY(!reader.open(path("missing")));
         QVERIFY(!reader.open(m_dir.path().toStdString())); // a folder is not a file
         QCOMPARE(reader.read(chunk, 1), -1);
     }

@@ -1,37 +1,54 @@
-// The running rate, progress-bar scaling of 64-bit counts and the queue's rules for rows and sizes.
+// The running rate, bar scaling of 64-bit counts, the queue's rules for rows and sizes, the saturating
+// totals a hostile listing can force, and the ASCII (1) or binary (2) choice by name and mode.
+#include "app/SizeText.h"
+#include "transfer/ExtensionCompare.h"
 #include "transfer/TransferProgress.h"
 #include "transfer/TransferQueue.h"
 
 #include <QtTest>
+#include <cfloat>
 #include <climits>
+#include <cmath>
 
 class TransferProgressTest : public QObject {
     Q_OBJECT
 private slots:
     void rateIsARunningAverage() {
-        // 100000 bytes in 1 s is 100 kB/s; the first value shown is half of it.
-        float rate = NextTransferRate(0, 100000, 1000);
-        QCOMPARE(rate, 50.0f);
-        rate = NextTransferRate(rate, 200000, 1000);
-        QCOMPARE(rate, 125.0f);
+        const float rate = NextTransferRate(NextTransferRate(0, 100000, 1000), 200000, 1000);
+        QCOMPARE(rate, 125.0f); // 50 after the first second
         QCOMPARE(NextTransferRate(rate, 0, 1000), rate);
         QCOMPARE(NextTransferRate(rate, 5000, 0), rate);
-        QCOMPARE(QString::fromStdString(SpeedText(125.25f)), QStringLiteral("125.2 Kbps"));
-        QCOMPARE(QString::fromStdString(StatusRateText(125.25f)),
-                 QStringLiteral("Transfer Rate:  125.25 Kbps"));
+        QCOMPARE(SpeedText(125.25f), std::string("125.2 Kbps"));
+        QCOMPARE(StatusRateText(125.25f), std::string("Transfer Rate:  125.25 Kbps"));
+        QCOMPARE(KilobyteText(-512, 1024, 1, " Kb"), std::string("0.0 Kb"));
+    }
+    void ratesAreHeld_data() {
+        QTest::addColumn<float>("rate");
+        QTest::addColumn<float>("shownAs");
+        QTest::newRow("max") << FLT_MAX << 1e30f;
+        QTest::newRow("inf") << INFINITY << 1e30f;
+        QTest::newRow("nan") << NAN << 0.0f;
+        QTest::newRow("negative") << -5.0f << 0.0f;
+    }
+    void ratesAreHeld() {
+        QFETCH(float, rate);
+        QFETCH(float, shownAs);
+        QCOMPARE(SpeedText(rate), SpeedText(shownAs));
+        QCOMPARE(StatusRateText(rate), StatusRateText(shownAs));
     }
 
     void progressScale_data() {
         QTest::addColumn<qint64>("total");
         QTest::addColumn<qint64>("done");
         QTest::addColumn<double>("fraction");
-        QTest::newRow("small") << qint64(5000) << qint64(2500) << 0.5;
-        QTest::newRow("int max") << qint64(INT_MAX) << qint64(INT_MAX) << 1.0;
-        QTest::newRow("3 GiB at three quarters") << (qint64(3) << 30) << (qint64(9) << 28) << 0.75;
-        QTest::newRow("1 TiB") << (qint64(1) << 40) << (qint64(1) << 38) << 0.25;
-        QTest::newRow("more than listed") << qint64(100) << qint64(150) << 1.0;
-        QTest::newRow("empty total") << qint64(0) << qint64(0) << 0.0;
-        QTest::newRow("negative total") << qint64(-5) << qint64(0) << 0.0;
+        const auto row = [](const char* name, qint64 total, qint64 done, double fraction) {
+            QTest::newRow(name) << total << done << fraction;
+        };
+        row("small", 5000, 2500, 0.5), row("int max", INT_MAX, INT_MAX, 1),
+            row("more than listed", 100, 150, 1);
+        row("3 GiB", qint64(3) << 30, qint64(9) << 28, 0.75),
+            row("1 TiB", qint64(1) << 40, qint64(1) << 38, 0.25);
+        row("empty", 0, 0, 0), row("negative", -5, 0, 0), row("saturated", LLONG_MAX, LLONG_MAX, 1);
     }
     void progressScale() {
         QFETCH(qint64, total);
@@ -42,35 +59,46 @@ private slots:
         QCOMPARE(double(scale.value(done)) / scale.maximum(), fraction);
     }
 
-    void downloadableRows_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<bool>("queued");
-        QTest::newRow("file") << "a.txt" << 3 << true;
-        QTest::newRow("folder") << "pub" << 12 << false;
-        QTest::newRow("parent row") << ".^." << 19 << false;
-        QTest::newRow("parent text, other icon") << ".^." << 1 << false;
-    }
-    void downloadableRows() {
-        QFETCH(QString, text);
-        QFETCH(int, icon);
-        QFETCH(bool, queued);
-        QCOMPARE(IsDownloadableRow(text.toStdString(), icon), queued);
+    void queueRules() {
+        QVERIFY(IsDownloadableRow("a.txt", 3) && !IsDownloadableRow("pub", 12));
+        QVERIFY(!IsDownloadableRow(".^.", 19) && !IsDownloadableRow(".^.", 1));
+        for (const auto& [text, size] : {std::pair{"3221225472", 3221225472LL},
+                                         {"abc", 0LL},
+                                         {"  12", 12LL},
+                                         {"12Kb", 12LL},
+                                         {"99999999999999999999999", LLONG_MAX}})
+            QCOMPARE(QueuedSizeFromText(text), size);
+        for (const auto& [a, b, sum] : {std::tuple{3LL, 4LL, 7LL},
+                                        {LLONG_MAX, LLONG_MAX, LLONG_MAX},
+                                        {LLONG_MAX - 1, 2LL, LLONG_MAX},
+                                        {-LLONG_MAX, -5LL, LLONG_MIN}})
+            QCOMPARE(AddBytes(a, b), sum);
     }
 
-    void sizeFromText_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<qint64>("size");
-        QTest::newRow("beyond 32 bits") << "3221225472" << qint64(3221225472);
-        QTest::newRow("not a number") << "abc" << qint64(0);
-        QTest::newRow("leading blanks") << "  12" << qint64(12);
-        QTest::newRow("trailing text") << "12Kb" << qint64(12);
-        QTest::newRow("overflow saturates") << "99999999999999999999999" << qint64(LLONG_MAX);
+    void transferType_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type");
+        const int automatic = int(TransferMode::Auto);
+        for (const char* text : {"readme.txt", "Index.Html", "log"})
+            QTest::newRow(text) << automatic << text << 1;
+        for (const char* binary :
+             {"photo.jpg", "notes.txt.bak", "Makefile", ".profile", "name.", "f.htmx", ""})
+            QTest::newRow(binary) << automatic << binary << 2;
+        QTest::newRow("ASCII forces 1") << int(TransferMode::Ascii) << "photo.jpg" << 1;
+        QTest::newRow("binary forces 2") << int(TransferMode::Binary) << "readme.txt" << 2;
     }
-    void sizeFromText() {
-        QFETCH(QString, text);
-        QFETCH(qint64, size);
-        QCOMPARE(QueuedSizeFromText(text.toStdString()), size);
+    void transferType() {
+        QFETCH(int, mode);
+        QFETCH(QString, name);
+        QFETCH(int, type);
+        QCOMPARE(TransferTypeForMode(static_cast<TransferMode>(mode), name.toStdString()), type);
+        if (mode == int(TransferMode::Auto)) {
+            // The automatic open records the type even when the open fails (not connected here).
+            CurrentTransferType = 3 - type;
+            QCOMPARE(OpenRemoteFileAuto(name.toStdString(), "/" + name.toStdString()), HINTERNET{0});
+            QCOMPARE(CurrentTransferType, type);
+        }
     }
 };
 

@@ -1,6 +1,8 @@
-// Downloads and uploads through the real window against a real server: rows listed and clicked as a
-// user does, exact bytes on both sides, cancel, and the failures a user meets.
+// Downloads and uploads through the real window against a real server: rows clicked as a user does,
+// exact bytes on both sides, cancel, the failures a user meets, and the transfer buttons.
+#include "app/DirListBox.h"
 #include "app/ListView.h"
+#include "app/PictureBox.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "tests/support/FtpTestServer.h"
@@ -19,27 +21,26 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace {
 const QString Completed = QStringLiteral("Data transfer completed.");
-}
+QStringList s_atExit;
+} // namespace
 
 class TransferTest : public QObject {
     Q_OBJECT
     FtpTestServer m_server;
     std::unique_ptr<MainWindowHarness> m_window;
 
-    // Files on the server as f1.bin, f2.bin, ... of the given sizes; returns their contents.
+    // Files f1.bin, f2.bin, ... of the given sizes on the server or in the local folder.
     QList<QByteArray> serve(const QList<int>& sizes, bool local = false) {
         QList<QByteArray> contents;
         for (int i = 0; i < sizes.size(); ++i) {
             contents.append(RandomBytes(sizes[i], quint32(i + 1)));
-            const QString name = QStringLiteral("f%1.bin").arg(i + 1);
-            if (local)
-                WriteFileBytes(m_window->localDir() + name, contents.last());
-            else
-                m_server.writeFile(name, contents.last());
+            const QString name = names(i + 1).last();
+            local ? void(WriteFileBytes(m_window->localDir() + name, contents.last()))
+                  : m_server.writeFile(name, contents.last());
         }
         return contents;
     }
@@ -63,10 +64,13 @@ class TransferTest : public QObject {
         boxes.clear();
         m_window->listLocal();
     }
+    void go(bool upload, const QStringList& rows) {
+        upload ? m_window->clickLocal(rows) : m_window->clickRemote(rows);
+        upload ? m_window->form().Picture2_Click() : m_window->form().Picture1_Click();
+    }
     void verifyEnded() {
-        QVERIFY(!m_window->form().cmdCancel->isVisible());
-        QVERIFY(!StopResize.HookInstalled);
-        QVERIFY(!m_window->form().TransferRunning);
+        QVERIFY(!m_window->form().cmdCancel->isVisible() && !StopResize.HookInstalled);
+        QVERIFY(!m_window->form().TransferRunning && !m_window->form().CancelRequested);
     }
 
 private slots:
@@ -84,14 +88,12 @@ private slots:
         QTest::addColumn<bool>("upload");
         QTest::addColumn<QList<int>>("sizes");
         QTest::addColumn<QByteArray>("old"); // a longer file already at the destination
-        for (const bool upload : {false, true}) {
-            const char* way = upload ? "upload" : "download";
-            QTest::addRow("%s empty", way) << upload << QList<int>{0} << QByteArray();
-            QTest::addRow("%s one chunk exactly", way) << upload << QList<int>{1024} << QByteArray();
-            QTest::addRow("%s 1024+1024+452", way) << upload << QList<int>{2500} << QByteArray();
-            QTest::addRow("%s many chunks", way) << upload << QList<int>{700 * 1024 + 3} << QByteArray();
-            QTest::addRow("%s three files", way) << upload << QList<int>{3000, 1, 5000} << QByteArray();
-            QTest::addRow("%s over a longer file", way) << upload << QList<int>{5} << QByteArray(10000, 'L');
+        for (const bool up : {false, true}) {
+            const auto row = [up](const char* name, const QList<int>& sizes, const QByteArray& old = {}) {
+                QTest::addRow("%s %s", up ? "upload" : "download", name) << up << sizes << old;
+            };
+            row("empty", {0}), row("one chunk", {1024}), row("2500", {2500}), row("many", {700 * 1024 + 3});
+            row("three files", {3000, 1, 5000}), row("over a longer file", {5}, QByteArray(10000, 'L'));
         }
     }
     void roundTrip() {
@@ -100,20 +102,18 @@ private slots:
         QFETCH(QByteArray, old);
         const QList<QByteArray> contents = serve(sizes, upload);
         const QString target = upload ? m_server.root() + QLatin1Char('/') : m_window->localDir();
+        const QStringList all = names(sizes.size());
         if (!old.isEmpty())
-            WriteFileBytes(target + QStringLiteral("f1.bin"), old);
+            WriteFileBytes(target + all[0], old);
         frmMain& form = connected();
         MsgBoxRecorder boxes;
         boxes.answerNext(vbOK);
-        upload ? m_window->clickLocal(names(sizes.size())) : m_window->clickRemote(names(sizes.size()));
-        upload ? form.Picture2_Click() : form.Picture1_Click();
+        go(upload, all);
         QCOMPARE(boxes.texts(), QStringList{Completed});
-        QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden, QDir::Name), names(sizes.size()));
+        QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden, QDir::Name), all);
         for (int i = 0; i < sizes.size(); ++i)
-            QCOMPARE(ReadFileBytes(target + names(sizes.size())[i]), contents[i]);
-        const QStringList listed =
-            upload ? m_window->remoteNames() : MainWindowHarness::RowTexts(form.ListView1);
-        QCOMPARE(listed, names(sizes.size()));
+            QCOMPARE(ReadFileBytes(target + all[i]), contents[i]);
+        QCOMPARE(upload ? m_window->remoteNames() : MainWindowHarness::RowTexts(form.ListView1), all);
         verifyEnded();
     }
 
@@ -143,8 +143,7 @@ private slots:
                 QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
             }
         });
-        upload ? m_window->clickLocal(names(3)) : m_window->clickRemote(names(3));
-        upload ? form.Picture2_Click() : form.Picture1_Click();
+        go(upload, names(3));
         QCOMPARE(boxes.texts().size(), answer == vbNo ? 2 : 1);
         QCOMPARE(ReadFileBytes(target + QStringLiteral("f1.bin")), contents[0]);
         QCOMPARE(QFileInfo::exists(target + QStringLiteral("f3.bin")), answer == vbNo);
@@ -155,41 +154,36 @@ private slots:
         QCOMPARE(m_window->localEntries(), names(2)); // no partial file left beside them
         // A new download of the cancelled file brings it whole.
         boxes.answerNext(vbOK);
-        m_window->clickRemote({QStringLiteral("f2.bin")});
-        form.Picture1_Click();
+        go(false, {QStringLiteral("f2.bin")});
         QCOMPARE(boxes.texts().last(), Completed);
         QCOMPARE(ReadFileBytes(target + QStringLiteral("f2.bin")), contents[1]);
     }
 
-    void withoutAClickNothingMoves() {
-        serve({10});
+    // Without a clicked row nothing moves; a file gone from the server since the listing ends silently.
+    void nothingToMove() {
+        serve({3, 10});
         frmMain& form = connected();
         MsgBoxRecorder boxes;
         form.Picture1_Click(); // no remote row clicked: nothing at all
         boxes.answerNext(vbOK);
         form.Picture2_Click(); // no local row clicked: "Failed"
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Failed")});
-        QVERIFY(m_window->localEntries().isEmpty());
+        QVERIFY(QFile::remove(m_server.path(QStringLiteral("f2.bin"))));
+        go(false, names(2));
+        QCOMPARE(boxes.texts().size(), 1);
+        QCOMPARE(m_window->localEntries(), names(1));
         verifyEnded();
     }
 
-    void refusedOpenEndsSilently() {
-        serve({3, 10});
+    // A second command, a resize and another local folder opened during a queue change nothing.
+    void busyWindowHoldsItsCourse() {
+        const QList<QByteArray> contents = serve({200 * 1024, 9});
         frmMain& form = connected();
-        QVERIFY(QFile::remove(m_server.path(QStringLiteral("f2.bin")))); // gone since the listing
-        MsgBoxRecorder boxes;
-        m_window->clickRemote(names(2));
-        form.Picture1_Click();
-        QCOMPARE(m_window->localEntries(), QStringList{QStringLiteral("f1.bin")});
-        verifyEnded();
-    }
-
-    void secondCommandAndResizeDuringATransferAreRefused() {
-        const QList<QByteArray> contents = serve({100 * 1024});
-        frmMain& form = connected();
+        QTemporaryDir elsewhere;
         QSize pinned, during;
         m_window->onPump([&] {
             m_window->onPump({});
+            form.Dir1->SetPath(elsewhere.path());
             form.RemoteItemSelected = form.LocalItemSelected = true;
             form.Picture1_Click();
             form.Picture2_Click();
@@ -199,71 +193,76 @@ private slots:
         });
         MsgBoxRecorder boxes;
         boxes.answerNext(vbOK);
-        m_window->clickRemote(names(1));
-        form.Picture1_Click();
+        go(false, names(2));
         QCOMPARE(boxes.texts(), QStringList{Completed});
         QCOMPARE(during, pinned);
+        QCOMPARE(m_window->localEntries(), names(2));
         QCOMPARE(ReadFileBytes(m_window->localDir() + QStringLiteral("f1.bin")), contents[0]);
+        QVERIFY(QDir(elsewhere.path()).isEmpty());
     }
 
-    // A local write that fails part-way leaves the old file as it was and nothing beside it.
-    void failedLocalWriteKeepsTheOldFile_data() {
-        QTest::addColumn<bool>("readOnlyFolder");
-        QTest::newRow("file size limit (disk full)") << false;
-        QTest::newRow("read-only folder") << true;
-    }
-    void failedLocalWriteKeepsTheOldFile() {
-        QFETCH(bool, readOnlyFolder);
-        if (readOnlyFolder && geteuid() == 0)
-            QSKIP("root writes into read-only folders");
-        serve({200 * 1024});
-        const QString local = m_window->localDir() + QStringLiteral("f1.bin");
-        WriteFileBytes(local, "old");
+    // Closed from inside the transfer's pump once its temporary file exists: nothing stays behind.
+    void closingTheWindowMidDownloadLeavesNothing() {
+        serve({400 * 1024});
         frmMain& form = connected();
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto restore = qScopeGuard([&] {
-            setrlimit(RLIMIT_FSIZE, &saved);
-            QFile::setPermissions(m_window->localDir(),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        static QString watched;
+        watched = m_window->localDir();
+        s_atExit = {QStringLiteral("<not closed>")};
+        frmMain::SetEndProcess([] { s_atExit = QDir(watched).entryList(QDir::Files | QDir::Hidden); });
+        const auto restore = qScopeGuard([] { frmMain::SetEndProcess([] {}); });
+        m_window->onPump([&] {
+            if (!m_window->localEntries().isEmpty()) {
+                m_window->onPump({});
+                form.close();
+            }
         });
-        if (readOnlyFolder) {
-            QFile::setPermissions(m_window->localDir(), QFile::ReadOwner | QFile::ExeOwner);
-        } else {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit small{64 * 1024, saved.rlim_max};
-            setrlimit(RLIMIT_FSIZE, &small);
-        }
         MsgBoxRecorder boxes;
-        boxes.answerNext(vbOK);
-        m_window->clickRemote(names(1));
-        form.Picture1_Click();
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("error")});
-        QCOMPARE(ReadFileBytes(local), QByteArray("old"));
-        QCOMPARE(m_window->localEntries(), names(1));
-        verifyEnded();
+        go(false, names(1));
+        QCOMPARE(s_atExit, QStringList());
+        QCOMPARE(m_window->localEntries(), QStringList());
     }
 
-    // The local file is gone or cannot be read by the time its upload starts.
-    void vanishedLocalFileIsNotReportedAsSent_data() {
-        QTest::addColumn<bool>("folderInstead");
-        QTest::newRow("deleted") << false;
-        QTest::newRow("a folder now") << true;
+    // The local file goes wrong around its upload: the server copy never looks complete.
+    void uploadOfATroubledLocalFile_data() {
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QStringList>("commands"); // STOR and ABOR sent
+        for (const char* before : {"gone", "folder", "pipe"})
+            QTest::newRow(before) << before << QStringList();
+        for (const char* during : {"shrinks", "cancel"})
+            QTest::newRow(during) << during << QStringList{"STOR f1.bin", "ABOR"};
     }
-    void vanishedLocalFileIsNotReportedAsSent() {
-        QFETCH(bool, folderInstead);
-        serve({5000}, true);
-        frmMain& form = connected();
-        m_window->clickLocal(names(1));
-        const QString local = m_window->localDir() + QStringLiteral("f1.bin");
-        QVERIFY(QFile::remove(local));
-        if (folderInstead)
-            QVERIFY(QDir().mkdir(local));
+    void uploadOfATroubledLocalFile() {
+        QFETCH(QString, local);
+        ScriptedFtpServer server;
+        QVERIFY(server.start());
         MsgBoxRecorder boxes;
+        connectScripted(server, boxes);
+        const QString path = m_window->localDir() + QStringLiteral("f1.bin");
+        QVERIFY(WriteFileBytes(path, QByteArray(32 << 20, 'u'))); // long enough to pump mid-file
+        m_window->listLocal();
+        m_window->clickLocal(names(1));
+        if (local == "gone" || local == "pipe" || local == "folder")
+            QFile::remove(path);
+        if (local == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (local == "folder")
+            QVERIFY(QDir().mkdir(path));
         boxes.allowUnexpected(); // a message is welcome, a false success is not
-        form.Picture2_Click();
+        if (local == "cancel")
+            boxes.answerNext(vbYes);
+        bool acted = false;
+        m_window->onPump([&] {
+            if (!std::exchange(acted, true))
+                local == "shrinks" ? void(QFile::resize(path, 0)) : m_window->form().cmdCancel_Click();
+        });
+        m_window->form().Picture2_Click();
         QVERIFY(!boxes.texts().contains(Completed));
-        QCOMPARE(QFileInfo(m_server.path(QStringLiteral("f1.bin"))).size(), 0);
+        QVERIFY(server.uploaded().size() < std::size_t(32 << 20)); // stopped mid-file, not at its end
+        QStringList sent;
+        for (const std::string& command : server.commands())
+            if (command.starts_with("STOR") || command == "ABOR")
+                sent << QString::fromStdString(command);
+        QTEST(sent, "commands");
         verifyEnded();
     }
 
@@ -286,47 +285,39 @@ private slots:
     // Replies only a scripted server gives: the transfer ends with one message and never claims success.
     void serverFailure_data() {
         QTest::addColumn<bool>("upload");
-        QTest::addColumn<QString>("verb");
         QTest::addColumn<QString>("action");
-        QTest::newRow("upload, data connection reset") << true << "STOR"
-                                                       << "reset";
-        QTest::newRow("upload, 450 at once") << true << "STOR"
-                                             << "450 File busy";
-        QTest::newRow("upload, 451 at once") << true << "STOR"
-                                             << "451 Local error";
-        QTest::newRow("upload, 452 at once") << true << "STOR"
-                                             << "452 No space";
-        QTest::newRow("download, data connection reset") << false << "RETR"
-                                                         << "reset";
-        QTest::newRow("download, 451 at the end") << false << "RETR"
-                                                  << "451 Local error";
-        QTest::newRow("download, data stops after 150") << false << "RETR"
-                                                        << "stall";
+        for (const char* action : {"reset", "450 File busy", "451 Local error", "452 No space"})
+            QTest::addRow("upload, %s", action) << true << action;
+        for (const char* action : {"reset", "451 Local error", "stall", "disk full"})
+            QTest::addRow("download, %s", action) << false << action;
     }
     void serverFailure() {
         QFETCH(bool, upload);
-        QFETCH(QString, verb);
         QFETCH(QString, action);
-        const std::string data = RandomBytes(50000).toStdString();
+        const std::string data = RandomBytes(50000).toStdString(), verb = upload ? "STOR" : "RETR";
         ScriptedFtpServer server;
         server.on("LIST", Transfer("-rw-r--r-- 1 u g 50000 Mar  7  2001 f1.bin\r\n"));
-        if (action == QLatin1String("reset"))
-            server.on(verb.toStdString(), Transfer(data, "226 Transfer complete", 1500));
-        else if (action == QLatin1String("stall"))
-            server.on(verb.toStdString(), Stall());
-        else if (upload)
-            server.on(verb.toStdString(), action.toStdString());
-        else
-            server.on(verb.toStdString(), Transfer(data, action.toStdString()));
+        server.on(verb, action == "reset"       ? Transfer(data, "226 Transfer complete", 1500)
+                        : action == "stall"     ? Stall()
+                        : action == "disk full" ? Transfer(data)
+                        : upload                ? Reply(action.toStdString())
+                                                : Transfer(data, action.toStdString()));
         QVERIFY(server.start());
         WriteFileBytes(m_window->localDir() + QStringLiteral("f1.bin"),
                        upload ? QByteArray::fromStdString(data) : QByteArray("previous"));
         MsgBoxRecorder boxes;
         connectScripted(server, boxes);
         boxes.allowUnexpected(); // which message is for the product to choose
-        upload ? m_window->clickLocal(names(1)) : m_window->clickRemote(names(1));
-        upload ? m_window->form().Picture2_Click() : m_window->form().Picture1_Click();
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &saved); });
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit diskFull{16 * 1024, saved.rlim_max}; // the disk fills up part-way
+        QVERIFY(action != "disk full" || setrlimit(RLIMIT_FSIZE, &diskFull) == 0);
+        go(upload, names(1));
         QCOMPARE(boxes.texts().size(), 1);
+        if (action == "disk full")
+            QCOMPARE(boxes.texts(), QStringList{QStringLiteral("error")});
         QVERIFY(!boxes.texts().contains(Completed));
         if (!upload)
             QCOMPARE(ReadFileBytes(m_window->localDir() + QStringLiteral("f1.bin")), QByteArray("previous"));
@@ -360,8 +351,7 @@ private slots:
         // A listed name that leaves the local folder is never written.
         if (rows.contains("../tovo-listing-escape.txt")) {
             boxes.allowUnexpected();
-            m_window->clickRemote({"../tovo-listing-escape.txt"});
-            m_window->form().Picture1_Click();
+            go(false, {"../tovo-listing-escape.txt"});
             QVERIFY(!boxes.texts().contains(Completed));
         }
         QVERIFY(!QFileInfo::exists(m_window->localDir() + "../tovo-listing-escape.txt"));
@@ -370,47 +360,89 @@ private slots:
 
     // The type each file is opened with, as the server sees it just before the transfer.
     void transferType_data() {
-        QTest::addColumn<bool>("upload");
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("type");
-        QTest::newRow("download, auto, text") << false << "optAuto"
-                                              << "notes.txt"
-                                              << "TYPE A";
-        QTest::newRow("download, ASCII, picture") << false << "optASCII"
-                                                  << "photo.jpg"
-                                                  << "TYPE A";
-        QTest::newRow("upload, auto, picture") << true << "optAuto"
-                                               << "photo.jpg"
-                                               << "TYPE I";
-        QTest::newRow("upload, binary, text") << true << "optBinary"
-                                              << "notes.txt"
-                                              << "TYPE I";
+        QTest::addColumn<QStringList>("way"); // direction, mode button, file, type sent
+        for (const char* row : {"RETR optAuto notes.txt A", "RETR optASCII photo.jpg A",
+                                "STOR optAuto photo.jpg I", "STOR optBinary notes.txt I"})
+            QTest::newRow(row) << QString::fromLatin1(row).split(QLatin1Char(' '));
     }
     void transferType() {
-        QFETCH(bool, upload);
-        QFETCH(QString, mode);
-        QFETCH(QString, name);
-        QFETCH(QString, type);
+        QFETCH(QStringList, way);
+        const std::string name = way[2].toStdString();
         ScriptedFtpServer server;
-        server.on("LIST", Transfer("-rw-r--r-- 1 u g 6 Mar  7  2001 " + name.toStdString() + "\r\n"));
+        server.on("LIST", Transfer("-rw-r--r-- 1 u g 6 Mar  7  2001 " + name + "\r\n"));
         server.on("RETR", Transfer("line\r\n"));
         QVERIFY(server.start());
-        QVERIFY(WriteFileBytes(m_window->localDir() + name, "line\r\n"));
+        QVERIFY(WriteFileBytes(m_window->localDir() + way[2], "line\r\n"));
         MsgBoxRecorder boxes;
         connectScripted(server, boxes);
-        m_window->form().findChild<QRadioButton*>(mode)->setChecked(true);
+        m_window->form().findChild<QRadioButton*>(way[1])->setChecked(true);
         boxes.answerNext(vbOK);
-        upload ? m_window->clickLocal({name}) : m_window->clickRemote({name});
-        upload ? m_window->form().Picture2_Click() : m_window->form().Picture1_Click();
+        go(way[0] == "STOR", {way[2]});
         QCOMPARE(boxes.texts(), QStringList{Completed});
-        QString last;
+        std::string last;
         for (const std::string& line : server.commands())
-            if (line.rfind("TYPE", 0) == 0)
-                last = QString::fromStdString(line);
-            else if (line.rfind(upload ? "STOR" : "RETR", 0) == 0)
+            if (line.starts_with("TYPE"))
+                last = line;
+            else if (line.starts_with(way[0].toStdString()))
                 break;
-        QCOMPARE(last, type);
+        QCOMPARE(last, "TYPE " + way[3].toStdString());
+    }
+
+    // The transfer buttons light up under the pointer only when they could act, hold the mouse while
+    // lit, and give it back when the pointer leaves across any edge.
+    void buttons_data() {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<bool>("ready"); // connected; for the download, the remote pane used last
+        QTest::addColumn<bool>("lit");
+        const auto row = [](const char* name, bool upload, const char* file, bool ready, bool lit) {
+            QTest::newRow(name) << upload << QString::fromLatin1(file) << ready << lit;
+        };
+        row("download file", false, "a.txt", true, true), row("download folder", false, "pub", true, false);
+        row("download, local pane used last", false, "a.txt", false, false);
+        row("upload", true, "f1.bin", true, true), row("upload, not connected", true, "f1.bin", false, false);
+    }
+    void buttons() {
+        QFETCH(bool, upload);
+        QFETCH(QString, row);
+        QFETCH(bool, ready);
+        QFETCH(bool, lit);
+        // The shipped icons beside the program, as an installation has them.
+        const QDir shipped(QStringLiteral(TOVO_TEST_SUPPORT_DIR "/../../resources/beside"));
+        for (const QString& name : shipped.entryList(QDir::Files))
+            QVERIFY(QFile::copy(shipped.filePath(name), AppPath() + QLatin1Char('/') + name));
+        frmMain& form = m_window->form();
+        form.LoadNormalButtonImages();
+        m_server.writeFile(QStringLiteral("a.txt"), "a");
+        m_server.makeDir(QStringLiteral("pub"));
+        serve({1}, true);
+        if (!upload) {
+            m_window->connectTo(m_server.port());
+            m_window->clickRemote({row});
+            if (!ready)
+                form.LastFocus = QStringLiteral("listview1");
+        } else {
+            m_window->listLocal();
+            m_window->clickLocal({row});
+            if (ready)
+                form.lblDirectory->setText(QStringLiteral("/"));
+        }
+        PictureBox* button = upload ? form.Picture2 : form.Picture1;
+        const auto move = [&](double x, double y) {
+            upload ? form.Picture2_MouseMove(0, 0, x, y) : form.Picture1_MouseMove(0, 0, x, y);
+        };
+        const QString normal = button->PicturePath();
+        QVERIFY(!normal.isEmpty());
+        for (const QPointF leave : {QPointF(-1, 30), QPointF(30, -1), QPointF(1e9, 30), QPointF(30, 1e9)}) {
+            move(15, 15);
+            QCOMPARE(button->PicturePath() != normal, lit);
+            QCOMPARE(button->HasCapture(), lit);
+            move(button->WidthTwips(), 0); // still on the edge
+            QCOMPARE(button->HasCapture(), lit);
+            move(leave.x(), leave.y());
+            QCOMPARE(button->PicturePath(), normal);
+            QVERIFY(!button->HasCapture());
+        }
     }
 };
 
