@@ -1,5 +1,4 @@
-// Where the read-only files and Profile.ini live: beside a build or a portable copy, or in the
-// prefix's share folder and the user's private configuration folder when installed.
+// Where the read-only files and Profile.ini live: beside a build, or in share/ and a private folder.
 #include "app/AppLocations.h"
 #include "app/WindowLayer.h"
 #include "profiles/ProfileStore.h"

@@ -1,5 +1,4 @@
-// Installs this build into a temporary prefix: its files land in share/, and the installed program
-// starts offscreen from PATH without writing anything.
+// This build installed into a temporary prefix: files in share/, and it starts from PATH writing nothing.
 #include <QDir>
 #include <QImage>
 #include <QProcess>
@@ -12,31 +11,28 @@ class InstallTest : public QObject {
     QTemporaryDir m_root;
     const QString m_prefix = m_root.path() + "/prefix", m_share = m_prefix + "/share/tovo-ftp/";
 
-    static QByteArray run(const QString& program, const QStringList& arguments, int* exitCode) {
+    static bool Run(const QString& program, const QStringList& arguments, QByteArray* output) {
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(program, arguments);
-        *exitCode = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit
-                        ? process.exitCode()
-                        : -1;
-        return process.readAll();
+        const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+        *output = process.readAll();
+        return ended && process.exitCode() == 0;
     }
 
 private slots:
     void initTestCase() {
-        int code = 0;
-        const QByteArray output =
-            run(TOVO_CMAKE_COMMAND, {"--install", TOVO_BUILD_DIR, "--prefix", m_prefix}, &code);
-        QVERIFY2(code == 0, output.constData());
+        QByteArray output;
+        QVERIFY2(Run(TOVO_CMAKE_COMMAND, {"--install", TOVO_BUILD_DIR, "--prefix", m_prefix}, &output),
+                 output.constData());
     }
 
     void installedFiles() {
         const QString desktop = m_prefix + "/share/applications/tovo-ftp.desktop";
         if (const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
             !validator.isEmpty()) {
-            int code = 0;
-            const QByteArray output = run(validator, {desktop}, &code);
-            QVERIFY2(code == 0 && output.trimmed().isEmpty(), output.constData());
+            QByteArray output;
+            QVERIFY2(Run(validator, {desktop}, &output) && output.trimmed().isEmpty(), output.constData());
         }
         QVERIFY(QFileInfo(desktop).isFile());
         QStringList files = QDir(TOVO_SOURCE_DIR "/resources/beside").entryList(QDir::Files);

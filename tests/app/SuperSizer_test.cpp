@@ -1,10 +1,7 @@
-// The proportional pass as plain geometry: factors, the rule of each kind of control, and the folder
-// list's height over a maximise.
+// The proportional pass as plain geometry: factors, each kind's rule, the folder list over a maximise.
 #include "app/SuperSizer.h"
 
 #include <QtTest>
-
-Q_DECLARE_METATYPE(SizerControlKind)
 
 namespace {
 SizerControl Control(SizerControlKind kind, QRectF r) {
@@ -29,36 +26,26 @@ private slots:
         QCOMPARE(SizeFactor(5, 0), 0L);
     }
 
-    // A window of 8000 x 6000 twips grows by a quarter each way.
-    void controlRules_data() {
-        QTest::addColumn<SizerControlKind>("kind");
-        QTest::addColumn<QRectF>("before");
-        QTest::addColumn<QRectF>("after");
-        using K = SizerControlKind;
-        QTest::newRow("other") << K::Other << QRectF(3120, 1200, 3135, 600)
-                               << QRectF(3900, 1500, 3918.75, 750);
-        QTest::newRow("toolbar") << K::Toolbar << QRectF(3120, 1200, 675, 600)
-                                 << QRectF(3984.375, 1500, 675, 750);
-        QTest::newRow("drive list") << K::DriveList << QRectF(0, 480, 3135, 315)
-                                    << QRectF(0, 600, 3918.75, 315);
-        QTest::newRow("skipped") << K::Skipped << QRectF(0, 5580, 7590, 255) << QRectF(0, 5580, 7590, 255);
-        QTest::newRow("huge") << K::Other << QRectF(3e6, 3e6, 3e6, 3e6)
-                              << QRectF(3.75e6, 3.75e6, 3.75e6, 3.75e6);
-    }
+    // A window of 8000 x 6000 twips grows by a quarter each way; a line keeps X1.
     void controlRules() {
-        QFETCH(SizerControlKind, kind);
-        QFETCH(QRectF, before);
-        QFETCH(QRectF, after);
-        SuperSizerState state{8000, 6000};
-        std::vector<SizerControl> controls{Control(kind, before), Control(SizerControlKind::Line, {})};
-        SizerControl& line = controls[1];
-        line.X1 = 120;
-        line.X2 = 8280;
-        line.Y1 = line.Y2 = 360;
-        Pass(state, controls, 10000, 7500);
-        QCOMPARE(QRectF(controls[0].Left, controls[0].Top, controls[0].Width, controls[0].Height), after);
-        QCOMPARE(QRectF(line.X1, line.Y1, line.X2, line.Y2), QRectF(120, 450, 10350, 450)); // X1 stays
-        QVERIFY(state.OldWidth == 10000 && state.OldHeight == 7500);
+        using K = SizerControlKind;
+        for (const auto& [kind, before, after] :
+             {std::tuple{K::Other, QRectF(3120, 1200, 3135, 600), QRectF(3900, 1500, 3918.75, 750)},
+              {K::Toolbar, QRectF(3120, 1200, 675, 600), QRectF(3984.375, 1500, 675, 750)},
+              {K::DriveList, QRectF(0, 480, 3135, 315), QRectF(0, 600, 3918.75, 315)},
+              {K::Skipped, QRectF(0, 5580, 7590, 255), QRectF(0, 5580, 7590, 255)},
+              {K::Other, QRectF(3e6, 3e6, 3e6, 3e6), QRectF(3.75e6, 3.75e6, 3.75e6, 3.75e6)}}) {
+            SuperSizerState state{8000, 6000};
+            std::vector<SizerControl> controls{Control(kind, before), Control(K::Line, {})};
+            SizerControl& line = controls[1];
+            line.X1 = 120;
+            line.X2 = 8280;
+            line.Y1 = line.Y2 = 360;
+            Pass(state, controls, 10000, 7500);
+            QCOMPARE(QRectF(controls[0].Left, controls[0].Top, controls[0].Width, controls[0].Height), after);
+            QCOMPARE(QRectF(line.X1, line.Y1, line.X2, line.Y2), QRectF(120, 450, 10350, 450));
+            QVERIFY(state.OldWidth == 10000 && state.OldHeight == 7500);
+        }
     }
 
     void maximiseAndRestoreGivesDir1ItsHeightBack() {

@@ -1,5 +1,4 @@
-// Every text the windows show fits its control at the desktop's font and screen scale (ctest runs
-// this once more with QT_SCALE_FACTOR=2).
+// Every text the windows show fits its control (ctest runs this once more with QT_SCALE_FACTOR=2).
 #include "app/ListView.h"
 #include "app/frmMain.h"
 #include "commandline/frmCommands.h"

@@ -1,5 +1,4 @@
-// The real main window: start-up, menu commands, resizing with the transfer panel, names shown as
-// typed, and the session left alone while a transfer holds it.
+// The real main window: start-up, menus, resizing, names shown as typed, the session kept while busy.
 #include "app/frmMain.h"
 
 #include "app/ListView.h"

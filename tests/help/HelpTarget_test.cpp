@@ -1,5 +1,4 @@
-// What the help command opens: the compiled help when a viewer for it is installed, else the HTML
-// pages, never a missing file; and how the call names the window and the topic.
+// What the help command opens (compiled help with a viewer, else the pages, never a missing file).
 #include "help/CHelp.h"
 #include "help/HelpTarget.h"
 #include "tests/support/TestFiles.h"
@@ -29,33 +28,24 @@ private slots:
                                                       {false, false, true, ""}}) {
             const HelpTarget target = ChooseHelpTarget("/s/h.chm", chm, "/s/index.html", html, viewer);
             QCOMPARE(target.Path, std::string(path));
-            QCOMPARE(target.Viewer, !*path           ? HelpViewer::None
-                                    : path[3] == 'h' ? HelpViewer::Chm
-                                                     : HelpViewer::Html);
+            QCOMPARE(target.Viewer, !*path                                     ? HelpViewer::None
+                                    : std::string_view(path).ends_with(".chm") ? HelpViewer::Chm
+                                                                               : HelpViewer::Html);
         }
     }
 
-    void readsDesktopEntries_data() {
-        QTest::addColumn<QByteArray>("entry"); // after "[Desktop Entry]\n"
-        QTest::addColumn<bool>("handles");
-        QTest::newRow("listed among others") << kViewerEntry << true;
-        QTest::newRow("last, no semicolon")
-            << QByteArray("MimeType=a/b;application/vnd.ms-htmlhelp\n") << true;
-        QTest::newRow("blanks, CRLF")
-            << QByteArray("\r\n MimeType = application/vnd.ms-htmlhelp; \r\n") << true;
-        QTest::newRow("a longer type") << QByteArray("MimeType=application/vnd.ms-htmlhelp2;\n") << false;
-        QTest::newRow("in an action group")
-            << QByteArray("Name=x\n[Desktop Action open]\nMimeType=application/vnd.ms-htmlhelp;\n") << false;
-        QTest::newRow("commented out") << QByteArray("#MimeType=application/vnd.ms-htmlhelp;\n") << false;
-        QTest::newRow("hidden") << QByteArray("MimeType=application/vnd.ms-htmlhelp;\nHidden=true\n")
-                                << false;
-    }
     void readsDesktopEntries() {
-        QFETCH(QByteArray, entry);
-        QFETCH(bool, handles);
-        QCOMPARE(
-            DesktopEntryHandlesMime("[Desktop Entry]\n" + entry.toStdString(), "application/vnd.ms-htmlhelp"),
-            handles);
+        const char* mime = "MimeType=application/vnd.ms-htmlhelp";
+        for (const auto& [entry, handles] : {std::pair{kViewerEntry.toStdString(), true},
+                                             {"MimeType=a/b;application/vnd.ms-htmlhelp\n", true},
+                                             {"\r\n MimeType = application/vnd.ms-htmlhelp; \r\n", true},
+                                             {mime + std::string("2;\n"), false},
+                                             {"Name=x\n[Desktop Action open]\n" + std::string(mime), false},
+                                             {"#" + std::string(mime), false},
+                                             {mime + std::string(";\nHidden=true\n"), false}})
+            QVERIFY2(DesktopEntryHandlesMime("[Desktop Entry]\n" + entry, "application/vnd.ms-htmlhelp") ==
+                         handles,
+                     entry.c_str());
     }
 
     void listsApplicationFolders() {
