@@ -1,5 +1,4 @@
-// Where the read-only files and Profile.ini live: beside a build or a portable copy, or in the
-// prefix's share folder and the user's private configuration folder when installed.
+// Where the read-only files and Profile.ini live: beside a build, or in share/ and a private folder.
 #include "app/AppLocations.h"
 #include "app/WindowLayer.h"
 #include "profiles/ProfileStore.h"
@@ -7,10 +6,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <set>
 #include <sys/stat.h>
 
 namespace {
@@ -23,99 +21,55 @@ mode_t ModeOf(const QString& path) {
 class AppLocationsTest : public QObject {
     Q_OBJECT
 private slots:
+    // exeDir, XDG_CONFIG_HOME, HOME, resource folder, profile folder ("-": empty; "-" for both means
+    // exeDir), then the paths that exist.
     void decidesBothFolders_data() {
-        QTest::addColumn<QString>("exeDir");
-        QTest::addColumn<QStringList>("existing");
-        QTest::addColumn<QString>("xdg");
-        QTest::addColumn<QString>("home");
-        QTest::addColumn<QString>("resourceDir"); // "" means exeDir
-        QTest::addColumn<QString>("profileDir");  // "" means exeDir
-        const QString b = QStringLiteral("/home/ann/tovo/build");
-        const QString share = QStringLiteral("/usr/share/tovo-ftp");
-        QTest::newRow("build with its icons") << b << QStringList{b + "/12.ico"} << ""
-                                              << "/home/ann"
-                                              << ""
-                                              << "";
-        QTest::newRow("build with help pages") << b << QStringList{b + "/help/index.html"} << ""
-                                               << "/h"
-                                               << ""
-                                               << "";
-        QTest::newRow("nothing beside, no bin") << b << QStringList{} << "/x"
-                                                << "/home/ann"
-                                                << ""
-                                                << "";
-        QTest::newRow("installed, XDG set") << "/usr/bin" << QStringList{share} << "/h/cfg"
-                                            << "/h" << share << "/h/cfg/tovo-ftp";
-        QTest::newRow("installed, XDG empty") << "/usr/bin" << QStringList{share} << ""
-                                              << "/h" << share << "/h/.config/tovo-ftp";
-        QTest::newRow("installed, XDG relative") << "/usr/bin" << QStringList{share} << "cfg"
-                                                 << "/h" << share << "/h/.config/tovo-ftp";
-        QTest::newRow("installed, trailing slashes")
-            << "/usr/local/bin/" << QStringList{"/usr/local/share/tovo-ftp"} << "/h/cfg/"
-            << "/h/"
-            << "/usr/local/share/tovo-ftp"
-            << "/h/cfg/tovo-ftp";
-        QTest::newRow("installed at the root") << "/bin" << QStringList{"/share/tovo-ftp"} << ""
-                                               << "/root"
-                                               << "/share/tovo-ftp"
-                                               << "/root/.config/tovo-ftp";
-        QTest::newRow("installed, no home") << "/usr/bin" << QStringList{share} << ""
-                                            << "" << share << "";
-        QTest::newRow("portable copy in a bin folder")
-            << "/opt/t/bin" << QStringList{"/opt/t/bin/last.ico", "/opt/t/share/tovo-ftp"} << ""
-            << "/h"
-            << ""
-            << "";
-        QTest::newRow("bin without its share") << "/usr/local/bin" << QStringList{share} << ""
-                                               << "/h"
-                                               << ""
-                                               << "";
-        QTest::newRow("merely ending in bin") << "/opt/sbin" << QStringList{"/opt/share/tovo-ftp"} << ""
-                                              << "/h"
-                                              << ""
-                                              << "";
-        QTest::newRow("relative bin") << "bin" << QStringList{"share/tovo-ftp"} << ""
-                                      << "/h"
-                                      << ""
-                                      << "";
+        QTest::addColumn<QString>("facts");
+        const QString s = " /usr/share/tovo-ftp";
+        QTest::newRow("build with its icons") << "/b - /h - - /b/12.ico";
+        QTest::newRow("build with help pages") << "/b - /h - - /b/help/index.html";
+        QTest::newRow("nothing beside, no bin") << "/b /x /h - -";
+        QTest::newRow("installed, XDG set") << "/usr/bin /h/cfg /h" + s + " /h/cfg/tovo-ftp" + s;
+        QTest::newRow("installed, XDG empty") << "/usr/bin - /h" + s + " /h/.config/tovo-ftp" + s;
+        QTest::newRow("installed, XDG relative") << "/usr/bin cfg /h" + s + " /h/.config/tovo-ftp" + s;
+        QTest::newRow("trailing slashes")
+            << "/usr/local/bin/ /h/cfg/ /h/ /usr/local/share/tovo-ftp /h/cfg/tovo-ftp "
+               "/usr/local/share/tovo-ftp";
+        QTest::newRow("at the root") << "/bin - /r /share/tovo-ftp /r/.config/tovo-ftp /share/tovo-ftp";
+        QTest::newRow("installed, no home") << "/usr/bin - -" + s + " /usr/bin" + s;
+        QTest::newRow("portable copy in a bin folder") << "/t/bin - /h - - /t/bin/last.ico /t/share/tovo-ftp";
+        QTest::newRow("bin without its share") << "/usr/local/bin - /h - -" + s;
+        QTest::newRow("merely ending in bin") << "/opt/sbin - /h - - /opt/share/tovo-ftp";
+        QTest::newRow("relative bin") << "bin - /h - - share/tovo-ftp";
     }
     void decidesBothFolders() {
-        QFETCH(QString, exeDir);
-        QFETCH(QStringList, existing);
-        QFETCH(QString, xdg);
-        QFETCH(QString, home);
-        QFETCH(QString, resourceDir);
-        QFETCH(QString, profileDir);
-        std::set<std::string> paths;
-        for (const QString& path : existing)
-            paths.insert(path.toStdString());
-        LocationFacts facts;
-        facts.Exists = [paths](const std::string& path) { return paths.count(path) > 0; };
-        facts.XdgConfigHome = xdg.toStdString();
-        facts.Home = home.toStdString();
-        const AppLocations where = ResolveAppLocations(exeDir.toStdString(), facts);
-        const QString plain = exeDir.endsWith('/') ? exeDir.chopped(1) : exeDir;
-        QCOMPARE(QString::fromStdString(where.ResourceDir), resourceDir.isEmpty() ? plain : resourceDir);
-        QCOMPARE(QString::fromStdString(where.ProfileDir), profileDir.isEmpty() ? plain : profileDir);
-        QCOMPARE(where.Installed, resourceDir.startsWith('/'));
+        QFETCH(QString, facts);
+        QStringList f = facts.split(' ').replaceInStrings(QRegularExpression("^-$"), "");
+        const QStringList existing = f.mid(5);
+        LocationFacts given{
+            [existing](const std::string& p) { return existing.contains(QString::fromStdString(p)); },
+            f[1].toStdString(), f[2].toStdString()};
+        const AppLocations where = ResolveAppLocations(f[0].toStdString(), given);
+        const QString plain = f[0].endsWith('/') ? f[0].chopped(1) : f[0];
+        QCOMPARE(QString::fromStdString(where.ResourceDir), f[3].isEmpty() ? plain : f[3]);
+        QCOMPARE(QString::fromStdString(where.ProfileDir), f[4].isEmpty() ? plain : f[4]);
+        QCOMPARE(where.Installed, !f[3].isEmpty());
     }
 
-    // An installed tree on disk with the real environment: the profile goes into a private folder made
-    // on the first save (an existing parent keeps its permissions) and reads back after a restart.
+    // With the real environment: resolving makes nothing; the first save makes a private folder (an
+    // existing parent keeps its permissions) and the profile reads back.
     void installedProgramSavesPrivately() {
         QTemporaryDir root;
         QVERIFY(QDir(root.path()).mkpath("usr/bin") && QDir(root.path()).mkpath("usr/share/tovo-ftp"));
-        QVERIFY(QDir(root.path()).mkpath("config"));
-        QVERIFY(QFile::setPermissions(root.filePath("config"), QFile::ReadOwner | QFile::WriteOwner |
-                                                                   QFile::ExeOwner | QFile::ReadOther |
-                                                                   QFile::ExeOther));
+        QVERIFY(QDir(root.path()).mkpath("config") &&
+                ::chmod(qPrintable(root.filePath("config")), 0705) == 0);
         const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath("config")));
-        const std::string exeDir = QFile::encodeName(root.filePath("usr/bin")).toStdString();
-        const std::string path = ProfileDir(exeDir) + "/Profile.ini";
+        const std::string path =
+            ProfileDir(QFile::encodeName(root.filePath("usr/bin")).toStdString()) + "/Profile.ini";
         qputenv("XDG_CONFIG_HOME", oldXdg);
         QCOMPARE(QString::fromStdString(path), root.filePath("config/tovo-ftp/Profile.ini"));
-        QVERIFY(!QFileInfo::exists(root.filePath("config/tovo-ftp"))); // resolving makes nothing
+        QVERIFY(!QFileInfo::exists(root.filePath("config/tovo-ftp")));
         const ConnectionProfile site{"Local demo", "127.0.0.1", "FTP", "demo", "demo", "2121", "Passive"};
         QVERIFY(CreatePrivateFolderFor(path));
         WriteProfile(path, site);
@@ -123,8 +77,7 @@ private slots:
         QCOMPARE(ModeOf(QString::fromStdString(path)), mode_t(0600));
         QCOMPARE(ModeOf(root.filePath("config")), mode_t(0705));
         QCOMPARE(ReadProfile(path, site.Name).Password, site.Password);
-        // A path through a file is refused.
-        QVERIFY(WriteFileBytes(root.filePath("plain"), "x"));
+        QVERIFY(WriteFileBytes(root.filePath("plain"), "x")); // a path through a file is refused
         QVERIFY(!CreatePrivateFolder(QFile::encodeName(root.filePath("plain/sub")).toStdString()));
         QVERIFY(!CreatePrivateFolder(""));
     }

@@ -1,6 +1,4 @@
-// Every text the windows show fits its control at the desktop's font and screen scale (ctest runs
-// this once more with QT_SCALE_FACTOR=2).
-
+// Every text the windows show fits its control (ctest runs this once more with QT_SCALE_FACTOR=2).
 #include "app/ListView.h"
 #include "app/frmMain.h"
 #include "commandline/frmCommands.h"
@@ -9,34 +7,27 @@
 #include "tests/support/MainWindowHarness.h"
 #include "transfer/TransferDisplay.h"
 
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QRadioButton>
-#include <QStyleOption>
-#include <QToolButton>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
-
 // "name: text" for every visible text control whose text is wider than the room its style leaves.
-QStringList cutTexts(QWidget* window) {
+QStringList CutTexts(QWidget* window) {
     QStringList cut;
     const auto check = [&cut](QWidget* widget, const QString& text, int room) {
         if (widget->fontMetrics().horizontalAdvance(text) > room)
-            cut << widget->objectName() + QStringLiteral(": ") + text;
+            cut << widget->objectName() + ": " + text;
     };
     for (QWidget* widget : window->findChildren<QWidget*>()) {
         if (!widget->isVisibleTo(window))
             continue;
-        if (auto* label = qobject_cast<QLabel*>(widget)) { // a picture box names the caption it paints
+        if (auto* label = qobject_cast<QLabel*>(widget)) // a picture box names the caption it paints
             check(label, label->text().isEmpty() ? label->accessibleName() : label->text(),
                   label->contentsRect().width() - 2 * label->margin());
-        } else if (auto* tool = qobject_cast<QToolButton*>(widget)) { // a caption under an image
+        else if (auto* tool = qobject_cast<QToolButton*>(widget)) // a caption under an image
             check(tool, tool->text(),
                   tool->width() - 2 * tool->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
-        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             QStyleOptionButton option;
             option.initFrom(button);
             option.text = button->text();
@@ -53,13 +44,12 @@ QStringList cutTexts(QWidget* window) {
                 if (!header->isSectionHidden(section) &&
                     header->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, {}, header).width() >
                         header->sectionSize(section))
-                    cut << header->parent()->objectName() + QStringLiteral(" column: ") + option.text;
+                    cut << header->parent()->objectName() + " column: " + option.text;
             }
         }
     }
     return cut;
 }
-
 } // namespace
 
 class TextFitTest : public QObject {
@@ -69,28 +59,27 @@ private slots:
         QTest::addColumn<QString>("window");
         for (const char* window :
              {"start-up", "transfer", "transfer maximised", "connect", "commands", "about"})
-            QTest::newRow(window) << QString::fromLatin1(window);
+            QTest::newRow(window) << QString(window);
     }
     void everyTextFits() {
         QFETCH(QString, window);
         MainWindowHarness harness;
         frmMain& form = harness.form();
         std::unique_ptr<QWidget> dialog;
-        QWidget* shown = &form;
-        if (window == QLatin1String("connect"))
-            shown = (dialog = std::make_unique<frmConnect>(form)).get();
-        else if (window == QLatin1String("about"))
-            shown = (dialog = std::make_unique<frmAbout>()).get();
-        else if (window == QLatin1String("commands"))
-            shown = form.Commands;
-        else if (window.startsWith(QLatin1String("transfer"))) {
-            // A 3 GiB queue at loopback speed: the widest numbers a transfer shows.
+        if (window == "connect")
+            dialog = std::make_unique<frmConnect>(form);
+        else if (window == "about")
+            dialog = std::make_unique<frmAbout>();
+        QWidget* shown = dialog                 ? dialog.get()
+                         : window == "commands" ? static_cast<QWidget*>(form.Commands)
+                                                : &form;
+        if (window.startsWith("transfer")) { // a 3 GiB queue at loopback speed: the widest numbers
             const qint64 queue = 3LL << 30;
-            QTreeWidgetItem* row = form.lstRemoteFiles->Add(QStringLiteral("setup.iso"), 1);
+            QTreeWidgetItem* row = form.lstRemoteFiles->Add("setup.iso", 1);
             ListView::SetSubItem(row, 3, QString::number(queue));
             ListView::SetSelected(row, true);
             form.BuildTransferQueue(form.lstRemoteFiles);
-            if (window.endsWith(QLatin1String("maximised"))) {
+            if (window.endsWith("maximised")) {
                 form.showMaximized();
                 QTRY_VERIFY(form.isMaximized());
                 form.ShowPanelMaximized();
@@ -98,15 +87,15 @@ private slots:
                 form.ShowPanelNormal();
             }
             TransferDisplay display(form, queue);
-            display.startFile(QStringLiteral("Downloading File: setup.iso"), 12, queue);
+            display.startFile("Downloading File: setup.iso", 12, queue);
             display.chunk(queue, queue, 1500);
         }
         shown->show();
         QVERIFY(QTest::qWaitForWindowExposed(shown));
         QCoreApplication::processEvents(); // lays out what the new texts changed
         shown->grab();                     // polishes every control
-        const QStringList cut = cutTexts(shown);
-        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+        const QStringList cut = CutTexts(shown);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
     }
 };
 

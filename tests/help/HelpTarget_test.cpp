@@ -1,5 +1,4 @@
-// What the help command opens: the compiled help when a viewer for it is installed, else the HTML
-// pages, never a missing file; and how the call names the window and the topic.
+// What the help command opens (compiled help with a viewer, else the pages, never a missing file).
 #include "help/CHelp.h"
 #include "help/HelpTarget.h"
 #include "tests/support/TestFiles.h"
@@ -7,8 +6,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
-
-Q_DECLARE_METATYPE(HelpViewer)
 
 namespace {
 const QByteArray kViewerEntry = "[Desktop Entry]\nType=Application\nName=Viewer\nExec=viewer %f\n"
@@ -22,61 +19,38 @@ void WriteFile(const QString& path, const QByteArray& content) {
 class HelpTargetTest : public QObject {
     Q_OBJECT
 private slots:
-    void choosesWhatToOpen_data() {
-        QTest::addColumn<bool>("chmExists");
-        QTest::addColumn<bool>("htmlExists");
-        QTest::addColumn<bool>("viewer");
-        QTest::addColumn<HelpViewer>("expected");
-        QTest::newRow("compiled file and a viewer") << true << true << true << HelpViewer::Chm;
-        QTest::newRow("no viewer: the pages instead") << true << true << false << HelpViewer::Html;
-        QTest::newRow("no compiled file: the pages") << false << true << true << HelpViewer::Html;
-        QTest::newRow("no viewer, no pages: the file") << true << false << false << HelpViewer::Chm;
-        QTest::newRow("nothing installed") << false << false << true << HelpViewer::None;
-    }
     void choosesWhatToOpen() {
-        QFETCH(bool, chmExists);
-        QFETCH(bool, htmlExists);
-        QFETCH(bool, viewer);
-        QFETCH(HelpViewer, expected);
-        const HelpTarget target =
-            ChooseHelpTarget("/s/h.chm", chmExists, "/s/index.html", htmlExists, viewer);
-        QCOMPARE(target.Viewer, expected);
-        const char* path = expected == HelpViewer::Chm    ? "/s/h.chm"
-                           : expected == HelpViewer::Html ? "/s/index.html"
-                                                          : "";
-        QCOMPARE(target.Path, std::string(path));
+        // Compiled file, pages, viewer installed -> what opens.
+        for (const auto& [chm, html, viewer, path] : {std::tuple{true, true, true, "/s/h.chm"},
+                                                      {true, true, false, "/s/index.html"},
+                                                      {false, true, true, "/s/index.html"},
+                                                      {true, false, false, "/s/h.chm"},
+                                                      {false, false, true, ""}}) {
+            const HelpTarget target = ChooseHelpTarget("/s/h.chm", chm, "/s/index.html", html, viewer);
+            QCOMPARE(target.Path, std::string(path));
+            QCOMPARE(target.Viewer, !*path                                     ? HelpViewer::None
+                                    : std::string_view(path).ends_with(".chm") ? HelpViewer::Chm
+                                                                               : HelpViewer::Html);
+        }
     }
 
-    void readsDesktopEntries_data() {
-        QTest::addColumn<QByteArray>("entry");
-        QTest::addColumn<bool>("handles");
-        QTest::newRow("listed among others") << kViewerEntry << true;
-        QTest::newRow("last, no semicolon")
-            << QByteArray("[Desktop Entry]\nMimeType=a/b;application/vnd.ms-htmlhelp\n") << true;
-        QTest::newRow("blanks, CRLF")
-            << QByteArray("[Desktop Entry]\r\n MimeType = application/vnd.ms-htmlhelp; \r\n") << true;
-        QTest::newRow("a longer type")
-            << QByteArray("[Desktop Entry]\nMimeType=application/vnd.ms-htmlhelp2;\n") << false;
-        QTest::newRow("in an action group")
-            << QByteArray(
-                   "[Desktop Entry]\nName=x\n[Desktop Action open]\nMimeType=application/vnd.ms-htmlhelp;\n")
-            << false;
-        QTest::newRow("commented out")
-            << QByteArray("[Desktop Entry]\n#MimeType=application/vnd.ms-htmlhelp;\n") << false;
-        QTest::newRow("hidden")
-            << QByteArray("[Desktop Entry]\nMimeType=application/vnd.ms-htmlhelp;\nHidden=true\n") << false;
-    }
     void readsDesktopEntries() {
-        QFETCH(QByteArray, entry);
-        QFETCH(bool, handles);
-        QCOMPARE(DesktopEntryHandlesMime(entry.toStdString(), "application/vnd.ms-htmlhelp"), handles);
+        const char* mime = "MimeType=application/vnd.ms-htmlhelp";
+        for (const auto& [entry, handles] : {std::pair{kViewerEntry.toStdString(), true},
+                                             {"MimeType=a/b;application/vnd.ms-htmlhelp\n", true},
+                                             {"\r\n MimeType = application/vnd.ms-htmlhelp; \r\n", true},
+                                             {mime + std::string("2;\n"), false},
+                                             {"Name=x\n[Desktop Action open]\n" + std::string(mime), false},
+                                             {"#" + std::string(mime), false},
+                                             {mime + std::string(";\nHidden=true\n"), false}})
+            QVERIFY2(DesktopEntryHandlesMime("[Desktop Entry]\n" + entry, "application/vnd.ms-htmlhelp") ==
+                         handles,
+                     entry.c_str());
     }
 
     void listsApplicationFolders() {
-        QStringList folders;
-        for (const std::string& folder : ApplicationFolders("rel", "/home/ann", "x:/b::"))
-            folders << QString::fromStdString(folder);
-        QCOMPARE(folders, QStringList({"/home/ann/.local/share/applications", "/b/applications"}));
+        QCOMPARE(ApplicationFolders("rel", "/home/ann", "x:/b::"),
+                 (std::vector<std::string>{"/home/ann/.local/share/applications", "/b/applications"}));
         QCOMPARE(ApplicationFolders("", "", "").size(), std::size_t(2)); // the system defaults
     }
 
@@ -96,11 +70,11 @@ private slots:
                 opened << target + (topic ? QString::number(*topic) : QString());
             });
         const bool before = ChmViewerInstalled();
-        CHelp().Show(chm, QStringLiteral(" main "));
+        CHelp().Show(chm, " main ");
         WriteFile(root.filePath("sys/applications/vendor/viewer.desktop"), kViewerEntry);
         const bool after = ChmViewerInstalled();
-        CHelp().Show(QStringLiteral("  ") + chm + QStringLiteral(" "), QStringLiteral("main"), 42);
-        CHelp().Show(root.filePath("missing.chm"), QStringLiteral("main"), 3);
+        CHelp().Show("  " + chm + " ", "main", 42);
+        CHelp().Show(root.filePath("missing.chm"), "main", 3);
         CHelp::SetOpener(previous);
         qputenv("XDG_DATA_HOME", home);
         qputenv("XDG_DATA_DIRS", dirs);
