@@ -12,13 +12,6 @@ class ProfileStoreTest : public QObject {
     const QString m_file = m_dir.filePath("Profile.ini");
     const std::string m_path = QFile::encodeName(m_file).toStdString();
 
-    QStringList names() const {
-        QStringList list;
-        for (const std::string& name : ListProfiles(m_path))
-            list << QString::fromStdString(name);
-        return list;
-    }
-
 private slots:
     void init() { QFile::remove(m_file); }
 
@@ -53,7 +46,7 @@ private slots:
             QCOMPARE(ReadFileBytes(m_file), other);
             return;
         }
-        QCOMPARE(names(), (QStringList{"Other", fields[0]}));
+        QCOMPARE(ListProfiles(m_path), (std::vector<std::string>{"Other", field(0)}));
         const ConnectionProfile read = ReadProfile(m_path, field(0));
         const std::string all = read.Name + '|' + read.Location + '|' + read.Protocol + '|' + read.Username +
                                 '|' + read.Password + '|' + read.Port + '|' + read.Transfer;
@@ -81,7 +74,7 @@ private slots:
         QCOMPARE(ReadProfile(m_path, "Home").Password, std::string(38, 'a'));
         for (int i = 0; i < 40; ++i)
             WriteProfile(m_path, {"Site " + std::to_string(i), "h", "FTP", "u", "p", "21", "Active"});
-        QCOMPARE(names().size(), 43);
+        QCOMPARE(ListProfiles(m_path).size(), std::size_t(43));
     }
 };
 

@@ -115,16 +115,9 @@ private slots:
         QCOMPARE(m_dialog->txtProfile->text(), fields[0]); // the fields stay for correcting
     }
 
-    void saveNewAndAnonymous() {
-        reopen("[Site]\nLocation=old\n");
+    void newAndAnonymous() {
         fill("Site", "new", "u", "p");
-        m_dialog->Check1->setChecked(false); // no password kept
         m_dialog->optHTTP->setChecked(true);
-        MsgBoxRecorder boxes;
-        m_dialog->cmdSave_Click();
-        const ConnectionProfile site = saved("Site");
-        QCOMPARE(QString::fromStdString(site.Location + site.Protocol + site.Password + site.Port),
-                 QStringLiteral("newHTTP80"));
         QTest::mouseClick(m_dialog->cmdNew, Qt::LeftButton);
         QVERIFY(m_dialog->txtProfile->text().isEmpty() && m_dialog->txtPassword->text().isEmpty());
         QVERIFY(m_dialog->optFTP->isChecked() && m_dialog->txtPort->text() == QStringLiteral("21"));
@@ -134,6 +127,7 @@ private slots:
         QVERIFY(m_dialog->txtPassword->text().isEmpty());
         fill("Anon", "host", m_dialog->txtUsername->text(), QString());
         m_dialog->Check1->setChecked(true);
+        MsgBoxRecorder boxes;
         m_dialog->cmdSave_Click();
         QVERIFY(saved("Anon").Password.empty());
         m_dialog->cmdConnect_Click();
@@ -143,24 +137,27 @@ private slots:
         QVERIFY(m_dialog->txtUsername->text().isEmpty());
     }
 
-    // With Save Password on, the user is asked whether it may go into Profile.ini (0: not asked).
+    // With Save Password on, the user is asked whether it may go into Profile.ini; off, nothing is asked.
     void savePasswordWithoutSecretStore_data() {
-        QTest::addColumn<bool>("savePassword");
         QTest::addColumn<int>("answer");
-        QTest::newRow("kept in Profile.ini") << true << int(vbYes);
-        QTest::newRow("not kept") << true << int(vbNo);
-        QTest::newRow("Save Password off: not asked") << false << 0;
+        QTest::newRow("kept in Profile.ini") << int(vbYes);
+        QTest::newRow("not kept") << int(vbNo);
+        QTest::newRow("Save Password off") << 0;
     }
     void savePasswordWithoutSecretStore() {
-        QFETCH(bool, savePassword);
         QFETCH(int, answer);
         MsgBoxRecorder messages;
         if (answer)
             messages.answerNext(answer);
+        reopen("[Site]\nLocation=old\n");
         fill("Site", "host", "anna", "s3cret");
-        m_dialog->Check1->setChecked(savePassword);
+        m_dialog->Check1->setChecked(answer != 0);
+        m_dialog->optHTTP->setChecked(true);
         m_dialog->cmdSave_Click();
         QCOMPARE(messages.calls().size(), answer ? 1 : 0);
+        const ConnectionProfile site = saved("Site"); // written over the old one, HTTP's port filled in
+        QCOMPARE(QString::fromStdString(site.Location + site.Protocol + site.Port),
+                 QStringLiteral("hostHTTP80"));
         const bool kept = answer == vbYes;
         QCOMPARE(ReadFileBytes(m_file).contains("Password=s3cret\n"), kept);
         reopen();
