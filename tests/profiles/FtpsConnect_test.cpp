@@ -5,7 +5,6 @@
 #include "profiles/ProfileStore.h"
 #include "profiles/frmCertificate.h"
 #include "profiles/frmConnect.h"
-#include "session/FtpSession.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -47,18 +46,18 @@ private slots:
         });
         {
             frmConnect dialog(harness.form());
-            for (auto [field, text] : {std::pair{dialog.txtProfile, QStringLiteral("secure")},
-                                       {dialog.txtServerLocation, QStringLiteral("127.0.0.1")},
-                                       {dialog.txtUsername, QStringLiteral("user")},
-                                       {dialog.txtPassword, QStringLiteral("secret")}})
-                field->setText(text);
+            for (auto [field, text] : {std::pair{dialog.txtProfile, "secure"},
+                                       {dialog.txtServerLocation, "127.0.0.1"},
+                                       {dialog.txtUsername, "user"},
+                                       {dialog.txtPassword, "secret"}})
+                field->setText(QString::fromLatin1(text));
             dialog.Check1->setChecked(true); // the password too
             dialog.Check3->setChecked(true);
             dialog.txtPort->setText(QString::number(server.port()));
             messages.answerNext(vbYes);
             dialog.cmdSave_Click();
             QCOMPARE(ReadProfile(QFile::encodeName(dialog.ProfilePath).toStdString(), "secure").Protocol,
-                     std::string("FTPS"));
+                     "FTPS");
         }
         for (int attempt = 0; attempt < 2; ++attempt) {
             frmConnect dialog(harness.form());

@@ -10,140 +10,71 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+static std::string S(const QString& text) {
+    return text.toStdString();
+}
+
 class IniFileTest : public QObject {
     Q_OBJECT
 private slots:
-    // Writes key=value into section; "after" equal to "before" with ok false means refused.
+    // Before, section, key, value, after; a row without "after" is refused and leaves the text as it was.
     void writeString_data() {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("new file") << ""
-                                  << "A"
-                                  << "k"
-                                  << "v" << true << "[A]\nk=v\n";
-        QTest::newRow("in place, others kept") << "; s\n[A]\nk=old\nx=1\n"
-                                               << "A"
-                                               << "k"
-                                               << "new" << true << "; s\n[A]\nk=new\nx=1\n";
-        QTest::newRow("names without case") << "[Site]\nLOC=a\n"
-                                            << "SITE"
-                                            << "loc"
-                                            << "b" << true << "[Site]\nLOC=b\n";
-        QTest::newRow("after the last key") << "[A]\nx=1\n\n[B]\ny=2\n"
-                                            << "A"
-                                            << "k"
-                                            << "v" << true << "[A]\nx=1\nk=v\n\n[B]\ny=2\n";
-        QTest::newRow("into an empty section") << "[A]\n[B]\n"
-                                               << "A"
-                                               << "k"
-                                               << "v" << true << "[A]\nk=v\n[B]\n";
-        QTest::newRow("new section") << "[A]\nx=1"
-                                     << "B"
-                                     << "k"
-                                     << "v" << true << "[A]\nx=1\n\n[B]\nk=v\n";
-        QTest::newRow("CRLF stays") << "[A]\r\nx=1\r\n"
-                                    << "A"
-                                    << "k"
-                                    << "v" << true << "[A]\r\nx=1\r\nk=v\r\n";
-        QTest::newRow("empty value") << "[A]\nk=v\n"
-                                     << "A"
-                                     << "k"
-                                     << "" << true << "[A]\nk=\n";
-        QTest::newRow("outer blanks quoted") << ""
-                                             << "A"
-                                             << "k"
-                                             << " v " << true << "[A]\nk=\" v \"\n";
-        QTest::newRow("comment not replaced") << "[A]\n;k=old\n"
-                                              << "A"
-                                              << "k"
-                                              << "v" << true << "[A]\n;k=old\nk=v\n";
-        QTest::newRow("other section's key") << "[B]\nk=b\n[A]\n"
-                                             << "A"
-                                             << "k"
-                                             << "a" << true << "[B]\nk=b\n[A]\nk=a\n";
-        const QString old = QStringLiteral("[A]\nk=old\n");
-        QTest::newRow("empty section") << old << ""
-                                       << "k"
-                                       << "v" << false << old;
-        QTest::newRow("bracket in section") << old << "a]b"
-                                            << "k"
-                                            << "v" << false << old;
-        QTest::newRow("LF in section") << old << "a\nb"
-                                       << "k"
-                                       << "v" << false << old;
-        QTest::newRow("NUL in section") << old << QString(QLatin1String("a\0b", 3)) << "k"
-                                        << "v" << false << old;
-        QTest::newRow("empty key") << old << "A"
-                                   << ""
-                                   << "v" << false << old;
-        QTest::newRow("equals in key") << old << "A"
-                                       << "k=x"
-                                       << "v" << false << old;
-        QTest::newRow("comment key") << old << "A"
-                                     << ";k"
-                                     << "v" << false << old;
-        QTest::newRow("LF in value") << old << "A"
-                                     << "k"
-                                     << "v\n[B]" << false << old;
-        QTest::newRow("CR in value") << old << "A"
-                                     << "k"
-                                     << "v\rx=1" << false << old;
+        QTest::addColumn<QStringList>("row");
+        const auto row = [](const char* name, const QStringList& fields) { QTest::newRow(name) << fields; };
+        row("new file", {"", "A", "k", "v", "[A]\nk=v\n"});
+        row("in place, others kept", {"; s\n[A]\nk=old\nx=1\n", "A", "k", "new", "; s\n[A]\nk=new\nx=1\n"});
+        row("names without case", {"[Site]\nLOC=a\n", "SITE", "loc", "b", "[Site]\nLOC=b\n"});
+        row("after the last key", {"[A]\nx=1\n\n[B]\ny=2\n", "A", "k", "v", "[A]\nx=1\nk=v\n\n[B]\ny=2\n"});
+        row("into an empty section", {"[A]\n[B]\n", "A", "k", "v", "[A]\nk=v\n[B]\n"});
+        row("new section", {"[A]\nx=1", "B", "k", "v", "[A]\nx=1\n\n[B]\nk=v\n"});
+        row("CRLF stays", {"[A]\r\nx=1\r\n", "A", "k", "v", "[A]\r\nx=1\r\nk=v\r\n"});
+        row("empty value", {"[A]\nk=v\n", "A", "k", "", "[A]\nk=\n"});
+        row("outer blanks quoted", {"", "A", "k", " v ", "[A]\nk=\" v \"\n"});
+        row("comment not replaced", {"[A]\n;k=old\n", "A", "k", "v", "[A]\n;k=old\nk=v\n"});
+        row("other section's key", {"[B]\nk=b\n[A]\n", "A", "k", "a", "[B]\nk=b\n[A]\nk=a\n"});
+        const QString old = QStringLiteral("[A]\nk=old\n"); // refused: section|key|value
+        for (const char* bad :
+             {"|k|v", "a]b|k|v", "a\nb|k|v", "A||v", "A|k=x|v", "A|;k|v", "A|k|v\n[B]", "A|k|v\rx=1"})
+            row(bad, QStringList{old} + QString::fromLatin1(bad).split('|'));
+        row("NUL in section", {old, QString(QLatin1String("a\0b", 3)), "k", "v"});
     }
     void writeString() {
-        QFETCH(QString, before);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        QFETCH(bool, ok);
-        QFETCH(QString, after);
+        QFETCH(QStringList, row);
+        const bool ok = row.size() == 5;
         IniFile ini;
-        ini.Parse(before.toStdString());
-        QCOMPARE(ini.WriteString(section.toStdString(), key.toStdString(), value.toStdString()), ok);
-        QCOMPARE(QString::fromStdString(ini.Text()), after);
+        ini.Parse(S(row[0]));
+        QCOMPARE(ini.WriteString(S(row[1]), S(row[2]), S(row[3])), ok);
+        QCOMPARE(QString::fromStdString(ini.Text()), row.value(4, row[0]));
         IniFile reread; // whatever was written reads back as it was given
         reread.Parse(ini.Text());
         if (ok)
-            QCOMPARE(QString::fromStdString(reread.GetString(section.toStdString(), key.toStdString())),
-                     value);
+            QCOMPARE(QString::fromStdString(reread.GetString(S(row[1]), S(row[2]))), row[3]);
     }
 
     void getString_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("limit"); // of the value read for key "k" in section "A"
         QTest::addColumn<QString>("value");
-        QTest::newRow("plain, any case") << "[a]\nK=value\n"
-                                         << "k" << -1 << "value";
-        QTest::newRow("no key") << "[A]\nk=v\n"
-                                << "x" << -1 << "";
-        QTest::newRow("cut") << "[A]\nk=value\n"
-                             << "k" << 3 << "val";
-        QTest::newRow("blanks around") << " [A]\n  k =  v w  \n"
-                                       << "k" << -1 << "v w";
-        QTest::newRow("quotes dropped") << "[A]\nk=\" v \"\n"
-                                        << "k" << -1 << " v ";
-        QTest::newRow("another section's key") << "[A]\n[B]\nk=b\n"
-                                               << "k" << -1 << "";
-        QTest::newRow("first of two sections") << "[A]\nk=1\n[a]\nk=2\n"
-                                               << "k" << -1 << "1";
-        QTest::newRow("comments") << "[A]\n;k=1\n#k=2\n"
-                                  << "k" << -1 << "";
-        QTest::newRow("byte order mark, CRLF") << "\xEF\xBB\xBF[A]\r\nk=a=b\r\n"
-                                               << "k" << -1 << "a=b";
+        const auto row = [](const char* name, const char* text, int limit, const char* value) {
+            QTest::newRow(name) << text << limit << value;
+        };
+        row("plain, any case", "[a]\nK=value\n", -1, "value");
+        row("no key, only a longer one", "[A]\nkey=v\n", -1, "");
+        row("cut", "[A]\nk=value\n", 3, "val");
+        row("blanks around", " [A]\n  k =  v w  \n", -1, "v w");
+        row("quotes dropped", "[A]\nk=\" v \"\n", -1, " v ");
+        row("another section's key", "[A]\n[B]\nk=b\n", -1, "");
+        row("first of two sections", "[A]\nk=1\n[a]\nk=2\n", -1, "1");
+        row("comments", "[A]\n;k=1\n#k=2\n", -1, "");
+        row("byte order mark, CRLF", "\xEF\xBB\xBF[A]\r\nk=a=b\r\n", -1, "a=b");
     }
     void getString() {
         QFETCH(QString, text);
-        QFETCH(QString, key);
         QFETCH(int, limit);
-        QFETCH(QString, value);
         IniFile ini;
-        ini.Parse(text.toStdString());
+        ini.Parse(S(text));
         const std::size_t max = limit < 0 ? std::string::npos : static_cast<std::size_t>(limit);
-        QCOMPARE(QString::fromStdString(ini.GetString("A", key.toStdString(), max)), value);
+        QTEST(QString::fromStdString(ini.GetString("A", "k", max)), "value");
     }
 
     void sections_data() {
@@ -163,15 +94,14 @@ private slots:
     void sections() {
         QFETCH(QString, text);
         QFETCH(QStringList, names);
-        QFETCH(QString, afterRemovingA);
         IniFile ini;
-        ini.Parse(text.toStdString());
+        ini.Parse(S(text));
         QStringList got;
         for (const std::string& name : ini.SectionNames())
             got << QString::fromStdString(name);
         QCOMPARE(got, names);
         QCOMPARE(ini.RemoveSection("A"), names.contains("A", Qt::CaseInsensitive));
-        QCOMPARE(QString::fromStdString(ini.Text()), afterRemovingA);
+        QTEST(QString::fromStdString(ini.Text()), "afterRemovingA");
     }
 
     void loadAndSave() {
@@ -181,8 +111,7 @@ private slots:
         IniFile ini;
         QCOMPARE(ini.Load(file), IniFile::LoadResult::Missing);
         QCOMPARE(ini.Load(QFile::encodeName(dir.path()).toStdString()), IniFile::LoadResult::Unreadable);
-        QVERIFY(WriteFileBytes(path, "[Old]\nk=v\n"));
-        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0644) == 0);
+        QVERIFY(WriteFileBytes(path, "[Old]\nk=v\n") && ::chmod(file.c_str(), 0644) == 0);
         QCOMPARE(ini.Load(file), IniFile::LoadResult::Loaded);
         QVERIFY(ini.WriteString("New", "Location", std::string(100, 'x')));
         // A file-size limit makes the write fail as a full disk would: the old file stays whole.
@@ -200,7 +129,7 @@ private slots:
         QVERIFY(ini.Save(file));
         QCOMPARE(ReadFileBytes(path), QByteArray::fromStdString(ini.Text()));
         struct stat info {};
-        QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
+        QVERIFY(::stat(file.c_str(), &info) == 0);
         QCOMPARE(info.st_mode & 0777u, 0600u); // owner only
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Profile.ini"});
         QVERIFY(!ini.Save(QFile::encodeName(dir.filePath("none/Profile.ini")).toStdString()));

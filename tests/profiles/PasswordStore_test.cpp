@@ -38,34 +38,33 @@ private slots:
             QSKIP(qPrintable(qEnvironmentVariable("TOVO_KEYRING_MISSING") + " is not installed"));
     }
 
-    // Steps: "save NAME HOST USER [PASSWORD]" (no password: not kept), "old ..." (the password in the
-    // file, as older versions saved it), "resave NAME" (read, then save as the dialog does), "delete
-    // NAME". Then a new store reads "Home" back.
+    // Steps, split by ';': "save NAME HOST USER [PASSWORD]" (no password: not kept), "old ..." (the
+    // password in the file, as older versions saved it), "resave NAME" (read, then save as the dialog
+    // does), "delete NAME". Then the keyring's entries, and what a new store reads back for "Home".
     void keyringAndFileAfterSteps_data() {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("entries");
         QTest::addColumn<QString>("readBack");
-        const QString save = "save Home h1 anna pw1";
-        QTest::newRow("save") << QStringList{save} << QStringList{"anna@h1/home=pw1"} << "pw1";
-        QTest::newRow("host changed")
-            << QStringList{save, "save Home h2 anna pw1"} << QStringList{"anna@h2/home=pw1"} << "pw1";
-        QTest::newRow("user, case changed")
-            << QStringList{save, "save HOME h1 bo@b/x pw2"} << QStringList{"bo%40b%2Fx@h1/home=pw2"} << "pw2";
-        QTest::newRow("renamed: saved anew, old deleted")
-            << QStringList{save, "save Work h1 anna pw1", "delete Home"} << QStringList{"anna@h1/work=pw1"}
-            << "";
-        QTest::newRow("delete") << QStringList{save, "delete Home"} << QStringList{} << "";
-        QTest::newRow("unchecked") << QStringList{save, "save Home h1 anna"} << QStringList{} << "";
-        QTest::newRow("old plain text moves")
-            << QStringList{"old Home h1 anna old", "resave Home"} << QStringList{"anna@h1/home=old"} << "old";
+        const auto row = [](const char* name, const char* later, const char* entries, const char* readBack) {
+            QTest::newRow(name) << QStringLiteral("save Home h1 anna pw1;") + later << entries << readBack;
+        };
+        row("save", "", "anna@h1/home=pw1", "pw1");
+        row("host changed", "save Home h2 anna pw1", "anna@h2/home=pw1", "pw1");
+        row("user, case changed", "save HOME h1 bo@b/x pw2", "bo%40b%2Fx@h1/home=pw2", "pw2");
+        row("renamed: saved anew, old deleted", "save Work h1 anna pw1;delete Home", "anna@h1/work=pw1", "");
+        row("delete", "delete Home", "", "");
+        row("unchecked", "save Home h1 anna", "", "");
+        QTest::newRow("old plain text moves") << "old Home h1 anna old;resave Home"
+                                              << "anna@h1/home=old"
+                                              << "old";
     }
     void keyringAndFileAfterSteps() {
-        QFETCH(QStringList, steps);
+        QFETCH(QString, steps);
         QFile::remove(QString::fromStdString(m_path));
         for (const QString& entry : KeyringEntries())
             SecretStore(std::chrono::seconds(5)).Remove(entry.section('=', 0, 0));
         PasswordStore store;
-        for (const QString& step : steps) {
+        for (const QString& step : steps.split(';', Qt::SkipEmptyParts)) {
             const QStringList w = step.split(' ');
             auto part = [&](int i) { return w.value(i).toStdString(); };
             ConnectionProfile profile{part(1), part(2), "FTP", part(3), part(4), "21", "Passive"};
@@ -80,10 +79,9 @@ private slots:
                                     profile.Password.empty() ? PasswordStore::Place::Nowhere
                                                              : PasswordStore::Place::SecretStore));
         }
-        QTEST(KeyringEntries(), "entries");
+        QTEST(KeyringEntries().join(';'), "entries");
         const QByteArray bytes = ReadFileBytes(QString::fromStdString(m_path));
-        QVERIFY2(!QRegularExpression("Password=.").match(QString::fromUtf8(bytes)).hasMatch(),
-                 bytes.constData());
+        QVERIFY2(!QRegularExpression("Password=.").match(QString::fromUtf8(bytes)).hasMatch(), bytes.constData());
         QTEST(QString::fromStdString(PasswordStore().Read(m_path, "Home").Password), "readBack");
     }
 

@@ -1,25 +1,23 @@
-// The connect dialog: loading a clicked profile, Save with its checks, New, Delete after asking, and
-// Connect, which hands a valid port and the fields to the session and closes the dialog.
+// The connect dialog: loading a clicked profile, Save with its checks and the password's place, New,
+// Delete after asking, and Connect, which hands a valid port and the fields to the session.
 #include "app/ListView.h"
-#include "app/StatusBar.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "profiles/ProfileStore.h"
 #include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
-#include "tests/support/FtpTestServer.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/NoSessionBus.h"
 #include "tests/support/TestFiles.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
+// There is no session bus, so no secret store: a kept password can only go into Profile.ini.
 class frmConnectTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -39,10 +37,14 @@ class frmConnectTest : public QObject {
                           list->visualItemRect(list->Item(index)).center());
     }
     void fill(const QString& name, const QString& location, const QString& user, const QString& password) {
-        m_dialog->txtProfile->setText(name);
-        m_dialog->txtServerLocation->setText(location);
-        m_dialog->txtUsername->setText(user);
-        m_dialog->txtPassword->setText(password);
+        for (auto [field, text] : {std::pair{m_dialog->txtProfile, name},
+                                   {m_dialog->txtServerLocation, location},
+                                   {m_dialog->txtUsername, user},
+                                   {m_dialog->txtPassword, password}})
+            field->setText(text);
+    }
+    ConnectionProfile saved(const char* name) {
+        return ReadProfile(QFile::encodeName(m_file).toStdString(), name);
     }
 
 private slots:
@@ -66,54 +68,45 @@ private slots:
     void cleanup() { frmConnect::SetConnectRoutine({}); }
 
     void loadingProfiles_data() {
-        QTest::addColumn<QByteArray>("section");
-        QTest::addColumn<bool>("ftp");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<bool>("passive");
-        QTest::addColumn<bool>("savePassword");
-        QTest::newRow("ftp, passive, password")
-            << QByteArray("Protocol=FTP\nUsername=u\nPassword=p\nPort=2121\nTransfer=Passive\n") << true
-            << "2121" << true << true;
-        QTest::newRow("lower-case ftp loads as HTTP")
-            << QByteArray("Protocol=ftp\nUsername=u\nPassword=p\nPort=2121\nTransfer=Passive\n") << false
-            << "2121" << true << true;
-        QTest::newRow("empty transfer loads Active")
-            << QByteArray("Protocol=FTP\nUsername=u\nPassword=\nPort=21\nTransfer=\n") << true << "21"
-            << false << false;
-        QTest::newRow("location only") << QByteArray() << false << "" << false << false;
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("expected"); // FTP checked, port, passive, Save Password
+        const auto row = [](const char* name, const char* section, const char* expected) {
+            QTest::newRow(name) << section << expected;
+        };
+        row("ftp, passive, password", "Protocol=FTP\nPassword=p\nPort=2121\nTransfer=Passive\n",
+            "1 2121 1 1");
+        row("lower-case ftp loads as HTTP", "Protocol=ftp\nPassword=p\nPort=2121\nTransfer=Passive\n",
+            "0 2121 1 1");
+        row("empty transfer loads Active", "Protocol=FTP\nPassword=\nPort=21\nTransfer=\n", "1 21 0 0");
+        row("location only", "", "0  0 0");
     }
     void loadingProfiles() {
-        QFETCH(QByteArray, section);
-        QFETCH(bool, ftp);
-        QFETCH(QString, port);
-        QFETCH(bool, passive);
-        QFETCH(bool, savePassword);
-        reopen("[Other]\nLocation=x\n[Site]\nLocation=host\n" + section);
-        m_dialog->Check1->setChecked(!savePassword);
+        QFETCH(QString, section);
+        QFETCH(QString, expected);
+        reopen("[Other]\nLocation=x\n[Site]\nLocation=host\n" + section.toUtf8());
+        m_dialog->Check1->setChecked(expected.back() == '0'); // the opposite of what loading must set
         clickRow(2);
-        QCOMPARE(m_dialog->txtProfile->text(), QStringLiteral("Site"));
-        QCOMPARE(m_dialog->txtServerLocation->text(), QStringLiteral("host"));
-        QCOMPARE(m_dialog->optFTP->isChecked(), ftp);
-        QCOMPARE(m_dialog->txtPort->text(), port);
-        QCOMPARE(m_dialog->optPassive->isChecked(), passive);
-        QCOMPARE(m_dialog->Check1->isChecked(), savePassword);
+        QCOMPARE(m_dialog->txtProfile->text() + m_dialog->txtServerLocation->text(),
+                 QStringLiteral("Sitehost"));
+        const auto flag = [](const QAbstractButton* button) { return QString::number(button->isChecked()); };
+        QCOMPARE(QStringList({flag(m_dialog->optFTP), m_dialog->txtPort->text(), flag(m_dialog->optPassive),
+                              flag(m_dialog->Check1)})
+                     .join(' '),
+                 expected);
     }
 
     void saveRefusesIncompleteFields_data() {
-        QTest::addColumn<QStringList>("fields"); // name, location, user, password
-        QTest::addColumn<bool>("anonymous");
-        QTest::newRow("no location") << QStringList{"Site", "", "u", "p"} << false;
-        QTest::newRow("no user") << QStringList{"Site", "host", "", "p"} << false;
-        QTest::newRow("no password") << QStringList{"Site", "host", "u", ""} << false;
-        QTest::newRow("no profile name") << QStringList{"", "host", "u", "p"} << false;
-        QTest::newRow("anonymous, no name") << QStringList{"", "host", "", ""} << true;
-        QTest::newRow("name with bracket") << QStringList{"a]b", "host", "u", "p"} << false;
+        QTest::addColumn<QString>("row"); // name|location|user|password; user "anon": Anonymous checked
+        for (const char* fields :
+             {"Site||u|p", "Site|host||p", "Site|host|u|", "|host|u|p", "|host|anon|", "a]b|host|u|p"})
+            QTest::newRow(fields) << QString::fromLatin1(fields);
     }
     void saveRefusesIncompleteFields() {
-        QFETCH(QStringList, fields);
-        QFETCH(bool, anonymous);
-        m_dialog->Check2->setChecked(anonymous);
-        fill(fields[0], fields[1], anonymous ? m_dialog->txtUsername->text() : fields[2], fields[3]);
+        QFETCH(QString, row);
+        const QStringList fields = row.split('|');
+        m_dialog->Check2->setChecked(fields[2] == "anon");
+        fill(fields[0], fields[1], fields[2] == "anon" ? m_dialog->txtUsername->text() : fields[2],
+             fields[3]);
         MsgBoxRecorder boxes;
         boxes.answerNext(vbOK);
         QTest::mouseClick(m_dialog->cmdSave, Qt::LeftButton);
@@ -122,17 +115,9 @@ private slots:
         QCOMPARE(m_dialog->txtProfile->text(), fields[0]); // the fields stay for correcting
     }
 
-    void saveNewAndAnonymous() {
-        reopen("[Site]\nLocation=old\nNote=kept\n");
+    void newAndAnonymous() {
         fill("Site", "new", "u", "p");
-        m_dialog->Check1->setChecked(false); // no password kept
         m_dialog->optHTTP->setChecked(true);
-        MsgBoxRecorder boxes;
-        m_dialog->cmdSave_Click();
-        const ConnectionProfile saved = ReadProfile(QFile::encodeName(m_file).toStdString(), "Site");
-        QCOMPARE(QString::fromStdString(saved.Location + saved.Protocol + saved.Password + saved.Port),
-                 QStringLiteral("newHTTP80"));
-        QVERIFY(ReadFileBytes(m_file).contains("Note=kept\n"));
         QTest::mouseClick(m_dialog->cmdNew, Qt::LeftButton);
         QVERIFY(m_dialog->txtProfile->text().isEmpty() && m_dialog->txtPassword->text().isEmpty());
         QVERIFY(m_dialog->optFTP->isChecked() && m_dialog->txtPort->text() == QStringLiteral("21"));
@@ -142,13 +127,43 @@ private slots:
         QVERIFY(m_dialog->txtPassword->text().isEmpty());
         fill("Anon", "host", m_dialog->txtUsername->text(), QString());
         m_dialog->Check1->setChecked(true);
+        MsgBoxRecorder boxes;
         m_dialog->cmdSave_Click();
-        QVERIFY(ReadProfile(QFile::encodeName(m_file).toStdString(), "Anon").Password.empty());
+        QVERIFY(saved("Anon").Password.empty());
         m_dialog->cmdConnect_Click();
         QCOMPARE(m_connects, 1);
         QVERIFY(!FtpSession.User.empty() && FtpSession.Password.empty());
         QTest::mouseClick(m_dialog->Check2, Qt::LeftButton);
         QVERIFY(m_dialog->txtUsername->text().isEmpty());
+    }
+
+    // With Save Password on, the user is asked whether it may go into Profile.ini; off, nothing is asked.
+    void savePasswordWithoutSecretStore_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("kept in Profile.ini") << int(vbYes);
+        QTest::newRow("not kept") << int(vbNo);
+        QTest::newRow("Save Password off") << 0;
+    }
+    void savePasswordWithoutSecretStore() {
+        QFETCH(int, answer);
+        MsgBoxRecorder messages;
+        if (answer)
+            messages.answerNext(answer);
+        reopen("[Site]\nLocation=old\n");
+        fill("Site", "host", "anna", "s3cret");
+        m_dialog->Check1->setChecked(answer != 0);
+        m_dialog->optHTTP->setChecked(true);
+        m_dialog->cmdSave_Click();
+        QCOMPARE(messages.calls().size(), answer ? 1 : 0);
+        const ConnectionProfile site = saved("Site"); // written over the old one, HTTP's port filled in
+        QCOMPARE(QString::fromStdString(site.Location + site.Protocol + site.Port),
+                 QStringLiteral("hostHTTP80"));
+        const bool kept = answer == vbYes;
+        QCOMPARE(ReadFileBytes(m_file).contains("Password=s3cret\n"), kept);
+        reopen();
+        m_dialog->lstProfile_ItemClick(m_dialog->lstProfile->topLevelItem(0));
+        QCOMPARE(m_dialog->txtPassword->text(), kept ? QStringLiteral("s3cret") : QString());
+        QCOMPARE(m_dialog->Check1->isChecked(), kept);
     }
 
     void deleteAsksFirst() {
@@ -172,10 +187,8 @@ private slots:
         QTest::addColumn<int>("value");
         for (const char* bad : {"", " ", "abc", "0", "65536", "99999999999", "1.5", "-21", "+21", "2 1"})
             QTest::newRow(bad) << QString::fromLatin1(bad) << 0;
-        QTest::newRow("1") << "1" << 1;
-        QTest::newRow("65535") << "65535" << 65535;
-        QTest::newRow("leading zero") << "021" << 21;
-        QTest::newRow("blanks around") << " 2121 " << 2121;
+        for (auto [port, value] : {std::pair{"1", 1}, {"65535", 65535}, {"021", 21}, {" 2121 ", 2121}})
+            QTest::newRow(port) << QString::fromLatin1(port) << value;
     }
     void connectPort() {
         QFETCH(QString, port);
@@ -196,21 +209,6 @@ private slots:
             QCOMPARE(QString::fromStdString(FtpSession.Server + FtpSession.User + FtpSession.Password) +
                          QString::number(FtpSession.Port) + QString::number(FtpSession.Service),
                      QStringLiteral("hostup") + QString::number(value) + QStringLiteral("3"));
-    }
-
-    // The whole way: a saved profile, Connect, the session and the command line on a real server.
-    void connectFromSavedProfileOnRealServer() {
-        FtpTestServer server;
-        TOVO_REQUIRE_SERVER(server);
-        frmConnect::SetConnectRoutine({});
-        WriteProfile(QFile::encodeName(m_file).toStdString(), {"Local", "127.0.0.1", "FTP", "user", "secret",
-                                                               std::to_string(server.port()), "Passive"});
-        reopen();
-        clickRow(1);
-        MsgBoxRecorder boxes;
-        m_dialog->cmdConnect_Click();
-        QVERIFY(FtpSession.hConnect != 0);
-        QCOMPARE(m_main->StatusBar1->PanelText(2), QStringLiteral("Command Line:  Yes"));
     }
 };
 
