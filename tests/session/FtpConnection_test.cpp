@@ -88,26 +88,20 @@ private slots:
         QCOMPARE(afterLogin(server), (QStringList{"OPTS UTF8 ON", "EPSV", "MLSD"}));
     }
 
-    // Two listings each: a refused EPSV is not tried again; a PASV address is reached at the peer.
+    // Two listings each: a refused EPSV is not tried again.
     void passiveModes_data() {
         QTest::addColumn<bool>("ipv6");
         QTest::addColumn<QByteArray>("epsv");
-        QTest::addColumn<QByteArray>("pasv");
-        QTest::newRow("EPSV") << false << QByteArray() << QByteArray();
-        QTest::newRow("PASV") << false << QByteArray("500 no") << QByteArray();
-        QTest::newRow("private") << false << QByteArray("502 no")
-                                 << QByteArray("227 Passive (10,1,2,3,{p1},{p2})");
-        QTest::newRow("IPv6") << true << QByteArray() << QByteArray();
+        QTest::newRow("EPSV") << false << QByteArray();
+        QTest::newRow("PASV") << false << QByteArray("500 no");
+        QTest::newRow("IPv6") << true << QByteArray();
     }
     void passiveModes() {
         QFETCH(bool, ipv6);
         QFETCH(QByteArray, epsv);
-        QFETCH(QByteArray, pasv);
         ScriptedFtpServer server(ipv6);
         if (!epsv.isEmpty())
             server.on("EPSV", epsv.toStdString());
-        if (!pasv.isEmpty())
-            server.on("PASV", pasv.toStdString());
         server.on("LIST", Transfer("-rw-r--r-- 1 u g 3 Jan 01 2001 x\r\n"));
         if (!server.start())
             QSKIP("no IPv6 loopback here");
@@ -132,7 +126,10 @@ private slots:
         const HINTERNET h = connect(server);
         QVERIFY(!FtpCreateDirectoryA(h, "/x"));
         QVERIFY(!FtpSetCurrentDirectoryA(h, "dir"));
+        WIN32_FIND_DATAA data;
+        QCOMPARE(FtpFindFirstFileA(h, "*.*", &data, 0, 0), HINTERNET{0});
         QCOMPARE(afterLogin(server), QStringList{"MKD /x"});
+        QVERIFY(InternetCloseHandle(h));
     }
 
     void connectionTheServerHungUpOnIsNotShared() {

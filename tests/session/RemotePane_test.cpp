@@ -213,6 +213,7 @@ private slots:
         expectMessage(QStringLiteral("Error!  Connection has been terminated"),
                       [&] { m_harness->doubleClickRemote(QStringLiteral(".^.")); });
         QCOMPARE(FtpSession.hInternet, HINTERNET(0));
+        QCOMPARE(form().StatusBar1->PanelText(1), QStringLiteral("Status:  No Connection"));
         QCOMPARE(form().lstRemoteFiles->Count(), 0);
     }
 
