@@ -63,7 +63,8 @@ lrwxrwxrwx 1 o g 11 Jan 5 2020 latest -> releases/1.0 => latest|11|f|2020-1-5
 01-16-02  11:14AM  <LINK> x => SKIP ;; 01-16-02  11:14AM  12    => SKIP ;; +m825718503,s280,\tx => SKIP
 +r,s280, x => SKIP)";
 const char* const kMlsd =
-    R"(type=file;size=1500;modify=20010307090500;perm=r; name with blanks.txt => name with blanks.txt|1500|f|2001-3-7 9:5
+    R"(TYPE=file;SIZE=12;MODIFY=20200102030405; up => up|12|f|2020-1-2 3:4:5
+type=file;size=1500;modify=20010307090500;perm=r; name with blanks.txt => name with blanks.txt|1500|f|2001-3-7 9:5
 type=file;size=1;  both   =>  both  |1|f|-
 Type=dir;UNIX.ownername=John Smith;Modify=20200102030405; d => d|0|d|2020-1-2 3:4:5
 type=dir;modify=20240101000000.123; sub => sub|0|d|2024-1-1
