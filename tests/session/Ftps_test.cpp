@@ -73,8 +73,7 @@ private slots:
         if (real && !RealFtpServer::unavailableReason().isEmpty())
             QSKIP(qPrintable(RealFtpServer::unavailableReason()));
         const QString root = (real ? vsftpd.root() : pyftpdlib.root()) + QLatin1Char('/');
-        QVERIFY(WriteFileBytes(root + QStringLiteral("big.bin"), big) &&
-                WriteFileBytes(root + "small.bin", small));
+        QVERIFY(WriteFileBytes(root + "big.bin", big) && WriteFileBytes(root + "small.bin", small));
         vsftpd.requireTls(files.certificate, files.key);
         QVERIFY(real ? vsftpd.start() : startPyftpdlib(pyftpdlib, files, maxVersion).isEmpty());
         answer(CertificateDecision::TrustOnce);
@@ -101,7 +100,8 @@ private slots:
         QVERIFY(InternetReadFile(file, chunk, sizeof chunk, &got) && got == sizeof chunk);
         InternetCloseHandle(file);
         QCOMPARE(WinInetFiles::list(session.connect, "*.*").size(), std::size_t{4});
-        QCOMPARE(m_asked.size(), std::size_t{1}); // the data connections were not put to the user
+        // Only the control connection's certificate was put to the user, not the data connections'.
+        QCOMPARE(m_asked.size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(m_asked.front().sha256),
                  TestCertificates::fingerprint(files.certificate));
     }
@@ -144,13 +144,14 @@ private slots:
                  fingerprint(storedAfter));
     }
 
+    // The server refuses AUTH TLS, or accepts it and then speaks plain text: no login either way.
     void noTlsNoLogin_data() {
         QTest::addColumn<QString>("authReply");
         QTest::addColumn<bool>("commandLine");
-        QTest::newRow("refused") << "500 Unknown command" << false;
-        QTest::newRow("accepted, then plain text") << "234 Go ahead" << false;
-        QTest::newRow("command line, refused") << "500 Unknown command" << true;
-        QTest::newRow("command line, plain text") << "234 Go ahead" << true;
+        for (const bool commandLine : {false, true}) {
+            QTest::addRow("refused %d", commandLine) << "500 Unknown command" << commandLine;
+            QTest::addRow("plain text %d", commandLine) << "234 Go ahead" << commandLine;
+        }
     }
     void noTlsNoLogin() {
         QFETCH(QString, authReply);
@@ -168,7 +169,7 @@ private slots:
         else
             QCOMPARE(Session(server.port()).connect, HINTERNET{0});
         SetNetworkTimeoutMs(5000);
-        QCOMPARE(QString::fromStdString(server.commands().at(0)), QStringLiteral("AUTH TLS"));
+        QCOMPARE(server.commands().at(0), std::string("AUTH TLS"));
         for (const std::string& command : server.commands())
             QVERIFY(command.rfind("USER", 0) != 0 && command.rfind("PASS", 0) != 0);
     }

@@ -32,14 +32,15 @@ private slots:
         QTest::addColumn<QByteArray>("verb");
         QTest::addColumn<QByteArray>("action");
         QTest::addColumn<QByteArray>("results");
-        QTest::newRow("reply dripping")
-            << QByteArray("MKD") << QByteArray::fromStdString(drip("257-", "257 ok")) << QByteArray("100");
-        QTest::newRow("greeting dripping")
-            << QByteArray() << QByteArray::fromStdString(drip("120 soon", "220 ok")) << QByteArray("000");
-        QTest::newRow("empty line after a reply")
-            << QByteArray("MKD") << QByteArray("257 made\n") << QByteArray("111");
-        QTest::newRow("line without a code")
-            << QByteArray("MKD") << QByteArray("made it") << QByteArray("100");
+        const auto row = [](const char* name, const char* verb, const std::string& action,
+                            const char* results) {
+            QTest::newRow(name) << QByteArray(verb) << QByteArray::fromStdString(action)
+                                << QByteArray(results);
+        };
+        row("reply dripping", "MKD", drip("257-", "257 ok"), "100");
+        row("greeting dripping", "", drip("120 soon", "220 ok"), "000");
+        row("empty line after a reply", "MKD", "257 made\n", "111");
+        row("line without a code", "MKD", "made it", "100");
     }
     void repliesStayInStepAndInTime() {
         QFETCH(QByteArray, verb);
@@ -48,10 +49,9 @@ private slots:
         server.on(verb.toStdString(), action.toStdString()).on("RMD", "250 ok");
         QVERIFY(server.start());
         const HINTERNET h = open(server);
-        const bool made = FtpCreateDirectoryA(h, "/x");
-        QTEST(QByteArray::number(h != 0) + QByteArray::number(made) +
-                  QByteArray::number(FtpRemoveDirectoryA(h, "/y")),
-              "results");
+        QByteArray results = QByteArray::number(h != 0);
+        results += QByteArray::number(FtpCreateDirectoryA(h, "/x"));
+        QTEST(results + QByteArray::number(FtpRemoveDirectoryA(h, "/y")), "results");
     }
 
     void commandLineReplyHasOneDeadline() {
