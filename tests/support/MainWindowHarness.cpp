@@ -3,13 +3,10 @@
 #include "app/DirListBox.h"
 #include "app/ListView.h"
 #include "app/WindowLayer.h"
-#include "app/frmMain.h"
 #include "help/frmAbout.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "session/RemotePane.h"
-#include "session/WinInetAPI.h"
-#include "tests/support/FtpTestServer.h"
 #include "tests/support/MsgBoxRecorder.h"
 
 #include <QDir>
@@ -31,6 +28,11 @@ MainWindowHarness::MainWindowHarness() {
     m_form = std::make_unique<frmMain>();
     m_form->Form_Load();
     SetModalInterceptor(previous);
+    m_pump = new QTimer(m_form.get());
+    QObject::connect(m_pump, &QTimer::timeout, [this] {
+        if (const auto current = m_pumpCallback) // a copy: the callback may clear itself while it runs
+            current();
+    });
     // Focus events (which pane was used last) need the window to be the active one.
     m_form->activateWindow();
     (void)QTest::qWaitForWindowActive(m_form.get(), 2000);
@@ -38,12 +40,11 @@ MainWindowHarness::MainWindowHarness() {
 }
 
 MainWindowHarness::~MainWindowHarness() {
-    onPump({});
+    onPump({}); // the window's teardown may run the message loop
     InternetCloseHandle(FtpSession.hConnect);
     InternetCloseHandle(FtpSession.hInternet);
     ResetFtpSession();
     ResetRemotePane();
-    m_form.reset();
 }
 
 void MainWindowHarness::connectTo(int port, const QString& user, const QString& password) {
@@ -55,13 +56,9 @@ void MainWindowHarness::connectTo(int port, const QString& user, const QString& 
     ConnectToServer(*m_form);
 }
 
-void MainWindowHarness::connectTo(const FtpTestServer& server, const QString& user, const QString& password) {
-    connectTo(server.port(), user, password);
-}
-
 void MainWindowHarness::connectOk(const FtpTestServer& server, const QString& user, const QString& password,
                                   MsgBoxRecorder& messages) {
-    connectTo(server, user, password);
+    connectTo(server.port(), user, password);
     QVERIFY2(messages.calls().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
     QVERIFY(FtpSession.hConnect != 0);
 }
@@ -76,30 +73,10 @@ void MainWindowHarness::listLocal() {
     m_form->Dir1_Change();
 }
 
-QStringList MainWindowHarness::remoteNames() const {
-    return RowTexts(m_form->lstRemoteFiles);
-}
-
-int MainWindowHarness::remoteRow(const QString& name) const {
-    return static_cast<int>(remoteNames().indexOf(name)) + 1;
-}
-
-void MainWindowHarness::clickRemote(const QStringList& names) {
-    clickRows(m_form->lstRemoteFiles, names);
-}
-
-void MainWindowHarness::clickLocal(const QStringList& names) {
-    clickRows(m_form->ListView1, names);
-}
-
-void MainWindowHarness::doubleClickRemote(const QString& name) {
-    clickRows(m_form->lstRemoteFiles, {name}, true);
-}
-
 void MainWindowHarness::clickRows(ListView* list, const QStringList& names, bool doubleClick) {
     const QStringList rows = RowTexts(list);
     for (qsizetype i = 0; i < names.size(); ++i) {
-        QTreeWidgetItem* item = list->Item(static_cast<int>(rows.indexOf(names[i])) + 1);
+        QTreeWidgetItem* item = list->Item(int(rows.indexOf(names[i])) + 1);
         QVERIFY2(item, qPrintable(QStringLiteral("no row ") + names[i]));
         list->scrollToItem(item);
         const QPoint centre = list->visualItemRect(item).center();
@@ -112,21 +89,7 @@ void MainWindowHarness::clickRows(ListView* list, const QStringList& names, bool
 
 void MainWindowHarness::onPump(std::function<void()> callback) {
     m_pumpCallback = std::move(callback);
-    if (auto* old = m_form->findChild<QTimer*>(QStringLiteral("harnessPump"))) {
-        old->stop(); // it may be the timer whose pump is calling us
-        old->setObjectName(QString());
-        old->deleteLater();
-    }
-    if (!m_pumpCallback)
-        return;
-    auto* timer = new QTimer(m_form.get());
-    timer->setObjectName(QStringLiteral("harnessPump"));
-    QObject::connect(timer, &QTimer::timeout, [this] {
-        // A copy: the callback may clear itself while it runs.
-        if (const auto current = m_pumpCallback)
-            current();
-    });
-    timer->start(0);
+    m_pumpCallback ? m_pump->start(0) : m_pump->stop();
 }
 
 QStringList MainWindowHarness::RowTexts(const ListView* list, int column) {

@@ -12,15 +12,12 @@
 
 namespace {
 
-constexpr int kSliceMs = 50;
-
 void closeFd(int& fd, bool reset = false) {
     // A reset rather than a close, so the client cannot take the cut for the end of the data.
     const linger hard{1, 0};
     if (fd >= 0 && reset)
         ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    if (fd >= 0)
-        ::close(fd);
+    ::close(fd); // -1 when already closed: nothing happens
     fd = -1;
 }
 
@@ -37,46 +34,35 @@ int listenOn(bool ipv6, int& port) {
     return fd;
 }
 
+// False on time-out or once the server stops; waits in slices so that a stop is seen soon.
+bool waitFor(int fd, short events, const std::atomic<bool>& stop, int timeoutMs = -1) {
+    for (int waited = 0; !stop && (timeoutMs < 0 || waited < timeoutMs); waited += 50) {
+        pollfd entry{fd, events, 0};
+        if (::poll(&entry, 1, 50) > 0)
+            return true;
+    }
+    return false;
+}
+
+bool sendAll(int fd, const std::string& bytes, const std::atomic<bool>& stop) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        if (!waitFor(fd, POLLOUT, stop))
+            return false;
+        const ssize_t sent =
+            ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && errno != EINTR && errno != EAGAIN)
+            return false;
+        done += sent > 0 ? std::size_t(sent) : 0;
+    }
+    return true;
+}
+
 void replaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
 }
 
 } // namespace
-
-FtpAction Reply(std::string lines, int lineDelayMs) {
-    FtpAction action;
-    action.lines = std::move(lines);
-    action.lineDelayMs = lineDelayMs;
-    return action;
-}
-
-FtpAction CloseAfter(std::string partialLines) {
-    FtpAction action = Reply(std::move(partialLines));
-    action.closeAfter = true;
-    return action;
-}
-
-FtpAction Silent() {
-    FtpAction action;
-    action.kind = FtpAction::Kind::Silent;
-    return action;
-}
-
-FtpAction Transfer(std::string data, std::string finalReply, std::size_t resetAfter) {
-    FtpAction action = Reply("150 Opening data connection");
-    action.kind = FtpAction::Kind::Transfer;
-    action.data = std::move(data);
-    action.finalReply = std::move(finalReply);
-    action.resetAfter = resetAfter;
-    return action;
-}
-
-FtpAction Stall() {
-    FtpAction action = Transfer();
-    action.kind = FtpAction::Kind::Stall;
-    return action;
-}
 
 FtpAction ActionFrom(const std::string& spec) {
     if (spec == "silent" || spec == "stall")
@@ -107,21 +93,6 @@ bool ScriptedFtpServer::start() {
     return m_listener >= 0;
 }
 
-std::vector<std::string> ScriptedFtpServer::commands() const {
-    std::lock_guard lock(m_mutex);
-    return m_commands;
-}
-
-std::string ScriptedFtpServer::uploaded() const {
-    std::lock_guard lock(m_mutex);
-    return m_uploaded;
-}
-
-int ScriptedFtpServer::connections() const {
-    std::lock_guard lock(m_mutex);
-    return m_connections;
-}
-
 FtpAction ScriptedFtpServer::next(const std::string& verb) {
     std::lock_guard lock(m_mutex);
     if (auto found = m_actions.find(verb); found != m_actions.end()) {
@@ -148,38 +119,23 @@ FtpAction ScriptedFtpServer::next(const std::string& verb) {
     return Reply(found != plain.end() ? found->second : "502 Command not implemented.");
 }
 
-bool ScriptedFtpServer::wait(int fd, short events, int timeoutMs) {
-    for (int waited = 0; !m_stop && (timeoutMs < 0 || waited < timeoutMs); waited += kSliceMs) {
-        pollfd entry{fd, events, 0};
-        if (::poll(&entry, 1, kSliceMs) > 0)
-            return true;
-    }
-    return false;
-}
-
 void ScriptedFtpServer::run() {
-    while (wait(m_listener, POLLIN)) {
+    while (waitFor(m_listener, POLLIN, m_stop)) {
         int control = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_connections;
-        }
+        locked([this] { ++m_connections; });
         std::string pending;
         char buffer[4096];
         bool open = perform(control, "", next(""));
-        while (open && wait(control, POLLIN)) {
+        while (open && waitFor(control, POLLIN, m_stop)) {
             const ssize_t got = ::recv(control, buffer, sizeof buffer, 0);
-            pending.append(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
+            pending.append(buffer, got > 0 ? std::size_t(got) : 0);
             for (std::size_t end = pending.find('\n'); got > 0 && open && end != std::string::npos;
                  end = pending.find('\n')) {
                 std::string line = pending.substr(0, end - (end > 0 && pending[end - 1] == '\r'));
                 pending.erase(0, end + 1);
                 std::string verb = line.substr(0, line.find(' '));
                 std::transform(verb.begin(), verb.end(), verb.begin(), ::toupper);
-                {
-                    std::lock_guard lock(m_mutex);
-                    m_commands.push_back(line);
-                }
+                locked([&] { m_commands.push_back(line); });
                 open = perform(control, verb, next(verb));
             }
             open = open && got > 0;
@@ -198,45 +154,41 @@ bool ScriptedFtpServer::perform(int control, const std::string& verb, const FtpA
     if (action.kind == FtpAction::Kind::Silent)
         return true;
     if (action.kind == FtpAction::Kind::Lines)
-        return sendLines(control, action.lines, action.lineDelayMs) && !action.closeAfter;
-    return transfer(control, verb == "STOR" || verb == "APPE", action);
-}
-
-bool ScriptedFtpServer::transfer(int control, bool upload, const FtpAction& action) {
+        return send(control, action.lines, action.lineDelayMs) && !action.closeAfter;
+    const bool upload = verb == "STOR" || verb == "APPE";
     if (m_dataListener < 0)
-        return sendLines(control, "425 Use PASV or EPSV first");
-    if (!sendLines(control, action.lines))
+        return send(control, "425 Use PASV or EPSV first");
+    if (!send(control, action.lines))
         return false;
-    int data =
-        wait(m_dataListener, POLLIN, 5000) ? ::accept4(m_dataListener, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+    int data = waitFor(m_dataListener, POLLIN, m_stop, 5000)
+                   ? ::accept4(m_dataListener, nullptr, nullptr, SOCK_CLOEXEC)
+                   : -1;
     closeFd(m_dataListener);
     if (data < 0)
-        return sendLines(control, "425 No data connection");
+        return send(control, "425 No data connection");
     std::string received;
     char buffer[65536];
     // Reads what the client sends (nothing, when stalled) until it closes, or up to the reset.
     const bool reads = upload || action.kind == FtpAction::Kind::Stall;
-    while (reads && received.size() < action.resetAfter && wait(data, POLLIN)) {
+    while (reads && received.size() < action.resetAfter && waitFor(data, POLLIN, m_stop)) {
         const ssize_t got =
             ::recv(data, buffer, std::min(sizeof buffer, action.resetAfter - received.size()), 0);
         if (got <= 0)
             break;
-        received.append(buffer, static_cast<std::size_t>(got));
+        received.append(buffer, std::size_t(got));
     }
     // A client that closed the data connection early gets no final reply here: the ABOR action
     // says what the server reports then.
-    const bool sent = reads || sendAll(data, action.data.substr(0, action.resetAfter));
+    const bool sent = reads || sendAll(data, action.data.substr(0, action.resetAfter), m_stop);
     closeFd(data, reads ? received.size() >= action.resetAfter : action.resetAfter < action.data.size());
     if (action.kind == FtpAction::Kind::Stall || !sent)
         return true;
-    if (upload) {
-        std::lock_guard lock(m_mutex);
-        m_uploaded = std::move(received);
-    }
-    return sendLines(control, action.finalReply);
+    if (upload)
+        locked([&] { m_uploaded = std::move(received); });
+    return send(control, action.finalReply);
 }
 
-bool ScriptedFtpServer::sendLines(int fd, const std::string& lines, int lineDelayMs) {
+bool ScriptedFtpServer::send(int fd, const std::string& lines, int lineDelayMs) {
     std::string text = lines;
     replaceAll(text, "{port}", std::to_string(m_dataPort));
     replaceAll(text, "{p1}", std::to_string(m_dataPort / 256));
@@ -247,21 +199,8 @@ bool ScriptedFtpServer::sendLines(int fd, const std::string& lines, int lineDela
         end = lineDelayMs > 0 ? text.find('\n', start) + 1 : text.size();
         if (start > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(lineDelayMs));
-        if (!sendAll(fd, text.substr(start, end - start)))
+        if (!sendAll(fd, text.substr(start, end - start), m_stop))
             return false;
-    }
-    return true;
-}
-
-bool ScriptedFtpServer::sendAll(int fd, const std::string& bytes) {
-    for (std::size_t done = 0; done < bytes.size();) {
-        if (!wait(fd, POLLOUT))
-            return false;
-        const ssize_t sent =
-            ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent < 0 && errno != EINTR && errno != EAGAIN)
-            return false;
-        done += sent > 0 ? static_cast<std::size_t>(sent) : 0;
     }
     return true;
 }

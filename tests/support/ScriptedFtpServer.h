@@ -1,6 +1,6 @@
 #pragma once
-// A scripted FTP server on loopback for replies no real server gives on demand: one action per command
-// verb, and a record of every command received. One control connection at a time, on its own thread.
+// A scripted FTP server on loopback for replies no real server gives on demand: one action per verb, a
+// record of every command received. One control connection at a time, on its own thread.
 
 #include <atomic>
 #include <deque>
@@ -14,21 +14,38 @@
 // "{port}", "{p1}" and "{p2}" stand for the data listener's port and its high and low byte.
 struct FtpAction {
     enum class Kind { Lines, Silent, Transfer, Stall } kind = Kind::Lines;
-    std::string lines;                          // sent first (the 150 of a transfer)
+    std::string lines{};                        // sent first (the 150 of a transfer)
     bool closeAfter = false;                    // close the control connection after the lines
     int lineDelayMs = 0;                        // pause before every line after the first
-    std::string data;                           // bytes sent on RETR/LIST/MLSD/NLST
+    std::string data{};                         // bytes sent on RETR/LIST/MLSD/NLST
     std::size_t resetAfter = std::string::npos; // reset the data connection after this many bytes
     std::string finalReply = "226 Transfer complete";
 };
 
-FtpAction Reply(std::string lines, int lineDelayMs = 0);
-FtpAction CloseAfter(std::string partialLines = {}); // sends these, then closes the control connection
-FtpAction Silent();                                  // never answers
+inline FtpAction Reply(std::string lines, int lineDelayMs = 0) {
+    return {.lines = std::move(lines), .lineDelayMs = lineDelayMs};
+}
+// Sends these lines, then closes the control connection.
+inline FtpAction CloseAfter(std::string partialLines = {}) {
+    return {.lines = std::move(partialLines), .closeAfter = true};
+}
+// Never answers.
+inline FtpAction Silent() {
+    return {.kind = FtpAction::Kind::Silent};
+}
 // 150, the data (sent, or received for STOR/APPE) up to resetAfter bytes and then reset, the final reply.
-FtpAction Transfer(std::string data = {}, std::string finalReply = "226 Transfer complete",
-                   std::size_t resetAfter = std::string::npos);
-FtpAction Stall(); // 150, the data connection opened, then nothing until the client closes it
+inline FtpAction Transfer(std::string data = {}, std::string finalReply = "226 Transfer complete",
+                          std::size_t resetAfter = std::string::npos) {
+    return {.kind = FtpAction::Kind::Transfer,
+            .lines = "150 Opening data connection",
+            .data = std::move(data),
+            .resetAfter = resetAfter,
+            .finalReply = std::move(finalReply)};
+}
+// 150, the data connection opened, then nothing until the client closes it.
+inline FtpAction Stall() {
+    return {.kind = FtpAction::Kind::Stall, .lines = "150 Opening data connection"};
+}
 // The action a short text names, for test tables: "silent", "stall", "close", "close:LINES",
 // "slow:LINES" (100 ms between lines); any other text is a reply.
 FtpAction ActionFrom(const std::string& spec);
@@ -37,8 +54,6 @@ class ScriptedFtpServer {
 public:
     explicit ScriptedFtpServer(bool ipv6 = false) : m_ipv6(ipv6) {}
     ~ScriptedFtpServer();
-    ScriptedFtpServer(const ScriptedFtpServer&) = delete;
-    ScriptedFtpServer& operator=(const ScriptedFtpServer&) = delete;
 
     // Queues the action for the next command with that verb ("" for the greeting); the last repeats.
     // Unscripted verbs get a plain success (logins succeed, PASV/EPSV name the data listener).
@@ -48,18 +63,27 @@ public:
     }
     bool start(); // listens on 127.0.0.1:0 or [::1]:0
     int port() const { return m_port; }
-    std::vector<std::string> commands() const; // every command line received, without CRLF
-    std::string uploaded() const;              // bytes received on the last STOR/APPE
-    int connections() const;                   // control connections accepted so far
+    // Every command line received (without CRLF), the bytes of the last STOR/APPE, and the number of
+    // control connections accepted so far.
+    std::vector<std::string> commands() const {
+        return locked([this] { return m_commands; });
+    }
+    std::string uploaded() const {
+        return locked([this] { return m_uploaded; });
+    }
+    int connections() const {
+        return locked([this] { return m_connections; });
+    }
 
 private:
+    template <typename Step> auto locked(Step step) const -> decltype(step()) {
+        std::lock_guard lock(m_mutex);
+        return step();
+    }
     void run();
     FtpAction next(const std::string& verb);
     bool perform(int control, const std::string& verb, const FtpAction& action); // false: hang up
-    bool transfer(int control, bool upload, const FtpAction& action);
-    bool sendLines(int fd, const std::string& lines, int lineDelayMs = 0);
-    bool sendAll(int fd, const std::string& bytes);
-    bool wait(int fd, short events, int timeoutMs = -1); // false on time-out or stop
+    bool send(int fd, const std::string& lines, int lineDelayMs = 0);
 
     mutable std::mutex m_mutex;
     std::map<std::string, std::deque<FtpAction>> m_actions;
@@ -67,10 +91,7 @@ private:
     std::string m_uploaded;
     int m_connections = 0;
     bool m_ipv6;
-    int m_listener = -1;
-    int m_dataListener = -1;
-    int m_port = 0;
-    int m_dataPort = 0;
+    int m_listener = -1, m_dataListener = -1, m_port = 0, m_dataPort = 0;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

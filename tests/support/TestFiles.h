@@ -2,14 +2,29 @@
 // Whole-file helpers shared by the tests: write and read a file in one call, and content that no
 // chunking fault can reproduce by accident.
 
-#include <QByteArray>
-#include <QString>
+#include <QFile>
+#include <QRandomGenerator>
 
 // Writes content to path (folders must exist); false when it cannot.
-bool WriteFileBytes(const QString& path, const QByteArray& content);
+inline bool WriteFileBytes(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
 // The whole file, or an empty array when it cannot be read.
-QByteArray ReadFileBytes(const QString& path);
+inline QByteArray ReadFileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 // A file of `size` bytes, sparse, so that large sizes cost nothing; false when it cannot be made.
-bool WriteSizedFile(const QString& path, qint64 size);
+inline bool WriteSizedFile(const QString& path, qint64 size) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.resize(size);
+}
 // Pseudo-random bytes, the same for the same size and seed.
-QByteArray RandomBytes(qsizetype size, quint32 seed = 1);
+inline QByteArray RandomBytes(qsizetype size, quint32 seed = 1) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    for (char& byte : bytes)
+        byte = char(generator.bounded(256));
+    return bytes;
+}

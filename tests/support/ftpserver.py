@@ -1,7 +1,7 @@
 """Loopback FTP server for the tests: pyftpdlib on a free port, configured from one JSON argument.
 
 {"root": DIR, "users": [{"name": "u", "password": "p", "home": DIR, "perm": "elradfmwMT",
-  "start": "/pub"}], "anonymous": DIR or null, "mlsd": true,
+  "start": "/pub"}] (none: "user" with password "secret" at the root), "anonymous": DIR or null, "mlsd": true,
  "tls": {"cert": PEM, "key": PEM, "max": "1.2" or "1.3"} or absent: explicit TLS required, and
  data connections that resume the control connection's TLS session}
 Prints the port on the first line of stdout, then serves until stdin closes or it is killed.
@@ -24,7 +24,8 @@ def main():
     logging.getLogger("pyftpdlib").setLevel(logging.WARNING)
     authorizer = DummyAuthorizer()
     starts = {}
-    for user in config.get("users", []):
+    for user in config.get("users") or [{"name": "user", "password": "secret"}]:
+        os.makedirs(user.get("home", config["root"]), exist_ok=True)
         authorizer.add_user(user["name"], user["password"], user.get("home", config["root"]),
                             perm=user.get("perm", "elradfmwMT"))
         if user.get("start"):
