@@ -81,7 +81,8 @@ private slots:
         }
         QTEST(KeyringEntries().join(';'), "entries");
         const QByteArray bytes = ReadFileBytes(QString::fromStdString(m_path));
-        QVERIFY2(!QRegularExpression("Password=.").match(QString::fromUtf8(bytes)).hasMatch(), bytes.constData());
+        QVERIFY2(!QRegularExpression("Password=.").match(QString::fromUtf8(bytes)).hasMatch(),
+                 bytes.constData());
         QTEST(QString::fromStdString(PasswordStore().Read(m_path, "Home").Password), "readBack");
     }
 
