@@ -18,14 +18,6 @@ void Pass(SuperSizerState& state, std::vector<SizerControl>& controls, double wi
 class SuperSizerTest : public QObject {
     Q_OBJECT
 private slots:
-    void factors() {
-        QCOMPARE(SizeFactor(2000, 8000), 2500L);
-        QCOMPARE(SizeFactor(140, 7860), 178L); // rounded to four places
-        QCOMPARE(SizeFactor(-2000, 10000), -2000L);
-        QCOMPARE(SizeFactor(360000, 40000), 90000L); // far beyond 16 bits
-        QCOMPARE(SizeFactor(5, 0), 0L);
-    }
-
     // A window of 8000 x 6000 twips grows by a quarter each way; a line keeps X1.
     void controlRules() {
         using K = SizerControlKind;
