@@ -20,17 +20,13 @@ drwxr-xr-x   2 1001  1001   4096 Feb 10  2020 pub => pub|4096|d|2020-2-10
 -rw-r--r-- 1 webuser webusers123456789 Mar  1  2022 big => big|123456789|f|2022-3-1
 crw-rw-rw-   1 root  root   1,   3 Jan  1  2020 null => null|0|f|2020-1-1
    8 -rw-r--r-- 1 u g 5 Jan 5 2020 blocks => blocks|5|f|2020-1-5
-~100 Okt 12  2019 de => de|100|f|2019-10-12 ;; ~100 Mär  3 10:00 de2 => de2|100|f|2024-3-3 10:0
+~100 Okt 12  2019 de => de|100|f|2019-10-12
 ~100 24. Dez 2018 xmas => xmas|100|f|2018-12-24 ;; ~5 févr. 14  2020 fr => fr|5|f|2020-2-14
-~5 29 juil. 2014 fr2 => fr2|5|f|2014-7-29 ;; ~5 ene  7  2015 es => es|5|f|2015-1-7
-drwxr-xr-x 3 u g 4096 giu 18  2017 it => it|4096|d|2017-6-18 ;; ~5 mrt  4  2016 nl => nl|5|f|2016-3-4
-~5 paź  9  2013 pl => pl|5|f|2013-10-9 ;; ~5 мая  9  2012 ru => ru|5|f|2012-5-9
-~5 СЕНТ. 1 2011 ru2 => ru2|5|f|2011-9-1 ;; ~5 márc. 15  2010 hu => hu|5|f|2010-3-15
+~5 29 juil. 2014 fr2 => fr2|5|f|2014-7-29 ;; ~5 СЕНТ. 1 2011 ru2 => ru2|5|f|2011-9-1
 ~5 Jul 29 02:27 2014 late => late|5|f|2014-7-29 2:27 ;; ~5 1999/10/12 slash => slash|5|f|1999-10-12
 ~5 2004.07.15 10:30 dots => dots|5|f|2004-7-15 10:30 ;; ~5 24-04-2003 dmy => dmy|5|f|2003-4-24
 ~5 2014-07-29 02:27:33.000000000 +0200 full => full|5|f|2014-7-29 2:27:33
-~5 7月 29 02:27 zh => zh|5|f|2023-7-29 2:27 ;; ~5  9月  5  2014 ja => ja|5|f|2014-9-5
-~5 2014年7月29日 cjk => cjk|5|f|2014-7-29 ;; ~5 7월 29일 02:27 ko => ko|5|f|2023-7-29 2:27
+~5 7月 29 02:27 zh => zh|5|f|2023-7-29 2:27 ;; ~5 2014年7月29日 cjk => cjk|5|f|2014-7-29
 d [RWCEAFMS] supervisor  512 Jan 16 18:53 login => login|512|d|2024-1-16 18:53
 2013-04-18  03:09PM  <DIR>  iis dir => iis dir|0|d|2013-4-18 15:9
 04-18-2013  03:09 PM  1,234,567 pm.zip => pm.zip|1234567|f|2013-4-18 15:9
@@ -41,34 +37,26 @@ README.TXT;3   12/24   12-JAN-2020 10:00:00  [G,O]  (RWED,RWED,RE,) => README.TX
 SUBDIR.DIR;1  1/3  3-FEB-2019 09:05 [G,O] (RWE,RWE,,) => SUBDIR|0|d|2019-2-3 9:5
 Directory DISK$USER:[FOO] => SKIP ;; Total of 3 files, 13/27 blocks. => SKIP ;; ~5 Jan 5 1:PM x => SKIP
 ~5 Foo 29 2014 bad => SKIP
--rw-r--r--   1 owner group     1234 Mar  7  2001 readme.txt => readme.txt|1234|f|2001-3-7
 drwxr-xr-x 2 owner group 4096 Feb 29 10:15 pub => pub|4096|d|2024-2-29 10:15
 ~10 Dec 24 18:00 x => x|10|f|2023-12-24 18:0 ;; ~10 Mar 16 09:00 s => s|10|f|2024-3-16 9:0
-~10 Mar 17 13:00 o => o|10|f|2023-3-17 13:0 ;; -rw-r--r--   1 owner     5 Jan  5  1999 a => a|5|f|1999-1-5
--rw-r--r-- 1 1000 77 Jan 05 2020 m => m|77|f|2020-1-5
+~10 Mar 17 13:00 o => o|10|f|2023-3-17 13:0
 -rw-r--r-- 1 Domain Users 12 Apr 1 2022 w => w|12|f|2022-4-1
 ~9 Jan 5 2020 my  file .txt  => my  file .txt |9|f|2020-1-5
 lrwxrwxrwx 1 o g 11 Jan 5 2020 latest -> releases/1.0 => latest|11|f|2020-1-5
 ~5368709120 Jan 5 2020 h => h|5368709120|f|2020-1-5
--rw-r--r--+ 1 o g 1 Jan 5 2020 acl => acl|1|f|2020-1-5 ;; ~1 jan 5 2020 lc => lc|1|f|2020-1-5
-~42 2023-06-01 08:30 iso.txt => iso.txt|42|f|2023-6-1 8:30
-01-16-02  11:14AM       <DIR>          eps => eps|0|d|2002-1-16 11:14
-03-07-01  09:05PM     1234 a file.txt => a file.txt|1234|f|2001-3-7 21:5
+-rw-r--r--+ 1 o g 1 Jan 5 2020 acl => acl|1|f|2020-1-5
 12-31-99  12:00AM  1 y2k => y2k|1|f|1999-12-31 ;; 06-01-2023  12:30PM  2 noon => noon|2|f|2023-6-1 12:30
-06-01-2023  23:59  3 late => late|3|f|2023-6-1 23:59
 +i8388621.48594,m825718503,r,s280,\tdjb.html => djb.html|280|f|1996-3-1 22:15:3 ;; total 1234 => SKIP
  => SKIP ;; this is not a listing line at all => SKIP ;; xrw-r--r-- 1 o g 1 Jan 5 2020 x => SKIP
-~1 Jan 5 2020 => SKIP ;; ~1 Jan 45 2020 x => SKIP ;; ~1 Jan 5 25:61 x => SKIP
+~1 Jan 5 2020 => SKIP ;; ~1 Jan 45 2020 x => SKIP
 ~99999999999999999999999 Jan 5 2020 x => SKIP ;; 13-45-02  11:14AM  1 x => SKIP
-01-16-02  11:14AM  <LINK> x => SKIP ;; 01-16-02  11:14AM  12    => SKIP ;; +m825718503,s280,\tx => SKIP
-+r,s280, x => SKIP)";
+01-16-02  11:14AM  <LINK> x => SKIP ;; 01-16-02  11:14AM  12    => SKIP ;; +m825718503,s280,\tx => SKIP)";
 const char* const kMlsd =
     R"(TYPE=file;SIZE=12;MODIFY=20200102030405; up => up|12|f|2020-1-2 3:4:5
 type=file;size=1500;modify=20010307090500;perm=r; name with blanks.txt => name with blanks.txt|1500|f|2001-3-7 9:5
 type=file;size=1;  both   =>  both  |1|f|-
 Type=dir;UNIX.ownername=John Smith;Modify=20200102030405; d => d|0|d|2020-1-2 3:4:5
 type=dir;modify=20240101000000.123; sub => sub|0|d|2024-1-1
-Type=Dir;Modify=19991231235959; Old => Old|0|d|1999-12-31 23:59:59
 type=file;size=4294967301; big.bin => big.bin|4294967301|f|-
 type=OS.unix=slink:/etc;size=4; link => link|4|f|- ;; size=3; plain => plain|3|f|-
 type=file;size=1; a;b=c => a;b=c|1|f|- ;; type=file;size=1;modify=20241399999999; d => d|1|f|-
@@ -88,13 +76,6 @@ QString describe(const std::optional<ListingEntry>& entry) {
     }
     return QString::fromStdString(entry->name) +
            QStringLiteral("|%1|%2|").arg(entry->size).arg(entry->directory ? 'd' : 'f') + when;
-}
-
-std::string repeated(std::size_t count, const std::string& line) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i)
-        text += line;
-    return text;
 }
 
 } // namespace
@@ -126,33 +107,12 @@ private slots:
               "expected");
     }
 
-    // Chunks split lines anywhere; junk and over-long lines are skipped without harming their
-    // neighbours; the folder itself and its parent are left out.
-    void readerSkipsJunkAndDots() {
-        const std::string listing =
-            "drwxr-xr-x 2 o g 1 Jan 5 2020 .\r\ndrwxr-xr-x 2 o g 1 Jan 5 2020 ..\n\x01junk\n" +
-            std::string(100000, 'x') + "\n-rw-r--r-- 1 o g 3 Jan 5 2020 " + std::string(300, 'n') +
-            "\r\ntotal 1\n-rw-r--r-- 1 o g 3 Jan 5 2020 last";
-        for (const std::size_t chunk : {1, 7, 4096}) {
-            ListingReader reader(false, kNow);
-            for (std::size_t at = 0; at < listing.size(); at += chunk)
-                reader.feed(std::string_view(listing).substr(at, chunk));
-            reader.finish();
-            const auto entries = reader.takeEntries();
-            QCOMPARE(entries.size(), std::size_t{2});
-            QCOMPARE(entries[0].name + entries[1].name, std::string(300, 'n') + "last");
-        }
-    }
-
-    // Only kept entries count: millions of junk lines cost nothing, and entries beyond the cap are
-    // dropped and counted, also through the FTP layer.
+    // Entries beyond the cap are dropped and counted.
     void listingIsCapped() {
-        ListingReader junk(true, kNow);
-        junk.feed(repeated(3'000'000, "x\n") + "type=file; kept\n");
-        QCOMPARE(junk.takeEntries().size(), std::size_t{1});
         ScriptedFtpServer server;
-        server.on("LIST",
-                  Transfer(repeated(ListingReader::kMaxEntries + 5, "-rw-r--r-- 1 o g 1 Jan 5 2020 f\n")));
+        server.on("LIST", Transfer(QByteArray("-rw-r--r-- 1 o g 1 Jan 5 2020 f\n")
+                                       .repeated(ListingReader::kMaxEntries + 5)
+                                       .toStdString()));
         QVERIFY(server.start());
         const HINTERNET session = InternetOpenA("test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
         WIN32_FIND_DATAA data{};
