@@ -1,3 +1,6 @@
+#include "commandline/CommandLineView.h"
+#include "commandline/CommandSocket.h"
+#include "commandline/SocketFTP.h"
 #include "session/RemoteFormat.h"
 #include "session/WinInetAPI.h"
 #include "session/ftp/Socket.h"
@@ -8,7 +11,7 @@
 
 using Row = std::pair<std::string, FtpAction>;
 
-// The layer against servers that misbehave, with a time-out of 1 s in total.
+// The layer and the command line against servers that misbehave, with a time-out of 1 s in total.
 class HostileServerTest : public QObject {
     Q_OBJECT
 
@@ -48,10 +51,26 @@ private slots:
         QTEST(results + QByteArray::number(FtpRemoveDirectoryA(h, "/y")), "results");
     }
 
+    void commandLineReplyHasOneDeadline() {
+        struct : CommandLineView {
+            void AppendTranscript(const std::string&, std::uint32_t, bool) override {}
+            void ShowMessage(const std::string&) override {}
+        } view;
+        ScriptedFtpServer server;
+        server.on("USER", drip("331-", "331 ok"));
+        QVERIFY(server.start());
+        CommandSocket socket;
+        QCOMPARE(RunCommandChannel(socket, view, true, "127.0.0.1", server.port(), "u", "p", 1000),
+                 CommandChannelResult::LoginFailed);
+    }
+
     // LIST (EPSV refused) of one file: found, with its size.
     void listingsKeepTheirData_data() {
         QTest::addColumn<Row>("script");
         QTest::addColumn<qint64>("size");
+        FtpAction direct = Transfer("-rw-r--r-- 1 a b 5 Jan 1 2020 a.txt\r\n", {});
+        direct.lines = "226 Transfer complete";
+        QTest::newRow("226 without 150") << Row("LIST", direct) << qint64(5);
         QTest::newRow("227 names another host")
             << Row("PASV", Reply("227 Passive (192,0,2,1,{p1},{p2})")) << qint64(5);
         QTest::newRow("size beyond 2^63")

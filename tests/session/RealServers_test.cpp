@@ -24,7 +24,11 @@ class RealServersTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { SetNetworkTimeoutMs(10000); }
+    void initTestCase() {
+        SetNetworkTimeoutMs(10000);
+        if (QFileInfo(QStringLiteral("/dev/shm")).isWritable()) // ten thousand files in a blink
+            qputenv("TMPDIR", "/dev/shm");
+    }
 
     void operations_data() {
         QTest::addColumn<int>("kind"); // -1: pyftpdlib, else a RealFtpServer::Kind
@@ -46,8 +50,10 @@ private slots:
         const QString root = (python ? python->root() : packaged->root()) + QLatin1Char('/');
         const QString spaced = QStringLiteral("Dir \u00e9 x");
         const QByteArray payload = RandomBytes(300 * 1024 + 7, 11);
-        for (const QString& dir : {spaced, QStringLiteral("full")})
+        for (const QString& dir : {spaced, QStringLiteral("full"), QStringLiteral("big")})
             QVERIFY(QDir(root).mkpath(dir));
+        for (int i = 0; i < 10000; ++i)
+            QFile(root + QStringLiteral("big/entry-%1").arg(i)).open(QIODevice::WriteOnly);
         QVERIFY(WriteFileBytes(root + spaced + QStringLiteral("/f b.txt"), "12345") &&
                 WriteFileBytes(root + QStringLiteral("full/keep"), "k") &&
                 WriteFileBytes(root + QStringLiteral("down.bin"), payload) &&
@@ -108,6 +114,7 @@ private slots:
         QVERIFY(FtpSetCurrentDirectoryA(listing, "/full"));
         QCOMPARE(pwd(connect), std::string("/full"));
         QCOMPARE(pwd(open(INTERNET_FLAG_PASSIVE)), std::string("/"));
+        QCOMPARE(WinInetFiles::list(connect, "/big/*.*").size(), std::size_t{10000});
     }
 };
 
