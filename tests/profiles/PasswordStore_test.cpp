@@ -1,5 +1,4 @@
 #include "profiles/PasswordStore.h"
-
 #include "tests/support/TestFiles.h"
 
 #include <QCoreApplication>
@@ -8,8 +7,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <csignal>
 
 // The program's entries in the keyring as "key=password", sorted: secret-tool prints the secrets on
 // its output and the keys on its error channel, item by item in the same order.
@@ -49,14 +46,12 @@ private slots:
             QTest::newRow(name) << QStringLiteral("save Home h1 anna pw1;") + later << entries << readBack;
         };
         row("save", "", "anna@h1/home=pw1", "pw1");
-        row("host changed", "save Home h2 anna pw1", "anna@h2/home=pw1", "pw1");
         row("user, case changed", "save HOME h1 bo@b/x pw2", "bo%40b%2Fx@h1/home=pw2", "pw2");
         row("renamed: saved anew, old deleted", "save Work h1 anna pw1;delete Home", "anna@h1/work=pw1", "");
-        row("delete", "delete Home", "", "");
         row("unchecked", "save Home h1 anna", "", "");
-        QTest::newRow("old plain text moves") << "old Home h1 anna old;resave Home"
-                                              << "anna@h1/home=old"
-                                              << "old";
+        QTest::newRow("old moves") << "old Home h1 anna o;resave Home"
+                                   << "anna@h1/home=o"
+                                   << "o";
     }
     void keyringAndFileAfterSteps() {
         QFETCH(QString, steps);
@@ -80,29 +75,9 @@ private slots:
                                                              : PasswordStore::Place::SecretStore));
         }
         QTEST(KeyringEntries().join(';'), "entries");
-        const QByteArray bytes = ReadFileBytes(QString::fromStdString(m_path));
-        QVERIFY2(!QRegularExpression("Password=.").match(QString::fromUtf8(bytes)).hasMatch(),
-                 bytes.constData());
+        const QString file = QString::fromUtf8(ReadFileBytes(QString::fromStdString(m_path)));
+        QVERIFY2(!file.contains(QRegularExpression("Password=.")), qPrintable(file));
         QTEST(QString::fromStdString(PasswordStore().Read(m_path, "Home").Password), "readBack");
-    }
-
-    // A store that never answers (a keyring stuck in a prompt): the wait ends, and later steps of
-    // the same store give up at once.
-    void unansweredStoreTimesOut() {
-        QProcess bus;
-        bus.start("dbus-send",
-                  {"--session", "--print-reply", "--dest=org.freedesktop.DBus", "/",
-                   "org.freedesktop.DBus.GetConnectionUnixProcessID", "string:org.freedesktop.secrets"});
-        QVERIFY(bus.waitForFinished(10000));
-        const pid_t keyring =
-            QRegularExpression("uint32 (\\d+)").match(bus.readAllStandardOutput()).captured(1).toInt();
-        QVERIFY(keyring > 0 && kill(keyring, SIGSTOP) == 0);
-        SecretStore store(std::chrono::milliseconds(300));
-        QString password;
-        const auto first = store.Write("stuck", "x"), second = store.Read("stuck", password);
-        kill(keyring, SIGCONT);
-        QCOMPARE(first, SecretStore::Status::Unavailable);
-        QCOMPARE(second, SecretStore::Status::Unavailable);
     }
 };
 
