@@ -64,12 +64,12 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 
 } // namespace
 
-FtpAction ActionFrom(const std::string& spec) {
-    if (spec == "silent" || spec == "stall")
-        return spec == "stall" ? Stall() : Silent();
-    if (spec.starts_with("close"))
-        return CloseAfter(spec.substr(std::min<std::size_t>(spec.size(), 6)));
-    return spec.starts_with("slow:") ? Reply(spec.substr(5), 100) : Reply(spec);
+FtpAction ActionFrom(const std::string& action) {
+    if (action == "silent" || action == "stall")
+        return action == "stall" ? Stall() : Silent();
+    if (action.starts_with("close"))
+        return CloseAfter(action.substr(std::min<std::size_t>(action.size(), 6)));
+    return action.starts_with("slow:") ? Reply(action.substr(5), 100) : Reply(action);
 }
 
 ScriptedFtpServer::~ScriptedFtpServer() {

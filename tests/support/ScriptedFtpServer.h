@@ -48,7 +48,7 @@ inline FtpAction Stall() {
 }
 // The action a short text names, for test tables: "silent", "stall", "close", "close:LINES",
 // "slow:LINES" (100 ms between lines); any other text is a reply.
-FtpAction ActionFrom(const std::string& spec);
+FtpAction ActionFrom(const std::string& action);
 
 class ScriptedFtpServer {
 public:
@@ -58,8 +58,8 @@ public:
     // Queues the action for the next command with that verb ("" for the greeting); the last repeats.
     // Unscripted verbs get a plain success (logins succeed, PASV/EPSV name the data listener).
     ScriptedFtpServer& on(const std::string& verb, FtpAction action);
-    ScriptedFtpServer& on(const std::string& verb, const std::string& spec) {
-        return on(verb, ActionFrom(spec));
+    ScriptedFtpServer& on(const std::string& verb, const std::string& action) {
+        return on(verb, ActionFrom(action));
     }
     bool start(); // listens on 127.0.0.1:0 or [::1]:0
     int port() const { return m_port; }
