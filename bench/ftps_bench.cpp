@@ -6,6 +6,7 @@
 #include "app/ListView.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "bench/BenchSupport.h"
 #include "session/FtpSession.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/RealFtpServer.h"
@@ -17,39 +18,6 @@
 #include <QProcess>
 #include <algorithm>
 #include <cstdio>
-
-namespace {
-
-void writePattern(const QString& path, qint64 size) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    for (int i = 0; i < block.size(); ++i)
-        block[i] = static_cast<char>((i * 131) ^ (i >> 7));
-    for (qint64 done = 0; done < size; done += block.size())
-        file.write(block.constData(), std::min<qint64>(block.size(), size - done));
-}
-
-double seconds(const QElapsedTimer& timer) {
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
-}
-
-double runCurl(const QStringList& arguments) {
-    QElapsedTimer timer;
-    timer.start();
-    QProcess curl;
-    curl.start(QStringLiteral("curl"),
-               QStringList{QStringLiteral("-s"), QStringLiteral("--ssl-reqd"), QStringLiteral("-k")} +
-                   arguments);
-    curl.waitForFinished(-1);
-    if (curl.exitCode() != 0)
-        std::fprintf(stderr, "curl failed (%d): %s\n", curl.exitCode(),
-                     curl.readAllStandardError().constData());
-    return seconds(timer);
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -64,7 +32,7 @@ int main(int argc, char** argv) {
     TestCertificates certificates;
     const auto files = certificates.make(QStringLiteral("tovo-bench"));
     RealFtpServer server(RealFtpServer::Kind::Vsftpd);
-    writePattern(server.root() + QStringLiteral("/big.bin"), size);
+    WritePattern(server.root() + QStringLiteral("/big.bin"), size);
     server.requireTls(files.certificate, files.key);
     if (!server.start()) {
         std::fprintf(stderr, "vsftpd: %s\n", qPrintable(server.error()));
@@ -91,20 +59,22 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     timer.start();
     form.DownloadQueue();
-    const double down = seconds(timer);
+    const double down = Seconds(timer);
     const QString local = f.localDir() + QStringLiteral("big.bin");
     const bool downloadOk = QFile(local).size() == size;
-    const double curlDown = runCurl(
-        {QStringLiteral("-o"), f.localDir() + QStringLiteral("curl.bin"), url + QStringLiteral("big.bin")});
+    const double curlDown = RunCurl({QStringLiteral("-s"), QStringLiteral("--ssl-reqd"), QStringLiteral("-k"),
+                                     QStringLiteral("-o"), f.localDir() + QStringLiteral("curl.bin"),
+                                     url + QStringLiteral("big.bin")});
 
     f.listLocal();
     f.clickLocal({QStringLiteral("big.bin")});
     form.BuildTransferQueue(form.ListView1);
     timer.restart();
     form.UploadQueue();
-    const double up = seconds(timer);
+    const double up = Seconds(timer);
     const bool uploadOk = QFile(server.root() + QStringLiteral("/big.bin")).size() == size;
-    const double curlUp = runCurl({QStringLiteral("-T"), local, url + QStringLiteral("curl-up.bin")});
+    const double curlUp = RunCurl({QStringLiteral("-s"), QStringLiteral("--ssl-reqd"), QStringLiteral("-k"),
+                                   QStringLiteral("-T"), local, url + QStringLiteral("curl-up.bin")});
 
     const double mb = static_cast<double>(size) / (1 << 20);
     std::printf("FTPS, %lld MiB, vsftpd on loopback, one run each\n", static_cast<long long>(mib));
