@@ -9,6 +9,7 @@
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "session/WinInetAPI.h"
+#include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/ScriptedFtpServer.h"
 
@@ -93,16 +94,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     MsgBoxRecorder messages;
-    messages.allowUnexpected(true); // the command line finds no server on port 21 here
-    frmMain::SetEndProcess([] {});
-    SetModalInterceptor([](QWidget*) {});
-    frmMain form;
-    form.Form_Load();
-    FtpSession.Server = "127.0.0.1";
-    FtpSession.Port = port;
-    FtpSession.User = "user";
-    FtpSession.Password = "secret";
-    FtpSession.Service = 1;
+    messages.allowUnexpected(true); // the scripted server takes one control connection: no command line
+    MainWindowHarness window;
+    frmMain& form = window.form();
     const long startKiB = peakKiB();
 
     QElapsedTimer timer;
@@ -123,7 +117,7 @@ int main(int argc, char** argv) {
 
     timer.restart();
     cpu = cpuSeconds();
-    ConnectToServer(form);
+    window.connectTo(port);
     DoEvents();
     const double connect = seconds(timer);
     const double connectCpu = cpuSeconds() - cpu;
