@@ -9,7 +9,7 @@
 #include "session/NeededSubs.h"
 #include "session/WinInetAPI.h"
 #include "tests/support/FtpTestServer.h"
-#include "tests/support/MsgBoxRecorder.h"
+#include "tests/support/MainWindowHarness.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -63,18 +63,9 @@ int main(int argc, char** argv) {
         file.write("x");
     }
 
-    MsgBoxRecorder messages;
-    messages.allowUnexpected(true); // the command line finds no server on port 21 here
-    frmMain::SetEndProcess([] {});
-    SetModalInterceptor([](QWidget*) {});
-    frmMain form;
-    form.Form_Load();
-    FtpSession.Server = "127.0.0.1";
-    FtpSession.Port = server.port();
-    FtpSession.User = "user";
-    FtpSession.Password = "secret";
-    FtpSession.Service = 1;
-    ConnectToServer(form);
+    MainWindowHarness window; // the command line logs in on the same server, so no message appears
+    frmMain& form = window.form();
+    window.connectTo(server.port());
     if (FtpSession.hConnect == 0 || form.lstRemoteFiles->Count() != FileCount) {
         std::fprintf(stderr, "connect or first listing failed (%d rows)\n", form.lstRemoteFiles->Count());
         return 1;
