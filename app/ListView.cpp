@@ -1,5 +1,6 @@
 #include "app/ListView.h"
 
+#include "app/ListViewModel.h"
 #include "app/WindowLayer.h"
 
 #include <QApplication>
@@ -7,24 +8,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <algorithm>
-#include <vector>
 
 namespace {
-
-constexpr int SmallIconRole = Qt::UserRole + 1;
-constexpr int ColumnCount = 4;
-
-// Rows compare by the text of the sort column, ignoring case, as a report list does.
-class ListViewItem : public QTreeWidgetItem {
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-    bool operator<(const QTreeWidgetItem& other) const override {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
-    }
-    QTreeWidgetItem* clone() const override { return new ListViewItem(*this); }
-};
 
 int shiftState(Qt::KeyboardModifiers modifiers) {
     int shift = 0;
@@ -39,8 +24,9 @@ int shiftState(Qt::KeyboardModifiers modifiers) {
 
 } // namespace
 
-ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
-    setColumnCount(ColumnCount);
+ListView::ListView(QWidget* parent) : QTreeView(parent), m_model(new ListViewModel(this)) {
+    m_model->setParent(this);
+    setModel(m_model);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setItemsExpandable(false);
@@ -57,11 +43,9 @@ ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
 }
 
 void ListView::SetColumns(const QStringList& captions, const QList<int>& widthsTwips) {
-    QStringList labels = captions;
-    while (labels.size() < ColumnCount)
-        labels.append(QString());
-    setHeaderLabels(labels);
-    for (int column = 0; column < ColumnCount; ++column) {
+    m_model->setCaptions(captions);
+    emit m_model->headerDataChanged(Qt::Horizontal, 0, ListItem::ColumnCount - 1);
+    for (int column = 0; column < ListItem::ColumnCount; ++column) {
         const int width = column < widthsTwips.size() ? widthsTwips[column] : 0;
         setColumnHidden(column, width == 0);
         if (width > 0)
@@ -70,131 +54,118 @@ void ListView::SetColumns(const QStringList& captions, const QList<int>& widthsT
 }
 
 void ListView::SetColumnAlignment(int column, Qt::Alignment alignment) {
-    headerItem()->setTextAlignment(column, alignment | Qt::AlignVCenter);
-    if (column >= 0 && column < ColumnCount)
-        m_alignments[static_cast<std::size_t>(column)] = alignment;
+    m_model->setAlignment(column, alignment);
+    emit m_model->headerDataChanged(Qt::Horizontal, 0, ListItem::ColumnCount - 1);
+    viewport()->update();
 }
 
-void ListView::SetSmallIcons(const QList<QIcon>* icons) {
-    m_icons = icons;
+void ListView::SetSmallIcons(const QList<QIcon>& icons) {
+    m_model->setSmallIcons(icons);
+    viewport()->update();
 }
 
-QTreeWidgetItem* ListView::Add(const QString& text, int smallIcon) {
+int ListView::Count() const {
+    return m_model->count();
+}
+
+ListItem* ListView::Add(const QString& text, int smallIcon) {
     return Insert(Count() + 1, text, smallIcon);
 }
 
-QTreeWidgetItem* ListView::NewRow(const QString& text, int smallIcon) const {
-    auto* item = new ListViewItem();
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
-    item->setText(0, text);
-    for (int column = 1; column < ColumnCount; ++column) {
-        const Qt::Alignment alignment = m_alignments[static_cast<std::size_t>(column)];
-        if (alignment)
-            item->setTextAlignment(column, alignment | Qt::AlignVCenter);
-    }
-    SetSmallIcon(item, smallIcon);
-    return item;
-}
-
-void ListView::AddRows(const QList<QTreeWidgetItem*>& rows) {
-    if (rows.isEmpty())
+void ListView::AddRows(const QList<ListItem*>& rows) {
+    QList<ListItem*> added = rows;
+    if (added.isEmpty())
         return;
-    const bool updates = updatesEnabled();
-    setUpdatesEnabled(false);
-    if (m_sorted && Count() == 0) {
-        // Sorting the new rows on their own, with the keys read once, is much cheaper than letting
-        // the model sort item by item; the order is the one applySort gives (stable, case-blind).
-        std::vector<std::pair<QString, QTreeWidgetItem*>> keyed;
-        keyed.reserve(static_cast<std::size_t>(rows.size()));
-        for (QTreeWidgetItem* row : rows)
-            keyed.emplace_back(row->text(m_sortKey), row);
-        const bool ascending = m_sortOrder == Qt::AscendingOrder;
-        std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& left, const auto& right) {
-            return ascending ? left.first.compare(right.first, Qt::CaseInsensitive) < 0
-                             : right.first.compare(left.first, Qt::CaseInsensitive) < 0;
-        });
-        QList<QTreeWidgetItem*> sorted;
-        sorted.reserve(rows.size());
-        for (const auto& entry : keyed)
-            sorted.append(entry.second);
-        addTopLevelItems(sorted);
-    } else {
-        addTopLevelItems(rows);
-        if (m_sorted)
-            applySort();
-    }
-    setUpdatesEnabled(updates);
+    // New rows sorted on their own go in without moving any row already shown.
+    const bool sortAfter = m_sorted && Count() > 0;
+    if (m_sorted && !sortAfter)
+        ListViewModel::sortRows(added, m_sortKey, m_sortOrder);
+    m_model->insertRows(Count(), added);
+    if (sortAfter)
+        applySort();
 }
 
-QTreeWidgetItem* ListView::Insert(int index, const QString& text, int smallIcon) {
+QList<ListItem*> ListView::TakeRows() {
+    return m_model->takeRows();
+}
+
+ListItem* ListView::Insert(int index, const QString& text, int smallIcon) {
     if (index < 1 || index > Count() + 1)
         return nullptr;
-    QTreeWidgetItem* item = NewRow(text, smallIcon);
-    insertTopLevelItem(index - 1, item);
+    auto* item = new ListItem(text, smallIcon);
+    m_model->insertRows(index - 1, {item});
     if (m_sorted)
         applySort();
     return item;
 }
 
-QTreeWidgetItem* ListView::Item(int index) const {
-    return index >= 1 && index <= Count() ? topLevelItem(index - 1) : nullptr;
+ListItem* ListView::Item(int index) const {
+    return m_model->item(index - 1);
 }
 
-int ListView::IndexOf(QTreeWidgetItem* item) const {
-    return item ? indexOfTopLevelItem(item) + 1 : 0;
+int ListView::IndexOf(const ListItem* item) const {
+    return item && item->m_list == this ? item->m_row + 1 : 0;
 }
 
 void ListView::ClearRows() {
-    m_editedItem = nullptr;
     m_editedIndex = QPersistentModelIndex();
-    clear();
+    m_model->clearRows();
 }
 
-QString ListView::Text(const QTreeWidgetItem* item) {
-    return item ? item->text(0) : QString();
+QString ListView::SubItem(const ListItem* item, int n) {
+    return item ? item->Column(n).toString() : QString();
 }
 
-void ListView::SetText(QTreeWidgetItem* item, const QString& text) {
-    if (item)
-        item->setText(0, text);
+void ListView::SetSubItem(ListItem* item, int n, const QString& text) {
+    if (!item || n < 0 || n >= ListItem::ColumnCount)
+        return;
+    item->SetColumn(n, text);
+    if (item->m_list)
+        item->m_list->rowChanged(item);
 }
 
-QString ListView::SubItem(const QTreeWidgetItem* item, int n) {
-    return item && n >= 1 && n < ColumnCount ? item->text(n) : QString();
-}
-
-void ListView::SetSubItem(QTreeWidgetItem* item, int n, const QString& text) {
-    if (item && n >= 1 && n < ColumnCount)
-        item->setText(n, text);
-}
-
-int ListView::SmallIcon(const QTreeWidgetItem* item) {
-    return item ? item->data(0, SmallIconRole).toInt() : 0;
-}
-
-void ListView::SetSmallIcon(QTreeWidgetItem* item, int index) const {
+void ListView::SetSmallIcon(ListItem* item, int index) {
     if (!item)
         return;
-    item->setData(0, SmallIconRole, index);
-    if (m_icons && index >= 1 && index <= m_icons->size())
-        item->setIcon(0, m_icons->at(index - 1));
-    else
-        item->setIcon(0, QIcon());
+    item->m_smallIcon = index;
+    if (item->m_list)
+        item->m_list->rowChanged(item);
 }
 
-QTreeWidgetItem* ListView::SelectedItem() const {
-    return currentItem();
+bool ListView::Selected(const ListItem* item) {
+    if (!item || !item->m_list)
+        return false;
+    return item->m_list->selectionModel()->isSelected(item->m_list->m_model->indexOf(item));
 }
 
-void ListView::SetSelectedItem(QTreeWidgetItem* item) {
-    setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-    if (item)
-        item->setSelected(true);
+void ListView::SetSelected(ListItem* item, bool selected) {
+    if (!item || !item->m_list)
+        return;
+    const QItemSelectionModel::SelectionFlags how =
+        selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect;
+    item->m_list->selectionModel()->select(item->m_list->m_model->indexOf(item),
+                                           how | QItemSelectionModel::Rows);
+}
+
+ListItem* ListView::SelectedItem() const {
+    return itemAt(currentIndex());
+}
+
+void ListView::SetSelectedItem(ListItem* item) {
+    selectionModel()->setCurrentIndex(m_model->indexOf(item), QItemSelectionModel::NoUpdate);
+    SetSelected(item, true);
 }
 
 void ListView::ClearSelectedItem() {
-    clearSelection();
-    setCurrentItem(nullptr);
+    selectionModel()->clear();
+}
+
+QRect ListView::ItemRect(const ListItem* item) const {
+    return visualRect(m_model->indexOf(item));
+}
+
+void ListView::EnsureVisible(const ListItem* item) {
+    scrollTo(m_model->indexOf(item));
 }
 
 bool ListView::MultiSelect() const {
@@ -207,10 +178,11 @@ void ListView::SetMultiSelect(bool on) {
     setSelectionMode(on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     if (!on) {
         // Leaving multiple selection keeps only the current row selected.
-        QTreeWidgetItem* current = currentItem();
-        for (QTreeWidgetItem* item : selectedItems())
-            if (item != current)
-                item->setSelected(false);
+        ListItem* current = SelectedItem();
+        const bool keep = Selected(current);
+        selectionModel()->clearSelection();
+        if (keep)
+            SetSelected(current, true);
     }
 }
 
@@ -233,30 +205,30 @@ void ListView::SetSortOrder(Qt::SortOrder order) {
 }
 
 void ListView::applySort() {
-    sortItems(m_sortKey, m_sortOrder);
+    m_model->sortRows(m_sortKey, m_sortOrder);
+}
+
+void ListView::rowChanged(const ListItem* item) {
+    m_model->rowChanged(item);
+}
+
+ListItem* ListView::itemAt(const QModelIndex& index) const {
+    return ListViewModel::itemAt(index);
 }
 
 void ListView::StartLabelEdit() {
-    QTreeWidgetItem* item = currentItem();
-    if (!item)
+    const QModelIndex current = currentIndex().siblingAtColumn(0);
+    if (!current.isValid())
         return;
-    m_editedItem = item;
-    m_editedIndex = QPersistentModelIndex(indexFromItem(item));
+    m_editedIndex = QPersistentModelIndex(current);
     m_committed = false;
-    scrollToItem(item);
-    editItem(item, 0);
+    scrollTo(current);
+    edit(current);
 }
 
 void ListView::CommitLabelEdit(const QString& text) {
-    auto* editor = qobject_cast<QLineEdit*>(indexWidget(currentIndex()));
-    if (!editor && m_editedItem)
-        editor = qobject_cast<QLineEdit*>(itemWidget(m_editedItem, 0));
-    if (!editor) {
-        // The delegate's editor is a child line edit of the viewport.
-        const auto editors = viewport()->findChildren<QLineEdit*>();
-        if (!editors.isEmpty())
-            editor = editors.first();
-    }
+    // The delegate's editor is a child line edit of the viewport.
+    auto* editor = viewport()->findChild<QLineEdit*>();
     if (!editor)
         return;
     editor->setText(text);
@@ -273,57 +245,56 @@ void ListView::commitData(QWidget* editor) {
 }
 
 void ListView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-    QTreeWidgetItem* item = m_editedIndex.isValid() ? itemFromIndex(m_editedIndex) : nullptr;
+    ListItem* item = itemAt(m_editedIndex);
     m_editedIndex = QPersistentModelIndex();
     const bool committed = m_committed && hint != QAbstractItemDelegate::RevertModelCache;
     const QString text = committed ? m_committedText : QString();
     m_committed = false;
-    m_editedItem = nullptr;
-    QTreeWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    QTreeView::closeEditor(editor, QAbstractItemDelegate::NoHint);
     if (item)
         finishLabelEdit(item, text);
 }
 
-void ListView::finishLabelEdit(QTreeWidgetItem* item, QString text) {
+void ListView::finishLabelEdit(ListItem* item, QString text) {
     bool cancel = text.isNull();
     const bool cancelled = cancel;
-    const QPersistentModelIndex row(indexFromItem(item));
+    const QPersistentModelIndex row(m_model->indexOf(item));
     emit AfterLabelEdit(cancel, text);
     // The handler may have rebuilt the list; only touch the row if it is still there.
-    if (!cancel && !cancelled && row.isValid() && Text(itemFromIndex(row)) != text)
-        itemFromIndex(row)->setText(0, text);
+    if (!cancel && !cancelled && row.isValid() && Text(itemAt(row)) != text)
+        SetText(itemAt(row), text);
 }
 
 void ListView::mousePressEvent(QMouseEvent* event) {
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
     const int button = event->button() == Qt::RightButton ? 2 : (event->button() == Qt::MiddleButton ? 4 : 1);
     emit MouseDown(button, shiftState(event->modifiers()), TwipsX(qRound(event->position().x())),
                    TwipsY(qRound(event->position().y())));
-    if (QTreeWidgetItem* item = itemAt(event->position().toPoint()))
+    if (ListItem* item = itemAt(indexAt(event->position().toPoint())))
         emit ItemClick(item);
 }
 
 void ListView::mouseReleaseEvent(QMouseEvent* event) {
-    QTreeWidget::mouseReleaseEvent(event);
+    QTreeView::mouseReleaseEvent(event);
     emit Click();
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
-    QTreeWidget::mouseDoubleClickEvent(event);
+    QTreeView::mouseDoubleClickEvent(event);
     emit DblClick();
 }
 
 void ListView::keyPressEvent(QKeyEvent* event) {
-    QTreeWidgetItem* before = currentItem();
-    QTreeWidget::keyPressEvent(event);
+    const ListItem* before = SelectedItem();
+    QTreeView::keyPressEvent(event);
     // Moving to another row with the keyboard counts as clicking it.
-    if (currentItem() && currentItem() != before)
-        emit ItemClick(currentItem());
+    if (SelectedItem() && SelectedItem() != before)
+        emit ItemClick(SelectedItem());
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && state() != EditingState)
         emit DblClick();
 }
 
 void ListView::focusInEvent(QFocusEvent* event) {
-    QTreeWidget::focusInEvent(event);
+    QTreeView::focusInEvent(event);
     emit GotFocus();
 }

@@ -2,13 +2,16 @@
 // A list view in report mode with the operations and events the forms use: rows by 1-based index,
 // sub-items 1-3, small icons from an image list, selection, sorting and label editing.
 
+#include "app/ListItem.h"
+
 #include <QIcon>
 #include <QList>
 #include <QPersistentModelIndex>
-#include <QTreeWidget>
-#include <array>
+#include <QTreeView>
 
-class ListView : public QTreeWidget {
+class ListViewModel;
+
+class ListView : public QTreeView {
     Q_OBJECT
 public:
     explicit ListView(QWidget* parent = nullptr);
@@ -17,33 +20,37 @@ public:
     void SetColumns(const QStringList& captions, const QList<int>& widthsTwips);
     void SetColumnAlignment(int column, Qt::Alignment alignment);
     // Small icons are 1-based indices into this list.
-    void SetSmallIcons(const QList<QIcon>* icons);
+    void SetSmallIcons(const QList<QIcon>& icons);
 
-    int Count() const { return topLevelItemCount(); }
-    QTreeWidgetItem* Add(const QString& text, int smallIcon = 0);
+    int Count() const;
+    ListItem* Add(const QString& text, int smallIcon = 0);
     // Bulk filling: make rows without adding them, then append them all at once (sorted once when
-    // the list is in sorted mode). AddRows takes ownership.
-    QTreeWidgetItem* NewRow(const QString& text, int smallIcon = 0) const;
-    void AddRows(const QList<QTreeWidgetItem*>& rows);
+    // the list is in sorted mode). AddRows takes ownership; TakeRows hands every row to the caller.
+    static ListItem* NewRow(const QString& text, int smallIcon = 0) { return new ListItem(text, smallIcon); }
+    void AddRows(const QList<ListItem*>& rows);
+    QList<ListItem*> TakeRows();
     // Inserts at a 1-based position from 1 to Count() + 1; returns nullptr when out of range.
-    QTreeWidgetItem* Insert(int index, const QString& text, int smallIcon = 0);
-    QTreeWidgetItem* Item(int index) const;   // 1-based; nullptr when out of range
-    int IndexOf(QTreeWidgetItem* item) const; // 1-based; 0 when not in the list
+    ListItem* Insert(int index, const QString& text, int smallIcon = 0);
+    ListItem* Item(int index) const;         // 1-based; nullptr when out of range
+    int IndexOf(const ListItem* item) const; // 1-based; 0 when not in the list
     void ClearRows();
 
-    static QString Text(const QTreeWidgetItem* item);
-    static void SetText(QTreeWidgetItem* item, const QString& text);
-    static QString SubItem(const QTreeWidgetItem* item, int n);
-    static void SetSubItem(QTreeWidgetItem* item, int n, const QString& text);
-    static int SmallIcon(const QTreeWidgetItem* item);
-    void SetSmallIcon(QTreeWidgetItem* item, int index) const;
-    static bool Selected(const QTreeWidgetItem* item) { return item && item->isSelected(); }
-    static void SetSelected(QTreeWidgetItem* item, bool selected) { item->setSelected(selected); }
+    static QString Text(const ListItem* item) { return SubItem(item, 0); }
+    static void SetText(ListItem* item, const QString& text) { SetSubItem(item, 0, text); }
+    static QString SubItem(const ListItem* item, int n);
+    static void SetSubItem(ListItem* item, int n, const QString& text);
+    static int SmallIcon(const ListItem* item) { return item ? item->SmallIcon() : 0; }
+    static void SetSmallIcon(ListItem* item, int index);
+    static bool Selected(const ListItem* item);
+    static void SetSelected(ListItem* item, bool selected);
 
     // The current row (the one last clicked or moved to), or nullptr.
-    QTreeWidgetItem* SelectedItem() const;
-    void SetSelectedItem(QTreeWidgetItem* item);
+    ListItem* SelectedItem() const;
+    void SetSelectedItem(ListItem* item);
     void ClearSelectedItem();
+    // Where a row is drawn in the viewport, and scrolling it into view.
+    QRect ItemRect(const ListItem* item) const;
+    void EnsureVisible(const ListItem* item);
 
     bool MultiSelect() const;
     void SetMultiSelect(bool on);
@@ -63,7 +70,7 @@ public:
     void Refresh() { viewport()->repaint(); }
 
 signals:
-    void ItemClick(QTreeWidgetItem* item);
+    void ItemClick(ListItem* item);
     void Click();
     void DblClick();
     void ColumnClick(int column);                              // 1-based
@@ -83,16 +90,16 @@ protected:
 
 private:
     void applySort();
-    void finishLabelEdit(QTreeWidgetItem* item, QString text);
+    void finishLabelEdit(ListItem* item, QString text);
+    void rowChanged(const ListItem* item);
+    ListItem* itemAt(const QModelIndex& index) const;
 
-    const QList<QIcon>* m_icons = nullptr;
+    ListViewModel* m_model;
     bool m_sorted = false;
     int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QString m_committedText;
     bool m_committed = false;
-    QTreeWidgetItem* m_editedItem = nullptr;
     // The edited row, followed through list changes (a pointer could be reused by a new row).
     QPersistentModelIndex m_editedIndex;
-    std::array<Qt::Alignment, 4> m_alignments{};
 };

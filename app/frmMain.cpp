@@ -372,10 +372,10 @@ void frmMain::Form_Load() {
     NormalHeight = FormHeight();
     StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
     lstRemoteFiles->ClearRows();
-    lstRemoteFiles->SetSmallIcons(&ImageList6);
+    lstRemoteFiles->SetSmallIcons(ImageList6);
     ListView1->ClearRows();
-    ListView1->SetSmallIcons(&ImageList6);
-    ListView2->SetSmallIcons(&ImageList6);
+    ListView1->SetSmallIcons(ImageList6);
+    ListView2->SetSmallIcons(ImageList6);
     Dir1->SetPath(Drive1->Drive());
     const QRect directory = lblDirectory->geometry();
     Line1->setGeometry(Line1->x(), Line1->y(), directory.x() + directory.width() - Line1->x(),

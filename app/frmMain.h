@@ -24,7 +24,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class QToolBar;
-class QTreeWidgetItem;
+class ListItem;
 class DirListBox;
 class DriveListBox;
 class FileListBox;
@@ -167,7 +167,7 @@ public:
     void mnuDisconnect_Click();
     void lstRemoteFiles_GotFocus();
     void lstRemoteFiles_Click();
-    void lstRemoteFiles_ItemClick(QTreeWidgetItem* item);
+    void lstRemoteFiles_ItemClick(ListItem* item);
     void lstRemoteFiles_DblClick();
     void lstRemoteFiles_ColumnClick(int column);
     void lstRemoteFiles_MouseDown(int button, int shift, double x, double y);
@@ -186,7 +186,7 @@ public:
     // ---- Local file operations (local/LocalOperations.cpp) ----
     void ListView1_GotFocus();
     void ListView1_Click();
-    void ListView1_ItemClick(QTreeWidgetItem* item);
+    void ListView1_ItemClick(ListItem* item);
     void ListView1_ColumnClick(int column);
     void ListView1_MouseDown(int button, int shift, double x, double y);
     void ListView1_AfterLabelEdit(bool& cancel, QString& newText);

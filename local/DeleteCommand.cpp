@@ -42,7 +42,7 @@ void frmMain::DeleteSelection() {
             return;
         const int count = ListView1->Count();
         for (int i = 1; i <= count; ++i) {
-            QTreeWidgetItem* row = ListView1->Item(i);
+            ListItem* row = ListView1->Item(i);
             // A file that cannot be deleted ends the command: later rows stay, nothing is relisted.
             if (ListView::Selected(row) && DeleteLocalFile(encoded(LocalDir + ListView::Text(row))) != 0)
                 return;
@@ -52,7 +52,7 @@ void frmMain::DeleteSelection() {
     }
 
     if (LastFocus == QStringLiteral("remote")) {
-        QTreeWidgetItem* current = lstRemoteFiles->SelectedItem();
+        ListItem* current = lstRemoteFiles->SelectedItem();
         if (!current)
             return;
         if (ListView::SmallIcon(current) == FolderIcon) {
@@ -78,7 +78,7 @@ void frmMain::DeleteSelection() {
             return;
         const int count = lstRemoteFiles->Count();
         for (int i = 1; i <= count; ++i) {
-            QTreeWidgetItem* row = lstRemoteFiles->Item(i);
+            ListItem* row = lstRemoteFiles->Item(i);
             // Refusals (a folder or the parent row among the selection) are passed over.
             if (ListView::Selected(row))
                 FtpDeleteFileA(FtpSession.hConnect,

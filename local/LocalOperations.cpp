@@ -19,7 +19,7 @@ void frmMain::ListView1_GotFocus() {
 
 void frmMain::ListView1_Click() {}
 
-void frmMain::ListView1_ItemClick(QTreeWidgetItem* item) {
+void frmMain::ListView1_ItemClick(ListItem* item) {
     LocalItemSelected = item != nullptr;
     SelectedLocalName = ListView::Text(item);
 }
@@ -64,7 +64,7 @@ void frmMain::mnuLocalNewFolder_Click() {
         return; // no folder listed yet
     const QString name = QStringLiteral("New Folder");
     ListView1->SetSorted(false); // the new row stays on top
-    QTreeWidgetItem* row = ListView1->Insert(1, name, FolderIcon);
+    ListItem* row = ListView1->Insert(1, name, FolderIcon);
     ListView1->SetSelectedItem(row);
     LocalRenameOldName = ListView::Text(ListView1->SelectedItem());
     ListView1->StartLabelEdit();
@@ -95,7 +95,7 @@ void frmMain::Toolbar4_ButtonClick() {
 }
 
 void frmMain::BeginLocalRename() {
-    QTreeWidgetItem* row = ListView1->SelectedItem();
+    ListItem* row = ListView1->SelectedItem();
     if (!row)
         return; // nothing to rename (an empty folder)
     LocalRenameOldName = ListView::Text(row);

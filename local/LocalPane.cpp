@@ -30,7 +30,7 @@ void frmMain::Dir1_Change() {
     for (int i = 0; i < File1->ListCount(); ++i) {
         const QString name = File1->List(i);
         const LocalFileEntry& file = File1->Entry(i);
-        QTreeWidgetItem* row = ListView1->Add(name, LocalIconIndex(name));
+        ListItem* row = ListView1->Add(name, LocalIconIndex(name));
         ListView::SetSubItem(row, 1, QString::fromStdString(KilobyteText(file.size, 1000, 0, " Kb")));
         ListView::SetSubItem(row, 2, QString::fromStdString(LocalDateText(file.modified)));
         ListView::SetSubItem(row, 3, QString::number(file.size));

@@ -172,7 +172,7 @@ bool frmConnect::ValidatePort() {
     return false;
 }
 
-void frmConnect::lstProfile_ItemClick(QTreeWidgetItem* item) {
+void frmConnect::lstProfile_ItemClick(ListItem* item) {
     if (!item)
         return;
     const QString name = ListView::Text(item);
@@ -294,7 +294,7 @@ void frmConnect::cmdSave_Click() {
 }
 
 void frmConnect::Command1_Click() {
-    QTreeWidgetItem* item = lstProfile->SelectedItem();
+    ListItem* item = lstProfile->SelectedItem();
     if (!item)
         return; // no profile chosen: nothing to delete
     const QString name = ListView::Text(item);

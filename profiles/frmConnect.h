@@ -14,7 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QTreeWidgetItem;
+class ListItem;
 class ListView;
 class frmMain;
 
@@ -57,7 +57,7 @@ public:
     static ConnectRoutine SetConnectRoutine(ConnectRoutine routine); // returns the previous one
 
     void Form_Load();
-    void lstProfile_ItemClick(QTreeWidgetItem* item);
+    void lstProfile_ItemClick(ListItem* item);
     void lstProfile_Click();
     void Check2_Click();
     void optFTP_Click();

@@ -118,7 +118,7 @@ void ListRemoteFiles(frmMain& form) {
 
     const std::string pattern = dir + "*.*";
     QStringList folders;
-    QList<QTreeWidgetItem*> files;
+    QList<ListItem*> files;
     HINTERNET find = 0;
     const HINTERNET listing = OpenListingConnection();
     if (listing != 0) {
@@ -135,7 +135,7 @@ void ListRemoteFiles(frmMain& form) {
                 continue;
             }
             const std::int64_t size = FindDataSize(data);
-            QTreeWidgetItem* row = form.ListView2->NewRow(text);
+            ListItem* row = form.ListView2->NewRow(text);
             ListView::SetSubItem(row, 1, QString::fromStdString(KilobyteText(size, 1024, 0, "Kb")));
             ListView::SetSubItem(row, 2, QString::fromStdString(RemoteDateText(data.ftLastWriteTime)));
             ListView::SetSubItem(row, 3, QString::number(size));
@@ -155,12 +155,12 @@ void ListRemoteFiles(frmMain& form) {
 
 void FillRemoteList(frmMain& form) {
     ListView* list = form.lstRemoteFiles;
-    QList<QTreeWidgetItem*> rows;
+    QList<ListItem*> rows;
     rows.reserve(form.List3->count() + form.ListView2->Count());
     for (int index = 0; index < form.List3->count(); ++index)
         rows.append(list->NewRow(form.List3->item(index)->text(), FolderIcon));
     // The sorted rows move over rather than being copied: a listing may hold a million of them.
-    for (QTreeWidgetItem* row : form.ListView2->invisibleRootItem()->takeChildren()) {
+    for (ListItem* row : form.ListView2->TakeRows()) {
         list->SetSmallIcon(row, IconIndexForName(ListView::Text(row).toStdString()));
         rows.append(row);
     }

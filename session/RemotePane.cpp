@@ -55,11 +55,11 @@ void frmMain::lstRemoteFiles_GotFocus() {
 
 void frmMain::lstRemoteFiles_Click() {}
 
-void frmMain::lstRemoteFiles_ItemClick(QTreeWidgetItem* item) {
+void frmMain::lstRemoteFiles_ItemClick(ListItem* item) {
     RemoteItemSelected = item != nullptr;
     // Several files may be picked together, but a folder is always picked alone.
     lstRemoteFiles->SetMultiSelect(true);
-    const QTreeWidgetItem* selected = lstRemoteFiles->SelectedItem();
+    const ListItem* selected = lstRemoteFiles->SelectedItem();
     if (selected && ListView::SmallIcon(selected) == FolderIcon) {
         SelectedRemoteFolder = QLatin1Char('/') + ListView::Text(item ? item : selected) + QLatin1Char('/');
         lstRemoteFiles->SetMultiSelect(false);
@@ -69,7 +69,7 @@ void frmMain::lstRemoteFiles_ItemClick(QTreeWidgetItem* item) {
 }
 
 void frmMain::lstRemoteFiles_DblClick() {
-    const QTreeWidgetItem* item = lstRemoteFiles->SelectedItem();
+    const ListItem* item = lstRemoteFiles->SelectedItem();
     if (!item)
         return;
     if (ListView::Text(item) == ParentRowText) {
@@ -135,7 +135,7 @@ void frmMain::cmdMakeDir_Click() {
     lstRemoteFiles->setFocus();
     lstRemoteFiles->SetSorted(false);
     // Just below the parent row; below the only entry at the root.
-    QTreeWidgetItem* row = lstRemoteFiles->Insert(2, QStringLiteral("New Folder"), FolderIcon);
+    ListItem* row = lstRemoteFiles->Insert(2, QStringLiteral("New Folder"), FolderIcon);
     if (!row) {
         // No edit follows, so the next label edit must not be taken for a new folder.
         CreatingRemoteFolder = false;

@@ -56,7 +56,7 @@ void frmMain::Picture1_Click() {
     if (TransferRunning || !RemoteItemSelected)
         return;
     RemoteItemSelected = false;
-    QTreeWidgetItem* current = lstRemoteFiles->SelectedItem();
+    ListItem* current = lstRemoteFiles->SelectedItem();
     if (!current || ListView::SmallIcon(current) == FolderIcon)
         return;
     TransferRunning = true;
@@ -76,7 +76,7 @@ void frmMain::BuildTransferQueue(ListView* list) {
     std::int64_t total = 0;
     int count = 0;
     for (int row = 1; row <= list->Count(); ++row) {
-        QTreeWidgetItem* item = list->Item(row);
+        ListItem* item = list->Item(row);
         if (!ListView::Selected(item))
             continue;
         if (filesOnly && !IsDownloadableRow(ListView::Text(item).toStdString(), ListView::SmallIcon(item)))

@@ -54,7 +54,7 @@ void frmMain::LoadNormalButtonImages() {
 }
 
 void frmMain::Picture1_MouseMove(int, int, double x, double y) {
-    const QTreeWidgetItem* current = lstRemoteFiles->SelectedItem();
+    const ListItem* current = lstRemoteFiles->SelectedItem();
     const bool live = current && ListView::Text(current) != QLatin1String(ParentFolderText) &&
                       ListView::SmallIcon(current) != FolderIcon && LastFocus == QLatin1String("remote");
     trackHover(Picture1, live, x, y, DownloadNormalImage, DownloadHoverImage);

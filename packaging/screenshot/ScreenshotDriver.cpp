@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QProcess>
 #include <QTimer>
-#include <QTreeWidgetItem>
 #include <cstdio>
 
 namespace {
@@ -63,18 +62,20 @@ int main(int argc, char** argv) {
     ConnectToServer(form);
     DoEvents();
 
-    const QList<QTreeWidgetItem*> rows = form.lstRemoteFiles->findItems(args[6], Qt::MatchExactly);
+    ListItem* row = nullptr;
+    for (int index = 1; index <= form.lstRemoteFiles->Count() && !row; ++index)
+        if (ListView::Text(form.lstRemoteFiles->Item(index)) == args[6])
+            row = form.lstRemoteFiles->Item(index);
     const QStringList capture = args.mid(8);
-    if (rows.isEmpty()) {
+    if (!row) {
         std::fprintf(stderr, "%s is not in the remote list; capturing the listing only\n",
                      qPrintable(args[6]));
         Capture(form, capture);
         return 1;
     }
     form.lstRemoteFiles->setFocus();
-    form.lstRemoteFiles->SetSelectedItem(rows.first());
-    rows.first()->setSelected(true);
-    form.lstRemoteFiles_ItemClick(rows.first());
+    form.lstRemoteFiles->SetSelectedItem(row);
+    form.lstRemoteFiles_ItemClick(row);
 
     // The download pumps the event loop every few milliseconds, so the timer fires while the panel is up.
     QTimer::singleShot(args[7].toInt(), &form, [&] {

@@ -80,7 +80,7 @@ private slots:
         m_dialog->Check1->setChecked(true);
         m_dialog->cmdSave_Click();
         reopen();
-        m_dialog->lstProfile_ItemClick(m_dialog->lstProfile->topLevelItem(0));
+        m_dialog->lstProfile_ItemClick(m_dialog->lstProfile->Item(1));
         QCOMPARE(m_dialog->txtPassword->text(), answer == vbYes ? QStringLiteral("s3cret") : QString());
     }
 
@@ -88,7 +88,7 @@ private slots:
         reopen("[One]\nLocation=a\nExtra=1\n[Two]\nLocation=b\n");
         MsgBoxRecorder boxes;
         ListView* list = m_dialog->lstProfile;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->Item(1)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->ItemRect(list->Item(1)).center());
         boxes.answerNext(vbYes);
         QTest::mouseClick(m_dialog->Command1, Qt::LeftButton);
         QCOMPARE(boxes.calls().size(), 1);

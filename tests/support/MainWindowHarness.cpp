@@ -76,10 +76,10 @@ void MainWindowHarness::listLocal() {
 void MainWindowHarness::clickRows(ListView* list, const QStringList& names, bool doubleClick) {
     const QStringList rows = RowTexts(list);
     for (qsizetype i = 0; i < names.size(); ++i) {
-        QTreeWidgetItem* item = list->Item(int(rows.indexOf(names[i])) + 1);
+        ListItem* item = list->Item(int(rows.indexOf(names[i])) + 1);
         QVERIFY2(item, qPrintable(QStringLiteral("no row ") + names[i]));
-        list->scrollToItem(item);
-        const QPoint centre = list->visualItemRect(item).center();
+        list->EnsureVisible(item);
+        const QPoint centre = list->ItemRect(item).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, i > 0 ? Qt::ControlModifier : Qt::NoModifier,
                           centre);
         if (doubleClick)
