@@ -25,7 +25,6 @@ int shiftState(Qt::KeyboardModifiers modifiers) {
 } // namespace
 
 ListView::ListView(QWidget* parent) : QTreeView(parent), m_model(new ListViewModel(this)) {
-    m_model->setParent(this);
     setModel(m_model);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
@@ -44,7 +43,6 @@ ListView::ListView(QWidget* parent) : QTreeView(parent), m_model(new ListViewMod
 
 void ListView::SetColumns(const QStringList& captions, const QList<int>& widthsTwips) {
     m_model->setCaptions(captions);
-    emit m_model->headerDataChanged(Qt::Horizontal, 0, ListItem::ColumnCount - 1);
     for (int column = 0; column < ListItem::ColumnCount; ++column) {
         const int width = column < widthsTwips.size() ? widthsTwips[column] : 0;
         setColumnHidden(column, width == 0);
@@ -55,7 +53,6 @@ void ListView::SetColumns(const QStringList& captions, const QList<int>& widthsT
 
 void ListView::SetColumnAlignment(int column, Qt::Alignment alignment) {
     m_model->setAlignment(column, alignment);
-    emit m_model->headerDataChanged(Qt::Horizontal, 0, ListItem::ColumnCount - 1);
     viewport()->update();
 }
 

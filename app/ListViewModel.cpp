@@ -1,5 +1,7 @@
 #include "app/ListViewModel.h"
 
+#include "app/ListView.h"
+
 #include <algorithm>
 
 namespace {
@@ -17,9 +19,7 @@ template <typename Rows> void sortByColumn(Rows& rows, int column, Qt::SortOrder
 
 } // namespace
 
-ListViewModel::ListViewModel(ListView* list) : QAbstractTableModel(nullptr), m_list(list) {}
-
-ListViewModel::~ListViewModel() = default;
+ListViewModel::ListViewModel(ListView* list) : QAbstractTableModel(list), m_list(list) {}
 
 int ListViewModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
@@ -150,9 +150,16 @@ void ListViewModel::rowChanged(const ListItem* item) {
         emit dataChanged(first, index(first.row(), ListItem::ColumnCount - 1));
 }
 
+void ListViewModel::setCaptions(const QStringList& captions) {
+    m_captions = captions;
+    emit headerDataChanged(Qt::Horizontal, 0, ListItem::ColumnCount - 1);
+}
+
 void ListViewModel::setAlignment(int column, Qt::Alignment alignment) {
-    if (column >= 0 && column < ListItem::ColumnCount)
-        m_alignments[static_cast<std::size_t>(column)] = alignment;
+    if (column < 0 || column >= ListItem::ColumnCount)
+        return;
+    m_alignments[static_cast<std::size_t>(column)] = alignment;
+    emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
 void ListViewModel::renumber(std::size_t from) {

@@ -15,7 +15,6 @@ class ListViewModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit ListViewModel(ListView* list);
-    ~ListViewModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -39,7 +38,7 @@ public:
     static void sortRows(QList<ListItem*>& rows, int column, Qt::SortOrder order);
     void rowChanged(const ListItem* item);
 
-    void setCaptions(const QStringList& captions) { m_captions = captions; }
+    void setCaptions(const QStringList& captions);
     void setAlignment(int column, Qt::Alignment alignment);
     void setSmallIcons(const QList<QIcon>& icons) { m_icons = icons; }
 

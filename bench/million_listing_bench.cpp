@@ -97,6 +97,9 @@ int main(int argc, char** argv) {
     messages.allowUnexpected(true); // the scripted server takes one control connection: no command line
     MainWindowHarness window;
     frmMain& form = window.form();
+    // Shown, so the pane lays out and paints its rows as a user would see them.
+    form.show();
+    DoEvents();
     const long startKiB = peakKiB();
 
     QElapsedTimer timer;
@@ -138,9 +141,11 @@ int main(int argc, char** argv) {
     std::printf("FTP layer, %d entries (server time included): %.2f s, processor %.2f s (goal < 2 s), peak "
                 "%.0f MiB\n",
                 entries, layer, layerCpu, static_cast<double>(layerKiB) / 1024);
-    std::printf("connect and list into lstRemoteFiles, %d rows: %.2f s, processor %.2f s (goal < 5 s), peak "
-                "%.0f MiB\n",
-                connectRows, connect, connectCpu, static_cast<double>(connectKiB) / 1024);
+    // The scripted server serves one control connection: the command line waits out its time-out.
+    std::printf(
+        "connect and list into lstRemoteFiles, %d rows: %.2f s (the command line's time-out included), "
+        "processor %.2f s, peak %.0f MiB\n",
+        connectRows, connect, connectCpu, static_cast<double>(connectKiB) / 1024);
     std::printf("refresh into lstRemoteFiles, %d rows: %.2f s, processor %.2f s (goal < 5 s), peak %.0f MiB "
                 "(goal < 512 MiB)\n",
                 form.lstRemoteFiles->Count(), refresh, refreshCpu, static_cast<double>(refreshKiB) / 1024);
