@@ -73,7 +73,7 @@ void ListView::AddRows(const QList<ListItem*>& rows) {
     QList<ListItem*> added = rows;
     if (added.isEmpty())
         return;
-    // New rows sorted on their own go in without moving any row already shown.
+    // Into an empty list the rows go in already sorted, so the view never sees them out of order.
     const bool sortAfter = m_sorted && Count() > 0;
     if (m_sorted && !sortAfter)
         ListViewModel::sortRows(added, m_sortKey, m_sortOrder);
@@ -118,7 +118,7 @@ void ListView::SetSubItem(ListItem* item, int n, const QString& text) {
         return;
     item->SetColumn(n, text);
     if (item->m_list)
-        item->m_list->rowChanged(item);
+        item->m_list->m_model->rowChanged(item);
 }
 
 void ListView::SetSmallIcon(ListItem* item, int index) {
@@ -126,7 +126,7 @@ void ListView::SetSmallIcon(ListItem* item, int index) {
         return;
     item->m_smallIcon = index;
     if (item->m_list)
-        item->m_list->rowChanged(item);
+        item->m_list->m_model->rowChanged(item);
 }
 
 bool ListView::Selected(const ListItem* item) {
@@ -145,7 +145,7 @@ void ListView::SetSelected(ListItem* item, bool selected) {
 }
 
 ListItem* ListView::SelectedItem() const {
-    return itemAt(currentIndex());
+    return ListViewModel::itemAt(currentIndex());
 }
 
 void ListView::SetSelectedItem(ListItem* item) {
@@ -205,14 +205,6 @@ void ListView::applySort() {
     m_model->sortRows(m_sortKey, m_sortOrder);
 }
 
-void ListView::rowChanged(const ListItem* item) {
-    m_model->rowChanged(item);
-}
-
-ListItem* ListView::itemAt(const QModelIndex& index) const {
-    return ListViewModel::itemAt(index);
-}
-
 void ListView::StartLabelEdit() {
     const QModelIndex current = currentIndex().siblingAtColumn(0);
     if (!current.isValid())
@@ -242,7 +234,7 @@ void ListView::commitData(QWidget* editor) {
 }
 
 void ListView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-    ListItem* item = itemAt(m_editedIndex);
+    ListItem* item = ListViewModel::itemAt(m_editedIndex);
     m_editedIndex = QPersistentModelIndex();
     const bool committed = m_committed && hint != QAbstractItemDelegate::RevertModelCache;
     const QString text = committed ? m_committedText : QString();
@@ -258,8 +250,8 @@ void ListView::finishLabelEdit(ListItem* item, QString text) {
     const QPersistentModelIndex row(m_model->indexOf(item));
     emit AfterLabelEdit(cancel, text);
     // The handler may have rebuilt the list; only touch the row if it is still there.
-    if (!cancel && !cancelled && row.isValid() && Text(itemAt(row)) != text)
-        SetText(itemAt(row), text);
+    if (!cancel && !cancelled && row.isValid() && Text(ListViewModel::itemAt(row)) != text)
+        SetText(ListViewModel::itemAt(row), text);
 }
 
 void ListView::mousePressEvent(QMouseEvent* event) {
@@ -267,7 +259,7 @@ void ListView::mousePressEvent(QMouseEvent* event) {
     const int button = event->button() == Qt::RightButton ? 2 : (event->button() == Qt::MiddleButton ? 4 : 1);
     emit MouseDown(button, shiftState(event->modifiers()), TwipsX(qRound(event->position().x())),
                    TwipsY(qRound(event->position().y())));
-    if (ListItem* item = itemAt(indexAt(event->position().toPoint())))
+    if (ListItem* item = ListViewModel::itemAt(indexAt(event->position().toPoint())))
         emit ItemClick(item);
 }
 

@@ -91,8 +91,6 @@ protected:
 private:
     void applySort();
     void finishLabelEdit(ListItem* item, QString text);
-    void rowChanged(const ListItem* item);
-    ListItem* itemAt(const QModelIndex& index) const;
 
     ListViewModel* m_model;
     bool m_sorted = false;
