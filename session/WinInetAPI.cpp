@@ -388,6 +388,10 @@ std::string StripNulls(const std::string& text) {
     return text.substr(0, text.find('\0'));
 }
 
+std::string InternetLastResponseText() {
+    return tovo::ftp::ControlConnection::lastReplyText();
+}
+
 void SetNetworkTimeoutMs(int milliseconds) {
     g_timeoutMs = std::max(1, milliseconds);
 }

@@ -66,6 +66,9 @@ BOOL FtpDeleteFileA(HINTERNET connection, const char* path);
 BOOL FtpRemoveDirectoryA(HINTERNET connection, const char* path);
 BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);
 std::string StripNulls(const std::string& text);
+// The server's last reply on this thread (its lines joined by '\n'), as the refusal it explains;
+// "" when the last call got no reply at all.
+std::string InternetLastResponseText();
 
 // Network time-out for every wait of the layer, in milliseconds (30 s unless a caller changes it;
 // tests shorten it).

@@ -6,6 +6,14 @@
 
 namespace tovo::ftp {
 
+namespace {
+thread_local std::string t_lastReplyText;
+}
+
+const std::string& ControlConnection::lastReplyText() {
+    return t_lastReplyText;
+}
+
 bool ControlConnection::open(const std::string& host, int port, int timeoutMs) {
     m_buffer.clear();
     m_bufferStart = 0;
@@ -63,6 +71,7 @@ FtpReply ControlConnection::readReply(int timeoutMs) {
 }
 
 FtpReply ControlConnection::readReply(const Deadline& deadline) {
+    t_lastReplyText.clear();
     FtpReply reply;
     if (!usable())
         return reply;
@@ -91,6 +100,8 @@ FtpReply ControlConnection::readReply(const Deadline& deadline) {
     reply.code = code;
     if (reply.closing())
         m_broken = true;
+    for (const std::string& text : reply.lines)
+        t_lastReplyText.append(t_lastReplyText.empty() ? "" : "\n").append(text);
     return reply;
 }
 

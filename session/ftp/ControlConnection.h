@@ -28,6 +28,9 @@ public:
     FtpReply readReply(int timeoutMs);
     FtpReply readReply(const Deadline& deadline);
     FtpReply command(const std::string& command, int timeoutMs);
+    // The text of the last reply this thread read on any control connection ("" after a call that
+    // got none), so a caller can show the server's own words for a refusal.
+    static const std::string& lastReplyText();
     // After the server accepted AUTH TLS: the handshake and the certificate check. On failure the
     // connection is unusable; it never goes on in plain text.
     bool startTls(TlsContext& tls, int timeoutMs);
