@@ -1,6 +1,6 @@
 #pragma once
-// What the command line needs from its window: a transcript to append to and a way to tell the
-// user something (a message box with OK, no icon and the application's title).
+// What the command line needs from its window: a transcript to append to, a way to tell the user
+// something (a message box with OK, no icon and the application's title), and word of its connection.
 
 #include <cstdint>
 #include <string>
@@ -16,4 +16,9 @@ public:
     // CR LF.
     virtual void AppendTranscript(const std::string& text, std::uint32_t rgb, bool bold) = 0;
     virtual void ShowMessage(const std::string& text) = 0;
+    // The command connection's descriptor, on which what arrives between commands goes to
+    // ReadServerLines; -1: nothing to watch.
+    virtual void WatchConnection(int /*descriptor*/) {}
+    // The server closed the command connection.
+    virtual void ConnectionClosed() {}
 };

@@ -1,22 +1,21 @@
 #include "commandline/CommandSocket.h"
 
+#include "session/ftp/ControlConnection.h"
 #include "session/ftp/HostResolver.h"
+#include "session/ftp/Socket.h"
 #include "session/ftp/TlsIo.h"
 
 #include <openssl/ssl.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
-
-// A line longer than this is handed out in pieces, so a server that never sends a line end
-// cannot make us buffer without bound.
-constexpr std::size_t kMaxLineLength = 64 * 1024;
 
 using tovo::ftp::Deadline;
 
@@ -29,33 +28,6 @@ int WaitFor(int fd, short events, const Deadline& deadline) {
             continue;
         return ready;
     }
-}
-
-int ConnectTo(const tovo::ftp::ResolvedAddress& address, const Deadline& deadline, int* fdOut) {
-    const sockaddr* target = reinterpret_cast<const sockaddr*>(&address.address);
-    const int fd = ::socket(target->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return errno;
-    if (::connect(fd, target, address.length) != 0) {
-        if (errno != EINPROGRESS) {
-            const int error = errno;
-            ::close(fd);
-            return error;
-        }
-        const int ready = WaitFor(fd, POLLOUT, deadline);
-        int error = ready == 0 ? ETIMEDOUT : ready < 0 ? errno : 0;
-        if (error == 0) {
-            socklen_t length = sizeof error;
-            if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
-                error = errno;
-        }
-        if (error != 0) {
-            ::close(fd);
-            return error;
-        }
-    }
-    *fdOut = fd;
-    return 0;
 }
 
 } // namespace
@@ -73,6 +45,7 @@ void CommandSocket::Release(int newState) {
     m_fd = -1;
     m_state = newState;
     m_pending.clear();
+    m_tailLength = 0;
     m_peerClosed = false;
 }
 
@@ -83,19 +56,15 @@ int CommandSocket::Connect() {
     // Resolving the name and trying every address share the one time-out.
     const Deadline deadline(m_timeoutMs);
     const auto addresses = tovo::ftp::HostResolver::resolve(m_host, m_port, deadline);
-    int error = addresses.empty() && deadline.passed() ? ETIMEDOUT : EHOSTUNREACH;
-    for (const tovo::ftp::ResolvedAddress& address : addresses) {
-        int fd = -1;
-        error = ConnectTo(address, deadline, &fd);
-        if (error == 0) {
-            m_fd = fd;
-            m_state = StateConnected;
-            break;
-        }
-        if (error == ETIMEDOUT || deadline.passed())
-            break;
-    }
-    return error;
+    if (addresses.empty())
+        return deadline.passed() ? ETIMEDOUT : EHOSTUNREACH;
+    int error = 0;
+    std::size_t reached = 0;
+    m_fd = tovo::ftp::Socket::connectFirst(addresses, deadline, error, reached);
+    if (m_fd < 0)
+        return error;
+    m_state = StateConnected;
+    return 0;
 }
 
 bool CommandSocket::StartTls(tovo::ftp::TlsContext::Verifier verifier) {
@@ -117,14 +86,13 @@ std::string CommandSocket::ReceiveLine(bool& ok, const Deadline& deadline) {
     ok = false;
     std::string line;
     std::string buffer(m_bufferLength > 0 ? m_bufferLength : 1024, '\0');
-    for (;;) {
+    for (bool firstRead = true;; firstRead = false) {
         const std::size_t end = m_pending.find('\n');
-        const bool lastLine = (m_peerClosed || m_fd < 0) && !m_pending.empty();
-        if (end != std::string::npos || m_pending.size() >= kMaxLineLength || lastLine) {
-            const std::size_t take =
-                end != std::string::npos ? end : std::min(m_pending.size(), kMaxLineLength);
-            line = m_pending.substr(0, take);
-            m_pending.erase(0, end != std::string::npos ? end + 1 : take);
+        if (end != std::string::npos || ((m_peerClosed || m_fd < 0) && !m_pending.empty())) {
+            line = m_pending.substr(0, end);
+            m_pending.erase(0, end != std::string::npos ? end + 1 : std::string::npos);
+            if (end == std::string::npos)
+                m_tailLength = 0;
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             ok = true;
@@ -132,8 +100,9 @@ std::string CommandSocket::ReceiveLine(bool& ok, const Deadline& deadline) {
         }
         if (m_peerClosed || m_fd < 0)
             return line;
-        // Checked before waiting too: a server that keeps sending never makes the wait time out.
-        if (deadline.passed())
+        // Checked before waiting too, so a server that keeps sending never makes the wait time out;
+        // but one read is always made, so a spent deadline still collects what has arrived.
+        if (!firstRead && deadline.passed())
             return line;
         if (m_ssl) {
             std::size_t received = 0;
@@ -145,23 +114,38 @@ std::string CommandSocket::ReceiveLine(bool& ok, const Deadline& deadline) {
                 m_peerClosed = true;
                 m_state = StateClosing;
             }
-            m_pending.append(buffer.data(), received);
+            Keep(buffer.data(), received);
             continue;
         }
-        if (WaitFor(m_fd, POLLIN, deadline) <= 0)
-            return line;
         const ssize_t n = ::recv(m_fd, buffer.data(), buffer.size(), 0);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
-                continue;
+        if (n > 0) {
+            Keep(buffer.data(), static_cast<std::size_t>(n));
+        } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
             m_peerClosed = true;
             m_state = StateClosing;
-        } else if (n == 0) {
-            m_peerClosed = true;
-            m_state = StateClosing;
-        } else {
-            m_pending.append(buffer.data(), static_cast<std::size_t>(n));
+        } else if (errno != EINTR && WaitFor(m_fd, POLLIN, deadline) <= 0) {
+            return line;
         }
+    }
+}
+
+void CommandSocket::Keep(const char* data, std::size_t size) {
+    // A line is cut where the FTP layer cuts it and the rest of it dropped up to its line end: nothing
+    // the server sends makes us buffer without bound, and a cut line never passes for two lines.
+    constexpr std::size_t maxLine = tovo::ftp::ControlConnection::kMaxLine;
+    while (size > 0) {
+        const void* found = std::memchr(data, '\n', size);
+        const std::size_t length =
+            found ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : size;
+        const std::size_t room = m_tailLength < maxLine ? maxLine - m_tailLength : 0;
+        m_pending.append(data, std::min(length, room));
+        m_tailLength += std::min(length, room);
+        if (!found)
+            return;
+        m_pending.push_back('\n');
+        m_tailLength = 0;
+        data += length + 1;
+        size -= length + 1;
     }
 }
 

@@ -39,14 +39,20 @@ public:
     // goes to verifier when the system does not accept it. False (connection dropped) on failure.
     bool StartTls(tovo::ftp::TlsContext::Verifier verifier);
     bool IsTls() const { return m_ssl != nullptr; }
-    // One line without its line end; ok is false when the peer closed the connection, on error or on
-    // time-out. A last line without line end before the close is still delivered.
+    // One line without its line end, cut after the FTP layer's longest line; ok is false when the
+    // peer closed the connection, on error or on time-out. A last line without line end before the
+    // close is still delivered.
     std::string ReceiveLine(bool& ok) { return ReceiveLine(ok, tovo::ftp::Deadline(m_timeoutMs)); }
-    // The same, waiting no longer than deadline (shared by the lines of one reply).
+    // The same, waiting no longer than deadline (shared by the lines of one reply); a deadline that
+    // has passed still takes what has already arrived.
     std::string ReceiveLine(bool& ok, const tovo::ftp::Deadline& deadline);
     // Bytes sent, or -1 on failure.
     int Send(const std::string& data);
     bool IsConnected() const { return m_fd >= 0 && m_state == StateConnected; }
+    // True once a read found that the server closed the connection.
+    bool PeerClosed() const { return m_peerClosed; }
+    // The open connection's descriptor, to watch for what arrives between commands; -1 when closed.
+    int Descriptor() const { return m_fd; }
     // CloseCommand ends the connection in order; other commands are not used and do nothing.
     void Action(int command);
     // Drops the connection at once.
@@ -55,6 +61,7 @@ public:
 
 private:
     void Release(int newState);
+    void Keep(const char* data, std::size_t size);
 
     std::string m_host;
     int m_port = 21;
@@ -62,7 +69,8 @@ private:
     std::size_t m_bufferLength = 1024;
     int m_fd = -1;
     int m_state = StateClosed;
-    std::string m_pending; // received bytes not yet handed out as a line
+    std::string m_pending;        // received bytes not yet handed out as a line
+    std::size_t m_tailLength = 0; // bytes of its last line so far, which has no line end yet
     bool m_peerClosed = false;
     std::unique_ptr<tovo::ftp::TlsContext> m_tls;
     SSL* m_ssl = nullptr;

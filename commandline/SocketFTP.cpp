@@ -3,8 +3,13 @@
 #include "commandline/CommandLineView.h"
 #include "commandline/CommandSocket.h"
 #include "session/WinInetAPI.h"
+#include "session/ftp/ControlConnection.h"
 #include "session/ftp/FtpReply.h"
+#include "session/ftp/HostResolver.h"
 
+#include <cstdio>
+
+using tovo::ftp::ControlConnection;
 using tovo::ftp::FtpReply;
 
 namespace {
@@ -12,18 +17,58 @@ namespace {
 constexpr std::uint32_t kServiceFtp = 1;
 const std::string kLineEnd = "\r\n";
 
-std::string TrimBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 void AppendLine(CommandLineView& view, const std::string& line) {
     view.AppendTranscript(line + kLineEnd, CommandLineView::Black, false);
 }
 
+void AppendServerHeader(CommandLineView& view) {
+    view.AppendTranscript(kLineEnd + "Server: " + kLineEnd, CommandLineView::Red, true);
+}
+
+// Code points that move the caret or turn the text around: shown, the server's text could pass
+// for lines of its own or for ours.
+bool IsHiddenControl(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// Without its whole reply the dialogue is out of step: the connection is of no further use.
+std::int16_t AbandonReply(CommandSocket& socket, CommandLineView& view) {
+    const bool peerClosed = socket.PeerClosed();
+    socket.Disconnect();
+    view.WatchConnection(-1);
+    if (peerClosed)
+        view.ConnectionClosed();
+    return 0;
+}
+
 } // namespace
+
+std::string VisibleText(const std::string& line) {
+    std::string shown;
+    for (std::size_t at = 0; at < line.size();) {
+        const auto lead = static_cast<unsigned char>(line[at]);
+        // Only the two- and three-byte forms hold the characters looked for.
+        const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : (lead & 0xF0) == 0xE0 ? 3 : 1;
+        char32_t c = length == 1 ? lead : lead & (length == 2 ? 0x1F : 0x0F);
+        bool whole = at + length <= line.size();
+        for (std::size_t i = 1; whole && i < length; ++i) {
+            const auto next = static_cast<unsigned char>(line[at + i]);
+            whole = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3F);
+        }
+        if (!whole || c == '\t' || !IsHiddenControl(c) || (length == 1 && lead >= 0x80)) {
+            shown.append(line, at, whole ? length : 1);
+            at += whole ? length : 1;
+            continue;
+        }
+        char escape[8];
+        std::snprintf(escape, sizeof escape, c < 0x80 ? "\\x%02X" : "\\u%04X", static_cast<unsigned>(c));
+        shown += escape;
+        at += length;
+    }
+    return shown;
+}
 
 std::string TranscriptText(const std::string& command) {
     // The transcript may be on screen or copied out: a password never shows there.
@@ -54,21 +99,41 @@ std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
     bool ok = false;
     const std::string first = socket.ReceiveLine(ok, deadline);
     if (!ok)
-        return 0;
-    view.AppendTranscript(kLineEnd + "Server: " + kLineEnd, CommandLineView::Red, true);
-    AppendLine(view, first);
+        return AbandonReply(socket, view);
+    AppendServerHeader(view);
+    AppendLine(view, VisibleText(first));
     const auto code = static_cast<std::int16_t>(FtpReply::leadingCode(first));
     if (!FtpReply::opensMultiLine(first))
         return code;
     std::string line;
+    std::size_t lines = 1;
     do {
-        // A connection that ends before the closing line leaves the reply unfinished.
+        // A connection that ends before the closing line leaves the reply unfinished; so does a
+        // flood of more lines than any reply needs.
         line = socket.ReceiveLine(ok, deadline);
-        if (!ok)
-            return 0;
-        AppendLine(view, line);
+        if (!ok || ++lines > ControlConnection::kMaxReplyLines)
+            return AbandonReply(socket, view);
+        AppendLine(view, VisibleText(line));
     } while (!FtpReply::endsReply(line, FtpReply::codeOf(first)));
     return code;
+}
+
+void ReadServerLines(CommandSocket& socket, CommandLineView& view) {
+    bool ok = false;
+    std::string line = socket.ReceiveLine(ok, tovo::ftp::Deadline(0));
+    if (ok)
+        AppendServerHeader(view);
+    for (std::size_t lines = 0; ok && lines < ControlConnection::kMaxReplyLines; ++lines) {
+        AppendLine(view, VisibleText(line));
+        line = socket.ReceiveLine(ok, tovo::ftp::Deadline(0));
+    }
+    if (socket.PeerClosed() || !socket.IsConnected()) {
+        const bool peerClosed = socket.PeerClosed();
+        socket.Action(CommandSocket::CloseCommand);
+        view.WatchConnection(-1);
+        if (peerClosed)
+            view.ConnectionClosed();
+    }
 }
 
 bool ConnectCommandSocket(CommandSocket& socket, CommandLineView& view, const std::string& hostName, int port,
@@ -118,7 +183,8 @@ bool LoginCommandChannel(CommandSocket& socket, CommandLineView& view, const std
 CommandChannelResult RunCommandChannel(CommandSocket& socket, CommandLineView& view, bool sessionConnected,
                                        const std::string& server, int port, const std::string& user,
                                        const std::string& password, int timeoutMs, bool secure) {
-    const std::string hostName = TrimBlanks(server);
+    const std::string hostName = tovo::ftp::HostResolver::hostName(server);
+    view.WatchConnection(-1);
     if (socket.IsConnected())
         socket.Action(CommandSocket::CloseCommand);
     if (!sessionConnected)
@@ -126,7 +192,9 @@ CommandChannelResult RunCommandChannel(CommandSocket& socket, CommandLineView& v
     if (!ConnectCommandSocket(socket, view, hostName, port, timeoutMs) ||
         (secure && !SecureCommandChannel(socket, view, port)))
         return CommandChannelResult::NoCommandLine;
-    if (!LoginCommandChannel(socket, view, user, password))
-        return CommandChannelResult::LoginFailed;
-    return CommandChannelResult::LoggedIn;
+    const bool loggedIn = LoginCommandChannel(socket, view, user, password);
+    // From here the server speaks only unasked: a goodbye before it hangs up.
+    if (socket.IsConnected())
+        view.WatchConnection(socket.Descriptor());
+    return loggedIn ? CommandChannelResult::LoggedIn : CommandChannelResult::LoginFailed;
 }

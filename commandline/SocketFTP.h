@@ -8,6 +8,9 @@
 class CommandSocket;
 class CommandLineView;
 
+// A server's line as the transcript shows it: control characters (CR, ESC, NUL, line separators,
+// direction overrides) as escapes such as \x0D or \u202E, so the server cannot fake lines of its own.
+std::string VisibleText(const std::string& line);
 // A command as the transcript shows it: any PASS command as "PASS ****".
 std::string TranscriptText(const std::string& command);
 // The command line talks to the session's own port when the session is FTP, else to port 21.
@@ -21,8 +24,12 @@ bool SecureCommandChannel(CommandSocket& socket, CommandLineView& view, int port
 bool LoginCommandChannel(CommandSocket& socket, CommandLineView& view, const std::string& user,
                          const std::string& password);
 bool SendCommandLine(CommandSocket& socket, CommandLineView& view, const std::string& text);
-// The reply's code, or 0 when the connection closed or timed out before the reply was complete.
+// The reply's code, or 0 when the connection closed or timed out before the reply was complete or the
+// reply ran past the FTP layer's line limit; the connection is then dropped.
 std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view);
+// Between commands, without waiting: what the server said goes into the transcript, and when it has
+// closed the connection, the connection is closed here too and the view told.
+void ReadServerLines(CommandSocket& socket, CommandLineView& view);
 
 enum class CommandChannelResult { SessionNotConnected, NoCommandLine, LoginFailed, LoggedIn };
 

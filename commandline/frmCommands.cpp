@@ -1,5 +1,6 @@
 #include "commandline/frmCommands.h"
 
+#include "commandline/SocketFTP.h"
 #include "help/CHelp.h"
 #include "help/frmAbout.h"
 
@@ -9,6 +10,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QMenuBar>
+#include <QSocketNotifier>
 #include <QTextEdit>
 
 namespace {
@@ -103,6 +105,33 @@ void frmCommands::AppendTranscript(const std::string& text, std::uint32_t rgb, b
     QString plain = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     UnixInfo->insertPlainText(plain);
+}
+
+void frmCommands::WatchConnection(int descriptor) {
+    // Later, not now: this may run inside the old watch's own signal.
+    if (m_connectionWatch) {
+        m_connectionWatch->setEnabled(false);
+        m_connectionWatch->deleteLater();
+    }
+    m_connectionWatch = nullptr;
+    if (descriptor < 0)
+        return;
+    m_connectionWatch = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+    connect(m_connectionWatch, &QSocketNotifier::activated, this, &frmCommands::SockCMD_DataArrival);
+}
+
+void frmCommands::SockCMD_DataArrival() {
+    // The socket may have been closed (and its number given to another) since the watch began.
+    if (!m_connectionWatch || SockCMD.Descriptor() != m_connectionWatch->socket()) {
+        WatchConnection(-1);
+        return;
+    }
+    ReadServerLines(SockCMD, *this);
+}
+
+void frmCommands::ConnectionClosed() {
+    if (MainStatusBar)
+        MainStatusBar->SetPanelText(2, QStringLiteral("Command Line:  No"));
 }
 
 void frmCommands::ShowMessage(const std::string& text) {

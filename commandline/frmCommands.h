@@ -11,6 +11,7 @@ class QAction;
 class QCloseEvent;
 class QFrame;
 class QMenu;
+class QSocketNotifier;
 class QTextEdit;
 class StatusBar;
 
@@ -48,7 +49,15 @@ public:
     // CommandLineView
     void AppendTranscript(const std::string& text, std::uint32_t rgb, bool bold) override;
     void ShowMessage(const std::string& text) override;
+    void WatchConnection(int descriptor) override;
+    // Panel 2 of the main window's status bar says the command line is gone.
+    void ConnectionClosed() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    void SockCMD_DataArrival();
+
+    QSocketNotifier* m_connectionWatch = nullptr;
 };

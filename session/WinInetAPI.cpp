@@ -4,6 +4,7 @@
 #include "session/ftp/CivilTime.h"
 #include "session/ftp/FtpConnection.h"
 #include "session/ftp/FtpTransfer.h"
+#include "session/ftp/HostResolver.h"
 
 #include <algorithm>
 #include <atomic>
@@ -184,7 +185,8 @@ HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, cons
     if (service != INTERNET_SERVICE_FTP)
         return 0;
 
-    const std::string host = server;
+    // The name the certificate is checked against and logins are shared by: "[::1]" is ::1.
+    const std::string host = tovo::ftp::HostResolver::hostName(server);
     const int ftpPort = port == 0 ? kDefaultFtpPort : port;
     const std::string userName = user ? user : "";
     const std::string secret = password ? password : "";

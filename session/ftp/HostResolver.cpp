@@ -10,6 +10,34 @@
 
 namespace tovo::ftp::HostResolver {
 
+namespace {
+
+std::mutex g_lookupMutex;
+HostLookup g_lookup; // empty: the system's
+
+HostLookup lookupInUse() {
+    const std::lock_guard lock(g_lookupMutex);
+    return g_lookup ? g_lookup : HostLookup(lookup);
+}
+
+} // namespace
+
+std::string hostName(const std::string& typed) {
+    const char* const blanks = " \t\r\n";
+    const std::size_t first = typed.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return {};
+    std::string host = typed.substr(first, typed.find_last_not_of(blanks) - first + 1);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']' && host.find(':') != std::string::npos)
+        host = host.substr(1, host.size() - 2);
+    return host;
+}
+
+void useLookup(HostLookup lookupFunction) {
+    const std::lock_guard lock(g_lookupMutex);
+    g_lookup = std::move(lookupFunction);
+}
+
 std::vector<ResolvedAddress> lookup(const std::string& host, int port) {
     std::vector<ResolvedAddress> addresses;
     addrinfo hints{};
@@ -46,9 +74,10 @@ std::vector<ResolvedAddress> resolve(const std::string& host, int port, const De
         std::vector<ResolvedAddress> addresses;
     };
     const auto pending = std::make_shared<Pending>();
+    const HostLookup find = lookupFunction ? lookupFunction : lookupInUse();
     try {
-        std::thread([pending, host, port, lookupFunction] {
-            std::vector<ResolvedAddress> addresses = lookupFunction(host, port);
+        std::thread([pending, host = hostName(host), port, find] {
+            std::vector<ResolvedAddress> addresses = find(host, port);
             const std::lock_guard lock(pending->mutex);
             pending->addresses = std::move(addresses);
             pending->finished = true;

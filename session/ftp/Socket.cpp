@@ -8,6 +8,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 #include <utility>
 
@@ -54,44 +56,98 @@ bool Socket::connect(const std::string& host, int port, int timeoutMs) {
 }
 
 bool Socket::connect(const std::vector<ResolvedAddress>& addresses, const Deadline& deadline) {
-    for (const ResolvedAddress& entry : addresses) {
-        if (deadline.passed())
-            break;
-        if (connect(entry.address, entry.length, deadline.remainingMs()))
-            return true;
-    }
-    return false;
-}
-
-bool Socket::connect(const sockaddr_storage& address, socklen_t length, int timeoutMs) {
-    return connectAddress(reinterpret_cast<const sockaddr*>(&address), length, timeoutMs);
-}
-
-bool Socket::connectAddress(const sockaddr* address, socklen_t length, int timeoutMs) {
     close();
-    const int fd = ::socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    int error = 0;
+    std::size_t reached = 0;
+    const int fd = connectFirst(addresses, deadline, error, reached);
     if (fd < 0)
         return false;
-    if (::connect(fd, address, length) != 0) {
-        int error = errno;
-        if (error == EINPROGRESS) {
-            socklen_t size = sizeof error;
-            if (!waitFor(fd, POLLOUT, timeoutMs) ||
-                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
-                error = ETIMEDOUT;
-        }
-        if (error != 0 && error != EINPROGRESS) {
-            ::close(fd);
-            return false;
-        }
-    }
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     m_fd = fd;
-    std::memset(&m_peer, 0, sizeof m_peer);
-    std::memcpy(&m_peer, address, length);
-    m_peerLength = length;
+    m_peer = addresses[reached].address;
+    m_peerLength = addresses[reached].length;
     return true;
+}
+
+bool Socket::connect(const sockaddr_storage& address, socklen_t length, int timeoutMs) {
+    return connect({ResolvedAddress{address, length}}, Deadline(timeoutMs));
+}
+
+int Socket::connectFirst(const std::vector<ResolvedAddress>& addresses, const Deadline& deadline, int& error,
+                         std::size_t& reached) {
+    using Clock = std::chrono::steady_clock;
+    struct Attempt {
+        int fd;
+        std::size_t index;
+    };
+    std::vector<Attempt> running;
+    const auto giveUp = [&running](int fd) {
+        for (const Attempt& attempt : running)
+            if (attempt.fd != fd)
+                ::close(attempt.fd);
+        return fd;
+    };
+    error = EHOSTUNREACH;
+    std::size_t next = 0;
+    Clock::time_point nextStart = Clock::now();
+    for (;;) {
+        if (deadline.passed()) {
+            error = ETIMEDOUT;
+            return giveUp(-1);
+        }
+        if (next < addresses.size() && Clock::now() >= nextStart) {
+            const ResolvedAddress& address = addresses[next];
+            const auto* target = reinterpret_cast<const sockaddr*>(&address.address);
+            const int fd = ::socket(target->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+            const int result = fd < 0 ? -1 : ::connect(fd, target, address.length);
+            if (result == 0) {
+                reached = next;
+                return giveUp(fd);
+            }
+            if (fd >= 0 && errno == EINPROGRESS) {
+                running.push_back({fd, next});
+                nextStart = Clock::now() + std::chrono::milliseconds(kNextAttemptDelayMs);
+            } else { // refused at once: the next address starts without waiting
+                error = errno;
+                if (fd >= 0)
+                    ::close(fd);
+            }
+            ++next;
+            continue;
+        }
+        if (running.empty() && next >= addresses.size())
+            return -1;
+        int waitMs = deadline.remainingMs();
+        if (next < addresses.size()) {
+            const auto untilNext =
+                std::chrono::ceil<std::chrono::milliseconds>(nextStart - Clock::now()).count();
+            waitMs = std::min(waitMs, static_cast<int>(std::max<decltype(untilNext)>(untilNext, 0)));
+        }
+        std::vector<pollfd> entries;
+        for (const Attempt& attempt : running)
+            entries.push_back({attempt.fd, POLLOUT, 0});
+        if (::poll(entries.data(), entries.size(), waitMs) <= 0)
+            continue;
+        for (std::size_t i = entries.size(); i-- > 0;) {
+            if (entries[i].revents == 0)
+                continue;
+            int outcome = 0;
+            socklen_t size = sizeof outcome;
+            if (::getsockopt(entries[i].fd, SOL_SOCKET, SO_ERROR, &outcome, &size) != 0)
+                outcome = errno;
+            if (outcome == 0) {
+                reached = running[i].index;
+                return giveUp(running[i].fd);
+            }
+            if (outcome == EINPROGRESS || outcome == EALREADY)
+                continue;
+            error = outcome;
+            ::close(running[i].fd);
+            running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
+            nextStart = Clock::now(); // a failed attempt hands over at once
+        }
+    }
 }
 
 Socket::Result Socket::receive(char* buffer, std::size_t size, std::size_t& received, int timeoutMs) {

@@ -22,13 +22,22 @@ public:
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    // Resolves host (name or address, IPv4 or IPv6) and connects to the first address that answers;
-    // resolving and every address tried share the one time-out.
+    // A host with several addresses whose first does not answer (a broken IPv6 route) still gets
+    // through: the next address is tried when one fails or has not answered within this delay.
+    static constexpr int kNextAttemptDelayMs = 250;
+
+    // Resolves host (name or address, IPv4 or IPv6, "[::1]" too) and connects to the first address
+    // that answers; resolving and every address tried share the one time-out.
     bool connect(const std::string& host, int port, int timeoutMs);
-    // Tries the addresses in turn until one answers or the deadline passes.
+    // Tries the addresses in their order, staggered by kNextAttemptDelayMs, until one answers or the
+    // deadline passes.
     bool connect(const std::vector<ResolvedAddress>& addresses, const Deadline& deadline);
     // Connects to a known address (the peer of a control connection with another port).
     bool connect(const sockaddr_storage& address, socklen_t length, int timeoutMs);
+    // The attempts of connect(addresses, deadline): the connected non-blocking descriptor, which
+    // address it reached, or -1 with error set (an errno value).
+    static int connectFirst(const std::vector<ResolvedAddress>& addresses, const Deadline& deadline,
+                            int& error, std::size_t& reached);
 
     // Receives at most size bytes; received is 0 unless the result is Ok.
     Result receive(char* buffer, std::size_t size, std::size_t& received, int timeoutMs);
@@ -46,8 +55,6 @@ public:
     socklen_t peerLength() const { return m_peerLength; }
 
 private:
-    bool connectAddress(const sockaddr* address, socklen_t length, int timeoutMs);
-
     int m_fd = -1;
     sockaddr_storage m_peer{};
     socklen_t m_peerLength = 0;

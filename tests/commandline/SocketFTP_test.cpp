@@ -8,6 +8,7 @@
 #include <QtTest>
 
 using Result = CommandChannelResult;
+using namespace std::string_literals;
 
 class RecordingView : public CommandLineView {
 public:
@@ -55,6 +56,14 @@ private slots:
         dialogue("greeting not 220", "", "421 Busy", Result::NoCommandLine, 0, "421 Busy\r\n");
         dialogue("never greets", "", "silent", Result::NoCommandLine, 0);
         dialogue("never answers USER", "USER", "silent", Result::LoginFailed, 1);
+        // More lines than any reply needs: given up, not read on into the transcript until the time-out.
+        dialogue("flood of lines", "USER", QByteArray("331-x\n").repeated(5000).toStdString() + "331 ok",
+                 Result::LoginFailed, 1, "331-x\r\n");
+        // Cut, the rest dropped: a piece of it starting "331 " would end the reply early.
+        dialogue("overlong line", "USER", "331-" + std::string(65532, 'a') + "331 cut\n331 Say",
+                 Result::LoggedIn, 2);
+        dialogue("control characters", "USER", "230 a\rb\x1b[2J\0c\xe2\x80\xae\xe2\x80\xa8\xc3\xa9\td"s,
+                 Result::LoggedIn, 1, "230 a\\x0Db\\x1B[2J\\x00c\\u202E\\u2028\xc3\xa9\td\r\n");
     }
     void dialogues() {
         QFETCH(QByteArray, verb);

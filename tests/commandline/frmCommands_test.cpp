@@ -2,10 +2,12 @@
 // status when its connection drops.
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
+#include "commandline/SocketFTP.h"
 #include "commandline/frmCommands.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
+#include "tests/support/ScriptedFtpServer.h"
 
 #include <QTextEdit>
 #include <QtTest>
@@ -30,6 +32,22 @@ private slots:
         QVERIFY(commands.SockCMD.IsConnected());
         commands.sockData_Disconnect();
         QCOMPARE(form.StatusBar1->PanelText(2), QStringLiteral("Command Line: No "));
+    }
+
+    // What the server says before it hangs up reaches the transcript, and the status tells.
+    void serverHangingUpClosesTheCommandLine() {
+        ScriptedFtpServer server;
+        server.on("PASS", "close:230 Logged in\n421 Idle too long");
+        QVERIFY(server.start());
+        frmCommands commands;
+        StatusBar status(2);
+        commands.MainStatusBar = &status;
+        QCOMPARE(
+            RunCommandChannel(commands.SockCMD, commands, true, "127.0.0.1", server.port(), "u", "p", 2000),
+            CommandChannelResult::LoggedIn);
+        QTRY_COMPARE(status.PanelText(2), QStringLiteral("Command Line:  No"));
+        QVERIFY(!commands.SockCMD.IsConnected() && commands.SockCMD.State() == CommandSocket::StateClosing);
+        QVERIFY(commands.UnixInfo->toPlainText().endsWith(QStringLiteral("Server: \n421 Idle too long\n")));
     }
 };
 

@@ -25,7 +25,10 @@ class HostileServerTest : public QObject {
     }
 
 private slots:
-    void init() { SetNetworkTimeoutMs(1000); }
+    void init() {
+        SetNetworkTimeoutMs(1000);
+        tovo::ftp::HostResolver::useLookup({});
+    }
 
     // Connect, MKD and RMD after one scripted verb: "1" where each succeeds.
     void repliesStayInStepAndInTime_data() {
@@ -90,41 +93,52 @@ private slots:
         QTEST(qint64(FindDataSize(data)), "size");
     }
 
-    // Resolving and every resolved address share one deadline: a slow lookup or an address that never
-    // answers (its listener's queue is full) leaves no time for an answering one.
-    void connectingHasOneDeadline_data() {
+    // The session's socket and the command line's alike: resolving and the addresses share one
+    // deadline, and an address that never answers (its listener's queue is full) or refuses leaves
+    // time for the next.
+    void connectingTriesEachAddress_data() {
+        QTest::addColumn<QByteArray>("host");
+        QTest::addColumn<QByteArray>("first");
         QTest::addColumn<int>("lookupMs");
-        QTest::addColumn<bool>("stalledFirst");
         QTest::addColumn<bool>("connected");
-        QTest::newRow("answering") << 0 << false << true;
-        QTest::newRow("stalled address first") << 0 << true << false;
-        QTest::newRow("slow lookup") << 1500 << false << false;
+        QTest::newRow("name with blanks") << QByteArray(" 127.0.0.1\t") << QByteArray() << 0 << true;
+        QTest::newRow("bracketed IPv6") << QByteArray("[::1]") << QByteArray() << 0 << true;
+        QTest::newRow("no answer, good") << QByteArray("127.0.0.1") << QByteArray("no answer") << 0 << true;
+        QTest::newRow("refused, good") << QByteArray("127.0.0.1") << QByteArray("refused") << 0 << true;
+        QTest::newRow("slow lookup") << QByteArray("127.0.0.1") << QByteArray() << 1500 << false;
     }
-    void connectingHasOneDeadline() {
+    void connectingTriesEachAddress() {
+        QFETCH(QByteArray, host);
+        QFETCH(QByteArray, first);
         QFETCH(int, lookupMs);
-        QFETCH(bool, stalledFirst);
-        ScriptedFtpServer answering;
+        ScriptedFtpServer answering(host.contains(':'));
         QVERIFY(answering.start());
-        tovo::ftp::Socket stalled, queued[3];
-        std::vector<tovo::ftp::ResolvedAddress> found =
-            tovo::ftp::HostResolver::lookup("127.0.0.1", answering.port());
+        tovo::ftp::Socket queued[3];
         const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
         ::listen(listener, 0); // bound to a free loopback port by listen itself
-        tovo::ftp::ResolvedAddress full;
-        full.length = sizeof full.address;
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&full.address), &full.length);
+        tovo::ftp::ResolvedAddress dead;
+        dead.length = sizeof dead.address;
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&dead.address), &dead.length);
         for (auto& other : queued)
-            other.connect(full.address, full.length, 50);
-        if (stalledFirst)
-            found.insert(found.begin(), full);
-        const tovo::ftp::Deadline deadline(500);
-        const auto resolved =
-            tovo::ftp::HostResolver::resolve("host", 21, deadline, [=](const std::string&, int) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(lookupMs));
-                return found;
-            });
-        QTEST(stalled.connect(resolved, deadline), "connected");
-        ::close(listener);
+            other.connect(dead.address, dead.length, 50);
+        if (first == "refused")
+            ::close(listener);
+        tovo::ftp::HostResolver::useLookup([=](const std::string& name, int port) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(lookupMs));
+            auto found = tovo::ftp::HostResolver::lookup(name, port);
+            if (!first.isEmpty())
+                found.insert(found.begin(), dead);
+            return found;
+        });
+        tovo::ftp::Socket session;
+        QTEST(session.connect(host.toStdString(), answering.port(), 1000), "connected");
+        CommandSocket commandLine;
+        commandLine.SetHostName(host.toStdString());
+        commandLine.SetRemotePort(answering.port());
+        commandLine.SetTimeoutMs(1000);
+        QTEST(commandLine.Connect() == 0, "connected");
+        if (first != "refused")
+            ::close(listener);
     }
 };
 
