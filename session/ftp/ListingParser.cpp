@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <limits>
 
 namespace tovo::ftp {
 
@@ -75,20 +76,51 @@ std::optional<int> toSmall(std::string_view text) {
     return static_cast<int>(*toNumber(text));
 }
 
-// A byte count, plain ("1234567") or grouped by three with "," or "." ("1,234,567").
+// Sizes are handed on as signed 64-bit counts: a larger one stops at the greatest.
+constexpr std::uint64_t kLargestSize = std::numeric_limits<std::int64_t>::max();
+
+std::optional<std::uint64_t> toCount(std::string_view digits) {
+    if (!allDigits(digits))
+        return std::nullopt;
+    return std::min(toNumber(digits).value_or(kLargestSize), kLargestSize);
+}
+
+// "33.5k", "1.2M": a size rounded to a binary unit, as some servers print them.
+std::optional<std::uint64_t> toUnitSize(std::string_view text) {
+    static constexpr std::string_view kUnits = "kmgt";
+    const std::size_t power =
+        text.size() < 2
+            ? std::string_view::npos
+            : kUnits.find(static_cast<char>(std::tolower(static_cast<unsigned char>(text.back()))));
+    if (power == std::string_view::npos)
+        return std::nullopt;
+    text.remove_suffix(1);
+    const std::size_t mark = text.find_first_of(",.");
+    const std::string_view whole = text.substr(0, mark);
+    const std::string_view fraction = mark == std::string_view::npos ? "0" : text.substr(mark + 1);
+    if (!allDigits(whole) || whole.size() > 6 || !allDigits(fraction) || fraction.size() > 3)
+        return std::nullopt;
+    const std::uint64_t unit = std::uint64_t{1} << (10 * (power + 1));
+    std::uint64_t scale = 1;
+    for (std::size_t i = 0; i < fraction.size(); ++i)
+        scale *= 10;
+    return *toNumber(whole) * unit + *toNumber(fraction) * unit / scale;
+}
+
+// A byte count, plain ("1234567"), grouped by three with "," or "." ("1,234,567") or with a unit.
 std::optional<std::uint64_t> toSize(std::string_view text) {
-    if (const auto plain = toNumber(text))
+    if (const auto plain = toCount(text))
         return plain;
     const std::size_t mark = text.find_first_of(",.");
     if (mark == std::string_view::npos || mark == 0 || mark > 3)
-        return std::nullopt;
+        return toUnitSize(text);
     std::string digits(text.substr(0, mark));
     for (std::size_t pos = mark; pos < text.size(); pos += 4) {
         if (text[pos] != text[mark] || pos + 4 > text.size() || !allDigits(text.substr(pos + 1, 3)))
-            return std::nullopt;
+            return toUnitSize(text);
         digits.append(text.substr(pos + 1, 3));
     }
-    return toNumber(digits);
+    return toCount(digits);
 }
 
 struct Clock {
@@ -113,7 +145,8 @@ bool applyMeridiem(Clock& clock, std::string_view text) {
     return true;
 }
 
-// "H:MM", "HH:MM:SS", "HH:MM:SS.fraction", each also with "AM" / "PM" touching it.
+// "H:MM", "HH:MM:SS", "HH:MM:SS.fraction", each also with "AM" / "PM" touching it; "24:00" is the
+// midnight that ends the day, and some servers drop a minute's leading zero ("10:5").
 std::optional<Clock> parseClock(std::string_view text) {
     std::string_view meridiem;
     if (text.size() > 2 && !(text.back() >= '0' && text.back() <= '9')) {
@@ -128,7 +161,7 @@ std::optional<Clock> parseClock(std::string_view text) {
     std::string_view rest = text.substr(colon + 1);
     const std::size_t secondColon = rest.find(':');
     const auto minute = toSmall(rest.substr(0, secondColon));
-    if (!hour || !minute || *hour > 23 || *minute > 59 || rest.substr(0, secondColon).size() != 2)
+    if (!hour || !minute || *hour > 24 || *minute > 59 || rest.substr(0, secondColon).size() > 2)
         return std::nullopt;
     clock.hour = *hour;
     clock.minute = *minute;
@@ -150,8 +183,9 @@ bool isZone(std::string_view text) {
     return text.size() == 5 && (text[0] == '+' || text[0] == '-') && allDigits(text.substr(1));
 }
 
+// "5", "05", "5." or "5,".
 std::optional<int> dayNumber(std::string_view text) {
-    if (!text.empty() && text.back() == '.')
+    if (!text.empty() && (text.back() == '.' || text.back() == ','))
         text.remove_suffix(1);
     const auto day = text.size() <= 2 ? toSmall(text) : std::nullopt;
     return day && *day >= 1 && *day <= 31 ? day : std::nullopt;
@@ -175,6 +209,7 @@ struct DateFields {
 // "2004-07-15", "1999/10/12", "2004.07.15", "24-04-2003", "04-24-03": three numbers with one
 // separator. Year first when it has four digits; else the day comes first when the first number
 // cannot be a month, or with dots, or when the caller's form says so and the second can be one.
+// "01-jun-99": day, month name, year.
 bool numericDate(std::string_view text, bool dayFirst, DateFields& fields) {
     if (!text.empty() && text.back() == '.')
         text.remove_suffix(1);
@@ -187,10 +222,17 @@ bool numericDate(std::string_view text, bool dayFirst, DateFields& fields) {
         return false;
     const std::string_view a = text.substr(0, first), b = text.substr(first + 1, second - first - 1),
                            c = text.substr(second + 1);
-    const auto na = toSmall(a), nb = toSmall(b), nc = toSmall(c);
-    if (!na || !nb || !nc || b.size() > 2)
+    const auto na = toSmall(a), nc = toSmall(c);
+    if (!na || !nc)
         return false;
-    if (a.size() == 4 && c.size() <= 2) {
+    const auto nb = toSmall(b);
+    if (!nb) {
+        if (a.size() > 2 || (c.size() != 2 && c.size() != 4))
+            return false;
+        fields = {fullYear(*nc, c.size()), MonthNames::number(b), *na, {}};
+    } else if (b.size() > 2) {
+        return false;
+    } else if (a.size() == 4 && c.size() <= 2) {
         fields = {*na, *nb, *nc, {}};
     } else if (a.size() <= 2 && (c.size() == 4 || c.size() == 2)) {
         const bool dayLeads = *na > 12 || (*nb <= 12 && (dayFirst || separator == '.'));
@@ -231,11 +273,27 @@ bool cjkDate(std::string_view text, DateFields& fields) {
 
 // Recognises a date starting at token first by its shape: month name and day in either order, a
 // numeric date or CJK markers, then a time of day (perhaps with seconds, a zone and a year) or a
-// year. The index just past the date, or 0 when there is none.
-std::size_t matchDate(const Tokens& tokens, std::size_t first, bool dayFirst, DateFields& fields) {
+// year. With numericMonth it reads month and day as numbers instead ("3 29", "09-26"), which only
+// make a date before a time of day or, in the joined form, a year. The index just past the date,
+// or 0 when there is none.
+std::size_t matchDate(const Tokens& tokens, std::size_t first, bool numericMonth, DateFields& fields) {
     std::size_t next = first;
     fields = {};
-    if (numericDate(tokens.text(next), dayFirst, fields)) {
+    bool needsClock = false;
+    if (numericMonth) {
+        const std::string_view text = tokens.text(next);
+        const std::size_t dash = text.find('-');
+        needsClock = dash == std::string_view::npos;
+        const std::string_view monthText = text.substr(0, dash);
+        const std::string_view dayText = needsClock ? tokens.text(next + 1) : text.substr(dash + 1);
+        const auto month = monthText.size() <= 2 ? toSmall(monthText) : std::nullopt;
+        const auto day = dayText.size() <= 2 ? toSmall(dayText) : std::nullopt;
+        if (!month || !day)
+            return 0;
+        fields.month = *month;
+        fields.day = *day;
+        next += needsClock ? 2 : 1;
+    } else if (numericDate(tokens.text(next), true, fields)) {
         ++next;
     } else if (cjkDate(tokens.text(next), fields)) {
         while (cjkDate(tokens.text(++next), fields)) {
@@ -259,6 +317,7 @@ std::size_t matchDate(const Tokens& tokens, std::size_t first, bool dayFirst, Da
     }
     if (fields.month < 1 || fields.month > 12 || fields.day < 1 || fields.day > 31)
         return 0;
+    const bool comma = tokens.text(next - 1).ends_with(',');
     if (const auto clock = parseClock(tokens.text(next))) {
         fields.clock = *clock;
         ++next;
@@ -270,20 +329,31 @@ std::size_t matchDate(const Tokens& tokens, std::size_t first, bool dayFirst, Da
                 fields.year = *year;
                 ++next;
             }
+    } else if (needsClock) {
+        return 0;
     } else if (fields.year < 0) {
         const auto year = yearNumber(tokens.text(next));
         if (!year)
             return 0;
         fields.year = *year;
         ++next;
+        // "Oct 08, 2002 09:47": after a comma the year comes before the time.
+        if (comma && next + 1 < tokens.size())
+            if (const auto yearClock = parseClock(tokens.text(next))) {
+                fields.clock = *yearClock;
+                ++next;
+            }
     }
     return next;
 }
 
 std::optional<std::int64_t> unixSeconds(std::int64_t year, int month, int day, const Clock& clock) {
-    if (!CivilTime::valid(year, month, day, clock.hour, clock.minute, clock.second))
+    const bool endOfDay = clock.hour == 24 && clock.minute == 0 && clock.second == 0;
+    const int hour = endOfDay ? 0 : clock.hour;
+    if (!CivilTime::valid(year, month, day, hour, clock.minute, clock.second))
         return std::nullopt;
-    return CivilTime{year, month, day, clock.hour, clock.minute, clock.second}.toUnixSeconds();
+    return CivilTime{year, month, day, hour, clock.minute, clock.second}.toUnixSeconds() +
+           (endOfDay ? 86400 : 0);
 }
 
 // A date without a year lies within the year before now.
@@ -300,15 +370,69 @@ std::optional<std::int64_t> dateSeconds(const DateFields& date, std::int64_t now
     return modified;
 }
 
+// A kind letter ("a" is Plan 9's append-only file) and the rights: the usual nine, perhaps followed
+// by an ACL mark, or as few as six on servers that shorten them ("drwxrwx").
 bool isPermissions(std::string_view text) {
-    if (text.size() < 10)
+    if (text.size() < 7 || std::string_view("-dlcbpsDna").find(text[0]) == std::string_view::npos)
         return false;
-    if (std::string_view("-dlcbpsDn").find(text[0]) == std::string_view::npos)
-        return false;
-    for (std::size_t i = 1; i < 10; ++i)
-        if (std::string_view("rwxsStTlL-").find(text[i]) == std::string_view::npos)
-            return false;
-    return true;
+    std::size_t rights = 1;
+    while (rights < text.size() && rights < 10 &&
+           std::string_view("rwxsStTlL-").find(text[rights]) != std::string_view::npos)
+        ++rights;
+    return rights == 10 || (rights >= 7 && rights == text.size());
+}
+
+struct UnixColumns {
+    std::uint64_t size = 0;
+    std::optional<std::int64_t> modified;
+    std::size_t nameStart = 0;
+};
+
+// The first date of the given month kind after the owner, and the size in front of it.
+std::optional<UnixColumns> datedColumns(const Tokens& tokens, std::size_t base, bool device,
+                                        bool numericMonth, std::int64_t now) {
+    DateFields date;
+    for (std::size_t first = base + 2; first + 1 < tokens.size(); ++first) {
+        const std::size_t next = matchDate(tokens, first, numericMonth, date);
+        if (next == 0)
+            continue;
+        const std::string_view sizeText = tokens.text(first - 1);
+        std::optional<std::uint64_t> size = device ? 0 : toSize(sizeText);
+        if (!size) {
+            // A group name that runs into the size: "ftpusers123456".
+            const std::size_t digits = sizeText.find_last_not_of("0123456789") + 1;
+            if (digits == 0 || digits == sizeText.size())
+                continue;
+            size = toCount(sizeText.substr(digits));
+        }
+        const auto modified = dateSeconds(date, now);
+        if (!size || !modified)
+            continue;
+        // One blank separates the date from the name.
+        return UnixColumns{*size, modified, tokens.end(next - 1) + 1};
+    }
+    return std::nullopt;
+}
+
+// Names that could reach outside the folder listed, or that a NUL would cut to another file's name,
+// are no entries of it.
+bool isPlainName(std::string_view name) {
+    return name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
+bool startsWithDigit(std::string_view text) {
+    return !text.empty() && text[0] >= '0' && text[0] <= '9';
+}
+
+// "perms links owner group size name" with no date at all; not when the name's first words start
+// with digits, where it is more likely a date that could not be read ("Jan 45 2020").
+std::optional<UnixColumns> undatedColumns(const Tokens& tokens, std::size_t base) {
+    const auto size = toSize(tokens.text(base + 4));
+    if (!size || !allDigits(tokens.text(base + 1)) || tokens.size() <= base + 5 ||
+        startsWithDigit(tokens.text(base + 5)) || startsWithDigit(tokens.text(base + 6)))
+        return std::nullopt;
+    return UnixColumns{*size, std::nullopt, tokens.end(base + 4) + 1};
 }
 
 } // namespace
@@ -328,41 +452,27 @@ std::optional<ListingEntry> ListingParser::parseUnix(std::string_view line, std:
     if (!isPermissions(permissions) && !netware)
         return std::nullopt;
     const bool device = permissions[0] == 'c' || permissions[0] == 'b';
-    DateFields date;
-    for (std::size_t first = base + 2; first + 1 < tokens.size(); ++first) {
-        const std::size_t next = matchDate(tokens, first, true, date);
-        if (next == 0)
-            continue;
-        const std::string_view sizeText = tokens.text(first - 1);
-        std::optional<std::uint64_t> size = device ? 0 : toSize(sizeText);
-        if (!size) {
-            // A group name that runs into the size: "ftpusers123456".
-            const std::size_t digits = sizeText.find_last_not_of("0123456789") + 1;
-            if (digits == 0 || digits == sizeText.size())
-                continue;
-            size = toNumber(sizeText.substr(digits));
-        }
-        const auto modified = dateSeconds(date, now);
-        if (!size || !modified)
-            continue;
-        const std::size_t nameStart = tokens.end(next - 1) + 1; // one blank separates the date from the name
-        if (nameStart >= line.size())
-            return std::nullopt;
-        std::string_view name = line.substr(nameStart);
-        if (permissions[0] == 'l') {
-            if (const std::size_t arrow = name.find(" -> "); arrow != std::string_view::npos)
-                name = name.substr(0, arrow);
-        }
-        if (name.find_first_not_of(' ') == std::string_view::npos)
-            return std::nullopt;
-        ListingEntry entry;
-        entry.name = std::string(name);
-        entry.directory = permissions[0] == 'd' || permissions[0] == 'D';
-        entry.size = *size;
-        entry.modified = modified;
-        return entry;
+    // Month names first: numbers alone are taken for a month only where no named date is found.
+    auto columns = datedColumns(tokens, base, device, false, now);
+    if (!columns)
+        columns = datedColumns(tokens, base, device, true, now);
+    if (!columns)
+        columns = undatedColumns(tokens, base);
+    if (!columns || columns->nameStart >= line.size())
+        return std::nullopt;
+    std::string_view name = line.substr(columns->nameStart);
+    if (permissions[0] == 'l') {
+        if (const std::size_t arrow = name.find(" -> "); arrow != std::string_view::npos)
+            name = name.substr(0, arrow);
     }
-    return std::nullopt;
+    if (name.find_first_not_of(' ') == std::string_view::npos)
+        return std::nullopt;
+    ListingEntry entry;
+    entry.name = std::string(name);
+    entry.directory = permissions[0] == 'd' || permissions[0] == 'D';
+    entry.size = columns->size;
+    entry.modified = columns->modified;
+    return entry;
 }
 
 std::optional<ListingEntry> ListingParser::parseDos(std::string_view line) {
@@ -473,6 +583,11 @@ std::optional<ListingEntry> ListingParser::parseVms(std::string_view line) {
 }
 
 std::optional<ListingEntry> ListingParser::parseListLine(std::string_view line, std::int64_t now) {
+    auto entry = parseListForms(line, now);
+    return entry && isPlainName(entry->name) ? entry : std::nullopt;
+}
+
+std::optional<ListingEntry> ListingParser::parseListForms(std::string_view line, std::int64_t now) {
     const std::size_t start = line.find_first_not_of(' ');
     if (start == std::string_view::npos)
         return std::nullopt;
@@ -489,10 +604,17 @@ std::optional<ListingEntry> ListingParser::parseListLine(std::string_view line, 
 }
 
 std::optional<ListingEntry> ListingParser::parseMlsdLine(std::string_view line) {
-    // "fact=value;fact=value; name": the facts end at the first blank after a ";" (a value may hold
-    // blanks), and the name is everything after that one blank, its own blanks included.
-    std::size_t blank = line.find("; ");
-    blank = blank == std::string_view::npos ? line.find(' ') : blank + 1;
+    // "fact=value;fact=value; name": the facts end at the first blank or tab after a ";" (a value may
+    // hold blanks), and the name is everything after that one character, its own blanks and tabs
+    // included.
+    std::size_t blank = std::string_view::npos;
+    for (std::size_t semicolon = line.find(';');
+         semicolon != std::string_view::npos && blank == std::string_view::npos;
+         semicolon = line.find(';', semicolon + 1))
+        if (semicolon + 1 < line.size() && (line[semicolon + 1] == ' ' || line[semicolon + 1] == '\t'))
+            blank = semicolon + 1;
+    if (blank == std::string_view::npos)
+        blank = line.find_first_of(" \t");
     if (blank == std::string_view::npos || blank + 1 >= line.size())
         return std::nullopt;
     ListingEntry entry;
@@ -513,7 +635,7 @@ std::optional<ListingEntry> ListingParser::parseMlsdLine(std::string_view line) 
                 return std::nullopt;
             entry.directory = equalsIgnoringCase(value, "dir");
         } else if (equalsIgnoringCase(key, "size") || equalsIgnoringCase(key, "sizd")) {
-            if (const auto size = toNumber(value))
+            if (const auto size = toCount(value))
                 entry.size = *size;
         } else if (equalsIgnoringCase(key, "modify") && value.size() >= 14) {
             const auto year = toSmall(value.substr(0, 4));
@@ -526,9 +648,9 @@ std::optional<ListingEntry> ListingParser::parseMlsdLine(std::string_view line) 
                 entry.modified = unixSeconds(*year, *month, *day, Clock{*hour, *minute, *second});
         }
     }
-    if (!sawFact)
-        return std::nullopt;
     entry.name = std::string(line.substr(blank + 1));
+    if (!sawFact || !isPlainName(entry.name))
+        return std::nullopt;
     return entry;
 }
 

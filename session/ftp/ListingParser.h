@@ -1,6 +1,7 @@
 #pragma once
 // Turns directory listings into entries: MLSD fact lines, and the LIST forms servers send (Unix
-// "ls -l" in its many local forms, DOS/IIS, EPLF, VMS). Lines it cannot read are skipped.
+// "ls -l" in its many local forms, DOS/IIS, EPLF, VMS). Lines it cannot read are skipped, and so
+// are entries named ".", ".." or with a "/" or a NUL in the name.
 
 #include <cstddef>
 #include <cstdint>
@@ -32,6 +33,7 @@ public:
     static std::vector<ListingEntry> parse(std::string_view listing, bool mlsd, std::int64_t now);
 
 private:
+    static std::optional<ListingEntry> parseListForms(std::string_view line, std::int64_t now);
     static std::optional<ListingEntry> parseUnix(std::string_view line, std::int64_t now);
     static std::optional<ListingEntry> parseDos(std::string_view line);
     static std::optional<ListingEntry> parseEplf(std::string_view line);

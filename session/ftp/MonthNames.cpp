@@ -75,6 +75,8 @@ std::size_t letterCount(std::string_view text) {
 } // namespace
 
 int MonthNames::number(std::string_view text) {
+    if (!text.empty() && text.back() == ',')
+        text.remove_suffix(1);
     if (!text.empty() && text.back() == '.')
         text.remove_suffix(1);
     if (text.size() < 3 || text.size() > 26 || (text[0] >= '0' && text[0] <= '9'))
@@ -82,8 +84,9 @@ int MonthNames::number(std::string_view text) {
     const std::string lower = lowerCase(text);
     if (letterCount(lower) < 3)
         return 0;
+    // Owner and group names reach here for every listing line: the first byte turns most away cheaply.
     for (const MonthName& name : kNames)
-        if (name.text.starts_with(lower))
+        if (name.text[0] == lower[0] && name.text.starts_with(lower))
             return name.month;
     return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Month names as directory listings print them: English, German, French, Spanish, Italian, Dutch,
-// Polish, Russian and Hungarian, abbreviated or whole, in any case, with or without a dot.
+// Polish, Russian and Hungarian, abbreviated or whole, in any case, with or without a dot or a comma.
 
 #include <string_view>
 

@@ -12,7 +12,7 @@ namespace {
 
 const std::int64_t kNow = CivilTime{2024, 3, 15, 12, 0, 0}.toUnixSeconds();
 // Listing lines as real servers send them, "line => name|size|d or f|Y-M-D[ H:M[:S]]" ("-": no date)
-// or "SKIP", " ;; " between rows; "~" stands for "-rw-r--r-- 1 u g ", "\\t" for a tab.
+// or "SKIP", " ;; " between rows; "~" stands for "-rw-r--r-- 1 u g ", "\\t" for a tab, "\\0" for a NUL.
 const char* const kList =
     R"(-rw-r--r--   1 ftp  ftp   1234 Jul 29 02:27 readme.txt => readme.txt|1234|f|2023-7-29 2:27
 -rw-r--r--   1 owner   4096 Jan  5  2021 a b => a b|4096|f|2021-1-5
@@ -49,19 +49,27 @@ lrwxrwxrwx 1 o g 11 Jan 5 2020 latest -> releases/1.0 => latest|11|f|2020-1-5
 +i8388621.48594,m825718503,r,s280,\tdjb.html => djb.html|280|f|1996-3-1 22:15:3 ;; total 1234 => SKIP
  => SKIP ;; this is not a listing line at all => SKIP ;; xrw-r--r-- 1 o g 1 Jan 5 2020 x => SKIP
 ~1 Jan 5 2020 => SKIP ;; ~1 Jan 45 2020 x => SKIP
-~99999999999999999999999 Jan 5 2020 x => SKIP ;; 13-45-02  11:14AM  1 x => SKIP
-01-16-02  11:14AM  <LINK> x => SKIP ;; 01-16-02  11:14AM  12    => SKIP ;; +m825718503,s280,\tx => SKIP)";
+~99999999999999999999999 Jan 5 2020 x => x|9223372036854775807|f|2020-1-5 ;; 13-45-02  11:14AM  1 x => SKIP
+01-16-02  11:14AM  <LINK> x => SKIP ;; 01-16-02  11:14AM  12    => SKIP ;; +m825718503,s280,\tx => SKIP
+~5 3 29 03:26 a => a|5|f|2023-3-29 3:26 ;; ~5 09-26 2000 b => b|5|f|2000-9-26 ;; ~5 09-26 13:45 c => c|5|f|2023-9-26 13:45
+~33.5k Jan 5 2020 k => k|34304|f|2020-1-5 ;; ~1.2M Jan 5 2020 m => m|1258291|f|2020-1-5
+~5 Oct 08, 2002 09:47 f => f|5|f|2002-10-8 9:47 ;; ~5 01-jun-99 j => j|5|f|1999-6-1 ;; ~5 no date => no date|5|f|-
+~5 26. Juli, 20:10 g => g|5|f|2023-7-26 20:10 ;; ~5 30. Jan., 12:40 h => h|5|f|2024-1-30 12:40
+~5 Jan 5 24:00 l => l|5|f|2024-1-6 ;; ~5 Jan 5 10:5 m => m|5|f|2024-1-5 10:5
+drwxrwx 1 u g 5 Jan 5 2020 n => n|5|d|2020-1-5 ;; drw-r--rw 1 u g 5 Jan 5 2020 o => o|5|d|2020-1-5
+a-rw-r--r-- M 9 u g 5 Jan 5 2020 p => p|5|f|2020-1-5
+~5 Jan 5 2020 a/b => SKIP ;; ~5 Jan 5 2020 a\0b => SKIP ;; ~5 Jan 5 2020 . => SKIP ;; ~5 Jan 5 2020 .. => SKIP)";
 const char* const kMlsd =
     R"(TYPE=file;SIZE=12;MODIFY=20200102030405; up => up|12|f|2020-1-2 3:4:5
 type=file;size=1500;modify=20010307090500;perm=r; name with blanks.txt => name with blanks.txt|1500|f|2001-3-7 9:5
 type=file;size=1;  both   =>  both  |1|f|-
 Type=dir;UNIX.ownername=John Smith;Modify=20200102030405; d => d|0|d|2020-1-2 3:4:5
 type=dir;modify=20240101000000.123; sub => sub|0|d|2024-1-1
-type=file;size=4294967301; big.bin => big.bin|4294967301|f|-
+type=file;size=4294967301; big.bin => big.bin|4294967301|f|- ;; size=99999999999999999999; h => h|9223372036854775807|f|-
 type=OS.unix=slink:/etc;size=4; link => link|4|f|- ;; size=3; plain => plain|3|f|-
 type=file;size=1; a;b=c => a;b=c|1|f|- ;; type=file;size=1;modify=20241399999999; d => d|1|f|-
 type=cdir;modify=20240101000000; /pub => SKIP ;; type=pdir; .. => SKIP ;; just a name => SKIP
-type=file;size=1; => SKIP)";
+type=file;size=1; => SKIP ;; type=file;size=1;\t\tx\t => \tx\t|1|f|- ;; type=dir; .. => SKIP)";
 
 QString describe(const std::optional<ListingEntry>& entry) {
     if (!entry)
@@ -84,6 +92,11 @@ class ListingFormatsTest : public QObject {
     Q_OBJECT
 private slots:
     void lines_data() {
+        const auto unescape = [](QString text) {
+            return text.replace(QStringLiteral("~"), QStringLiteral("-rw-r--r-- 1 u g "))
+                .replace(QStringLiteral("\\t"), QStringLiteral("\t"))
+                .replace(QStringLiteral("\\0"), QString(QChar(0)));
+        };
         QTest::addColumn<bool>("mlsd");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("expected");
@@ -92,11 +105,7 @@ private slots:
                 for (const QString& row : text.split(QStringLiteral(" ;; "))) {
                     const QString line = row.section(QStringLiteral(" => "), 0, 0);
                     QTest::addRow("%s", qPrintable(line))
-                        << mlsd
-                        << QString(line)
-                               .replace(QStringLiteral("~"), QStringLiteral("-rw-r--r-- 1 u g "))
-                               .replace(QStringLiteral("\\t"), QStringLiteral("\t"))
-                        << row.section(QStringLiteral(" => "), 1);
+                        << mlsd << unescape(line) << unescape(row.section(QStringLiteral(" => "), 1));
                 }
     }
     void lines() {
