@@ -219,8 +219,11 @@ IniFile::LoadResult IniFile::Load(const std::string& path, std::string* error) {
     std::string failure, text;
     // Non-blocking, so that a pipe in the file's place cannot stop the program before the check.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0 && errno == ENOENT)
+    if (fd < 0 && errno == ENOENT) {
+        if (error)
+            error->clear();
         return LoadResult::Missing;
+    }
     if (fd < 0) {
         failure = std::strerror(errno) + std::string(".");
     } else {
