@@ -1,10 +1,17 @@
 #include "profiles/IniFile.h"
 
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace {
 
@@ -103,9 +110,93 @@ std::string Directory(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string ErrnoText(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
+std::string ErrnoText(const std::string& what) {
+    return what + ": " + std::strerror(errno) + '.';
 }
+
+std::string FileName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Reads all of fd into text; the reason when it is not a regular file of at most maxSize bytes.
+std::string ReadRegularFile(int fd, std::size_t maxSize, std::string& text) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return std::strerror(errno) + std::string(".");
+    if (S_ISDIR(info.st_mode))
+        return "It is a folder, not a file.";
+    if (!S_ISREG(info.st_mode))
+        return "It is not a regular file.";
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::strerror(errno) + std::string(".");
+        if (n == 0)
+            return {};
+        text.append(buffer, static_cast<std::size_t>(n));
+        // Checked while reading, not from the size alone: the file may be growing.
+        if (text.size() > maxSize)
+            return "It is larger than " + std::to_string(maxSize >> 20) + " MiB.";
+    }
+}
+
+// The file a save has to replace: path itself, or the file a symbolic link at path points to, so
+// that a link into a folder of the user's own stays a link. Empty (with the reason) for a link to
+// nothing, which a save would otherwise turn into a file holding only the new content.
+std::string WriteTarget(const std::string& path, std::string* error) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return path;
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved))
+        return resolved;
+    char target[PATH_MAX] = {};
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+    *error = "It is a symbolic link to " + std::string(target, length > 0 ? std::size_t(length) : 0) +
+             ", which cannot be reached: " + std::strerror(errno) + '.';
+    return {};
+}
+
+// An advisory lock on "<file>.lock", held while it lives. The wait is bounded: a program that hangs
+// holding it must not hang this one too.
+class LockFile {
+public:
+    explicit LockFile(const std::string& file)
+        : m_fd(::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {}
+    ~LockFile() {
+        if (m_fd >= 0)
+            ::close(m_fd); // closing releases the lock
+    }
+    LockFile(const LockFile&) = delete;
+    LockFile& operator=(const LockFile&) = delete;
+
+    bool Acquire(const std::string& file, std::string* error) {
+        if (m_fd < 0) {
+            *error = ErrnoText("Cannot create the lock file " + file + ".lock");
+            return false;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR) {
+                *error = ErrnoText("Cannot lock " + file + ".lock");
+                return false;
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                *error = "Another program has been saving it for more than 10 seconds.";
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
+private:
+    int m_fd;
+};
 
 bool WriteAll(int fd, const std::string& data) {
     std::size_t done = 0;
@@ -123,26 +214,26 @@ bool WriteAll(int fd, const std::string& data) {
 
 } // namespace
 
-IniFile::LoadResult IniFile::Load(const std::string& path) {
+IniFile::LoadResult IniFile::Load(const std::string& path, std::string* error) {
     Parse({});
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? LoadResult::Missing : LoadResult::Unreadable;
-    std::string text;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return LoadResult::Unreadable;
-        }
-        if (n == 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(n));
+    std::string failure, text;
+    // Non-blocking, so that a pipe in the file's place cannot stop the program before the check.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0 && errno == ENOENT) {
+        if (error)
+            error->clear();
+        return LoadResult::Missing;
     }
-    ::close(fd);
+    if (fd < 0) {
+        failure = std::strerror(errno) + std::string(".");
+    } else {
+        failure = ReadRegularFile(fd, kMaxFileSize, text);
+        ::close(fd);
+    }
+    if (error)
+        *error = failure;
+    if (!failure.empty())
+        return LoadResult::Unreadable;
     Parse(text);
     return LoadResult::Loaded;
 }
@@ -177,29 +268,31 @@ std::string IniFile::Text() const {
 
 bool IniFile::Save(const std::string& path, std::string* error) const {
     std::string failure;
-    std::string tempPath = Directory(path) + "/.";
-    tempPath += path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1) + ".XXXXXX";
-    // mkstemp creates the file with mode 0600: the profiles may hold passwords.
-    const int fd = ::mkstemp(tempPath.data());
-    if (fd < 0) {
-        failure = ErrnoText("create temporary file");
-    } else {
-        if (!WriteAll(fd, Text()))
-            failure = ErrnoText("write");
-        else if (::fsync(fd) != 0)
-            failure = ErrnoText("fsync");
-        if (::close(fd) != 0 && failure.empty())
-            failure = ErrnoText("close");
-        if (failure.empty() && ::rename(tempPath.c_str(), path.c_str()) != 0)
-            failure = ErrnoText("rename");
-        if (!failure.empty()) {
-            ::unlink(tempPath.c_str());
+    const std::string target = WriteTarget(path, &failure);
+    if (!target.empty()) {
+        std::string tempPath = Directory(target) + "/." + FileName(target) + ".XXXXXX";
+        // mkstemp creates the file with mode 0600: the profiles may hold passwords.
+        const int fd = ::mkstemp(tempPath.data());
+        if (fd < 0) {
+            failure = ErrnoText("Cannot create a file in " + Directory(target));
         } else {
-            // Make the rename itself durable; the data is already safe if this fails.
-            const int dir = ::open(Directory(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (dir >= 0) {
-                ::fsync(dir);
-                ::close(dir);
+            if (!WriteAll(fd, Text()))
+                failure = ErrnoText("Cannot write the new file");
+            else if (::fsync(fd) != 0)
+                failure = ErrnoText("Cannot write the new file to disk");
+            if (::close(fd) != 0 && failure.empty())
+                failure = ErrnoText("Cannot write the new file");
+            if (failure.empty() && ::rename(tempPath.c_str(), target.c_str()) != 0)
+                failure = ErrnoText("Cannot replace " + target);
+            if (!failure.empty()) {
+                ::unlink(tempPath.c_str());
+            } else {
+                // Make the rename itself durable; the data is already safe if this fails.
+                const int dir = ::open(Directory(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                if (dir >= 0) {
+                    ::fsync(dir);
+                    ::close(dir);
+                }
             }
         }
     }
@@ -208,16 +301,35 @@ bool IniFile::Save(const std::string& path, std::string* error) const {
     return failure.empty();
 }
 
+bool IniFile::Update(const std::string& path, const std::function<bool(IniFile&)>& change,
+                     std::string* error) {
+    std::string failure;
+    const std::string target = WriteTarget(path, &failure);
+    IniFile ini;
+    if (!target.empty()) {
+        // Beside path, not its target: a link may point anywhere, even into /dev.
+        LockFile lock(path);
+        // An existing file that cannot be read would be replaced by the change alone.
+        if (lock.Acquire(path, &failure) && ini.Load(target, &failure) != LoadResult::Unreadable &&
+            change(ini))
+            ini.Save(target, &failure);
+    }
+    if (error)
+        *error = failure;
+    return failure.empty();
+}
+
 std::vector<std::string> IniFile::SectionNames() const {
     std::vector<std::string> names;
+    std::unordered_set<std::string> seen; // in lower case
     std::string name;
     for (const std::string& line : m_lines) {
         if (!SectionHeader(line, &name))
             continue;
-        bool seen = false;
-        for (const std::string& known : names)
-            seen = seen || EqualsNoCase(known, name);
-        if (!seen)
+        std::string lower = name;
+        for (char& c : lower)
+            c = AsciiLower(c);
+        if (seen.insert(std::move(lower)).second)
             names.push_back(name);
     }
     return names;

@@ -3,6 +3,7 @@
 // values replaced in place, comments and unknown lines kept; saved atomically and owner-only.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,15 +12,25 @@ class IniFile {
 public:
     enum class LoadResult { Loaded, Missing, Unreadable };
 
-    // Reads the file; a missing file gives an empty document. On Unreadable the document is empty
-    // and must not be saved over the file, or everything in it would be lost.
-    LoadResult Load(const std::string& path);
+    // Files larger than this are not read: no settings file grows that big by itself.
+    static constexpr std::size_t kMaxFileSize = std::size_t(64) << 20;
+
+    // Reads the file; a missing file gives an empty document. Anything but a regular file up to
+    // kMaxFileSize is Unreadable: the document is then empty and must not be saved over the file, or
+    // everything in it would be lost. The reason goes to *error when given.
+    LoadResult Load(const std::string& path, std::string* error = nullptr);
     void Parse(const std::string& text);
     std::string Text() const;
 
-    // Writes to a temporary file beside path, syncs it and renames it over path, mode 0600.
+    // Writes to a temporary file beside path, syncs it and renames it over path, mode 0600. A path
+    // that is a symbolic link has its target written and stays a link; a link to nothing is refused.
     // On failure the old file is untouched; the reason goes to *error when given.
     bool Save(const std::string& path, std::string* error = nullptr) const;
+
+    // Read, change, save, holding a lock (path + ".lock") so that two programs saving
+    // at once do not lose each other's changes. change returns false when there is nothing to save.
+    static bool Update(const std::string& path, const std::function<bool(IniFile&)>& change,
+                       std::string* error = nullptr);
 
     // Section names in file order, each once (the first spelling wins).
     std::vector<std::string> SectionNames() const;

@@ -37,35 +37,53 @@ ConnectionProfile PasswordStore::Read(const std::string& profilePath, const std:
     return profile;
 }
 
-bool PasswordStore::Write(const std::string& profilePath, const ConnectionProfile& profile, Place place) {
+PasswordStore::Result PasswordStore::Write(const std::string& profilePath, const ConnectionProfile& profile,
+                                           Place place, std::string* error) {
     // Keys are made of the values as they read back, so that Read finds what Write stored.
     const QString key = SecretKey(CutToReadLimits(profile));
     if (place == Place::SecretStore &&
-        m_secrets.Write(key, QString::fromStdString(profile.Password)) != SecretStore::Status::Done)
-        return false;
-    const QString previousKey = SecretKey(ReadProfile(profilePath, profile.Name));
+        m_secrets.Write(key, QString::fromStdString(profile.Password)) != SecretStore::Status::Done) {
+        if (error)
+            *error = m_secrets.LastFailure().toStdString();
+        return Result::SecretStoreRefused;
+    }
+    const ConnectionProfile previous = ReadProfile(profilePath, profile.Name);
+    const QString previousKey = SecretKey(previous);
     ConnectionProfile inFile = profile;
     if (place != Place::ProfileIni)
         inFile.Password.clear();
-    WriteProfile(profilePath, inFile);
-    // A file that could not be written still names the old host and user, whose secret stays.
-    if (SecretKey(ReadProfile(profilePath, profile.Name)) != key)
-        return true;
+    if (!WriteProfile(profilePath, inFile, error)) {
+        // The file still names the old host and user, whose secret stays; a new one belongs to nobody.
+        if (place == Place::SecretStore && previousKey != key)
+            m_secrets.Remove(key);
+        return Result::FileNotWritten;
+    }
     // The secret follows the profile's host and user, and leaves the store when the password is
-    // no longer kept there.
-    if (previousKey != key)
-        m_secrets.Remove(previousKey);
-    if (place != Place::SecretStore)
-        m_secrets.Remove(key);
-    return true;
+    // no longer kept there. A saved profile always has a location: without one there was none.
+    bool removed = true;
+    if (previousKey != key && !previous.Location.empty())
+        removed = RemoveSecret(previousKey, error);
+    if (place != Place::SecretStore && !m_secrets.DiscardLateWrite(key))
+        removed = RemoveSecret(key, error) && removed;
+    return removed ? Result::Done : Result::SecretNotRemoved;
 }
 
-void PasswordStore::Remove(const std::string& profilePath, const std::string& name) {
+PasswordStore::Result PasswordStore::Remove(const std::string& profilePath, const std::string& name,
+                                            std::string* error) {
     const ConnectionProfile profile = ReadProfile(profilePath, name);
-    RemoveProfile(profilePath, name);
     // A file that could not be changed keeps the profile, and the profile keeps its password.
-    for (const std::string& listed : ListProfiles(profilePath))
-        if (AsciiLower(listed) == AsciiLower(name))
-            return;
-    m_secrets.Remove(SecretKey(profile));
+    if (!RemoveProfile(profilePath, name, error))
+        return Result::FileNotWritten;
+    const QString key = SecretKey(profile);
+    if (m_secrets.DiscardLateWrite(key) || RemoveSecret(key, error))
+        return Result::Done;
+    return Result::SecretNotRemoved;
+}
+
+bool PasswordStore::RemoveSecret(const QString& key, std::string* error) {
+    if (m_secrets.Remove(key) != SecretStore::Status::Unavailable)
+        return true;
+    if (error)
+        *error = m_secrets.LastFailure().toStdString();
+    return false;
 }

@@ -17,8 +17,9 @@ struct ProfileKey {
 const std::array<ProfileKey, 6> kProfileKeys{{
     {"Location", 99, &ConnectionProfile::Location},
     {"Protocol", 9, &ConnectionProfile::Protocol},
-    {"Username", 39, &ConnectionProfile::Username},
-    {"Password", 39, &ConnectionProfile::Password},
+    // Read whole: a name or password cut short would fail to log in with no hint why.
+    {"Username", std::string::npos, &ConnectionProfile::Username},
+    {"Password", std::string::npos, &ConnectionProfile::Password},
     {"Port", 19, &ConnectionProfile::Port},
     {"Transfer", 9, &ConnectionProfile::Transfer},
 }};
@@ -46,9 +47,9 @@ bool IsStorableProfileName(const std::string& name) {
     return IniFile::IsStorableSectionName(name);
 }
 
-std::vector<std::string> ListProfiles(const std::string& profilePath) {
+std::vector<std::string> ListProfiles(const std::string& profilePath, std::string* error) {
     IniFile ini;
-    ini.Load(profilePath);
+    ini.Load(profilePath, error);
     return ini.SectionNames();
 }
 
@@ -68,23 +69,27 @@ ConnectionProfile CutToReadLimits(const ConnectionProfile& profile) {
     return cut;
 }
 
-void WriteProfile(const std::string& profilePath, const ConnectionProfile& profile) {
-    if (!IsStorableProfileName(profile.Name))
-        return;
-    IniFile ini;
-    // An existing file that cannot be read would be replaced by this one profile alone.
-    if (ini.Load(profilePath) == IniFile::LoadResult::Unreadable)
-        return;
+bool WriteProfile(const std::string& profilePath, const ConnectionProfile& profile, std::string* error) {
+    bool storable = IsStorableProfileName(profile.Name);
     for (const ProfileKey& key : kProfileKeys)
-        if (!ini.WriteString(profile.Name, key.name, profile.*key.field))
-            return; // a value with a line break would inject keys; write nothing
-    ini.Save(profilePath);
+        storable = storable && IniFile::IsStorableValue(profile.*key.field);
+    if (!storable) {
+        // A value with a line break would inject keys; write nothing.
+        if (error)
+            *error = "The name or a value holds a line break or a character the file cannot hold.";
+        return false;
+    }
+    return IniFile::Update(
+        profilePath,
+        [&](IniFile& ini) {
+            for (const ProfileKey& key : kProfileKeys)
+                ini.WriteString(profile.Name, key.name, profile.*key.field);
+            return true;
+        },
+        error);
 }
 
-void RemoveProfile(const std::string& profilePath, const std::string& name) {
-    IniFile ini;
-    if (ini.Load(profilePath) != IniFile::LoadResult::Loaded)
-        return;
-    if (ini.RemoveSection(name))
-        ini.Save(profilePath);
+bool RemoveProfile(const std::string& profilePath, const std::string& name, std::string* error) {
+    return IniFile::Update(
+        profilePath, [&](IniFile& ini) { return ini.RemoveSection(name); }, error);
 }

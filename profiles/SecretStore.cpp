@@ -12,9 +12,22 @@ SecretStore::Status StatusOf(QKeychain::Error error) {
         return SecretStore::Status::Done;
     case QKeychain::EntryNotFound:
         return SecretStore::Status::NotFound;
+    // Without a session bus or secret service the backend reports these two.
+    case QKeychain::NoBackendAvailable:
+    case QKeychain::OtherError:
+        return SecretStore::Status::NoStore;
     default:
         return SecretStore::Status::Unavailable;
     }
+}
+
+// Started and left to itself: nobody waits for it.
+void DeleteUnwatched(const QString& key) {
+    auto* job = new QKeychain::DeletePasswordJob(SecretStore::ServiceName());
+    job->setKey(key);
+    job->setInsecureFallback(false);
+    job->setAutoDelete(true);
+    job->start();
 }
 
 } // namespace
@@ -28,7 +41,8 @@ QString SecretStore::ServiceName() {
 SecretStore::Outcome SecretStore::Run(QKeychain::Job* job) {
     if (m_gaveUp) {
         delete job;
-        return {Status::Unavailable, {}};
+        m_lastFailure = QStringLiteral("The secret store did not answer earlier and is not asked again.");
+        return {Status::Unavailable, {}, false};
     }
     // Our own fallback is Profile.ini, and only when the user says so.
     job->setInsecureFallback(false);
@@ -36,11 +50,12 @@ SecretStore::Outcome SecretStore::Run(QKeychain::Job* job) {
     job->setAutoDelete(true);
 
     bool finished = false;
-    Outcome outcome{Status::Unavailable, {}};
+    Outcome outcome{Status::Unavailable, {}, false};
     QEventLoop loop;
     QObject::connect(job, &QKeychain::Job::finished, &loop, [&](QKeychain::Job* done) {
         finished = true;
         outcome.status = StatusOf(done->error());
+        m_lastFailure = done->errorString();
         if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(done))
             outcome.text = read->textData();
         loop.quit();
@@ -53,8 +68,12 @@ SecretStore::Outcome SecretStore::Run(QKeychain::Job* job) {
     // The window goes on painting while the store answers; clicks and keys wait until it has.
     if (!finished)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!finished)
+    if (!finished) {
         m_gaveUp = true;
+        outcome.timedOut = true;
+        m_lastFailure = QStringLiteral("The secret store did not answer within %1 seconds.")
+                            .arg(static_cast<double>(m_timeout.count()) / 1000.0);
+    }
     return outcome;
 }
 
@@ -71,7 +90,33 @@ SecretStore::Status SecretStore::Write(const QString& key, const QString& passwo
     auto* job = new QKeychain::WritePasswordJob(ServiceName());
     job->setKey(key);
     job->setTextData(password);
-    return Run(job).status;
+    const Outcome outcome = Run(job);
+    if (outcome.timedOut) {
+        // The job is still alive here: it deletes itself only after it has ended.
+        auto late = std::make_shared<LateWrite>();
+        late->key = key;
+        QObject::connect(job, &QKeychain::Job::finished, job, [late] {
+            late->ended = true;
+            if (late->discard)
+                DeleteUnwatched(late->key);
+        });
+        m_lateWrites.push_back(late);
+    }
+    return outcome.status;
+}
+
+bool SecretStore::DiscardLateWrite(const QString& key) {
+    bool pending = false;
+    for (const std::shared_ptr<LateWrite>& late : m_lateWrites) {
+        if (late->key != key)
+            continue;
+        pending = true;
+        // Landed while the user was being asked: undo it now that the store answers again.
+        if (!late->discard && late->ended)
+            DeleteUnwatched(key);
+        late->discard = true;
+    }
+    return pending;
 }
 
 SecretStore::Status SecretStore::Remove(const QString& key) {

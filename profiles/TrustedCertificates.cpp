@@ -23,13 +23,17 @@ std::optional<std::string> TrustedFingerprint(const std::string& path, const std
     return fingerprint;
 }
 
-bool TrustCertificate(const std::string& path, const std::string& host, int port, const std::string& sha256) {
-    IniFile ini;
-    // An unreadable file is not replaced: that would drop every decision in it.
-    if (path.empty() || sha256.empty() || ini.Load(path) == IniFile::LoadResult::Unreadable)
+bool TrustCertificate(const std::string& path, const std::string& host, int port, const std::string& sha256,
+                      std::string* error) {
+    if (path.empty() || sha256.empty() || !IniFile::IsStorableSectionName(SectionName(host, port)) ||
+        !IniFile::IsStorableValue(sha256)) {
+        if (error)
+            *error = "There is no file to keep it in, or the server's name cannot be kept in one.";
         return false;
-    if (!ini.WriteString(SectionName(host, port), kFingerprintKey, sha256))
-        return false;
+    }
     // An installed program keeps the file in the user's private configuration folder.
-    return CreatePrivateFolderFor(path) && ini.Save(path);
+    CreatePrivateFolderFor(path);
+    return IniFile::Update(
+        path, [&](IniFile& ini) { return ini.WriteString(SectionName(host, port), kFingerprintKey, sha256); },
+        error);
 }

@@ -134,13 +134,36 @@ void frmConnect::Form_Load() {
     const auto top = static_cast<long long>(ScreenHeight() - TwipsY(height())) / 2;
     move(PixelsX(static_cast<double>(left)), PixelsY(static_cast<double>(top)));
     ProfilePath = ProfileFolder() + QStringLiteral("/Profile.ini");
-    RefreshProfileList();
+    RefreshProfileList(true);
 }
 
-void frmConnect::RefreshProfileList() {
+void frmConnect::RefreshProfileList(bool sayWhy) {
     lstProfile->ClearRows();
-    for (const std::string& name : ListProfiles(QFile::encodeName(ProfilePath).toStdString()))
-        lstProfile->Add(Text(name));
+    std::string reason;
+    QList<ListItem*> rows;
+    for (const std::string& name : ListProfiles(QFile::encodeName(ProfilePath).toStdString(), &reason))
+        rows.append(ListView::NewRow(Text(name)));
+    lstProfile->AddRows(rows);
+    if (sayWhy && !reason.empty())
+        MsgBox(QStringLiteral("The profiles in %1 cannot be read.\n%2").arg(ProfilePath, Text(reason)),
+               vbOKOnly | vbExclamation, QStringLiteral("Profile Error!"));
+}
+
+void frmConnect::ReportStoreResult(PasswordStore::Result result, const QString& name,
+                                   const std::string& reason, bool removing) {
+    QString text;
+    if (result == PasswordStore::Result::FileNotWritten)
+        text = QStringLiteral("The profile \"%1\" could not be %2 %3.")
+                   .arg(name, removing ? QStringLiteral("removed from") : QStringLiteral("saved in"),
+                        ProfilePath);
+    else if (result == PasswordStore::Result::SecretNotRemoved)
+        text = QStringLiteral("The password of profile \"%1\" could not be removed from the desktop's secret "
+                              "store, and may still be kept there.")
+                   .arg(name);
+    else
+        return;
+    MsgBox(text + QLatin1Char('\n') + Text(reason), vbOKOnly | vbExclamation,
+           removing ? QStringLiteral("Remove ") + name : QStringLiteral("Profile Error!"));
 }
 
 bool frmConnect::ValidateFields() {
@@ -277,19 +300,23 @@ void frmConnect::cmdSave_Click() {
                                     Bytes(txtPort->text()),
                                     optPassive->isChecked() ? "Passive" : "Active"};
     SetMousePointer(vbHourglass);
-    const bool saved = m_passwords.Write(
-        path, profile, keepPassword ? PasswordStore::Place::SecretStore : PasswordStore::Place::Nowhere);
+    std::string reason;
+    PasswordStore::Result result = m_passwords.Write(
+        path, profile, keepPassword ? PasswordStore::Place::SecretStore : PasswordStore::Place::Nowhere,
+        &reason);
     SetMousePointer(vbDefault);
-    if (!saved) {
+    if (result == PasswordStore::Result::SecretStoreRefused) {
         const int answer = MsgBox(
             QStringLiteral(
                 "The desktop's secret store is not available, so the password cannot be kept there.\n\n"
                 "Save the password in Profile.ini instead, in plain text? Choose No to save the "
                 "profile without the password."),
             vbYesNo | vbQuestion, QStringLiteral("Save Password"));
-        m_passwords.Write(path, profile,
-                          answer == vbYes ? PasswordStore::Place::ProfileIni : PasswordStore::Place::Nowhere);
+        result = m_passwords.Write(
+            path, profile, answer == vbYes ? PasswordStore::Place::ProfileIni : PasswordStore::Place::Nowhere,
+            &reason);
     }
+    ReportStoreResult(result, name, reason, false);
     RefreshProfileList();
 }
 
@@ -302,8 +329,11 @@ void frmConnect::Command1_Click() {
                vbYesNo | vbQuestion, QStringLiteral("Remove ") + name) == vbNo)
         return;
     SetMousePointer(vbHourglass);
-    m_passwords.Remove(QFile::encodeName(ProfilePath).toStdString(), Bytes(name));
+    std::string reason;
+    const PasswordStore::Result result =
+        m_passwords.Remove(QFile::encodeName(ProfilePath).toStdString(), Bytes(name), &reason);
     SetMousePointer(vbDefault);
+    ReportStoreResult(result, name, reason, true);
     RefreshProfileList();
 }
 

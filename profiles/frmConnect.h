@@ -72,7 +72,11 @@ public:
 private:
     bool ValidateFields();
     bool ValidatePort();
-    void RefreshProfileList();
+    // sayWhy: a file that cannot be read is said once, when the dialog opens.
+    void RefreshProfileList(bool sayWhy = false);
+    // Tells the user what went wrong with a save or a delete of the profile name, if anything did.
+    void ReportStoreResult(PasswordStore::Result result, const QString& name, const std::string& reason,
+                           bool removing);
 
     frmMain& m_main;
     PasswordStore m_passwords;

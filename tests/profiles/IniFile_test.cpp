@@ -1,5 +1,5 @@
 // The INI text of Profile.ini: writing a key in place, reading with limits, refused writes, and saving
-// that never leaves a half-written file.
+// that never leaves a half-written file, writes through links and reads only regular files.
 #include "profiles/IniFile.h"
 #include "tests/support/TestFiles.h"
 
@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 static std::string S(const QString& text) {
     return text.toStdString();
@@ -62,30 +63,78 @@ private slots:
         QTEST(QString::fromStdString(ini.GetString("A", "k", max)), "value");
     }
 
-    void loadAndSave() {
+    // What stands at the path Update writes through; "" for a row that must succeed. A failed
+    // update gives a reason and leaves everything as it was.
+    void update_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("file") << "file"
+                              << "";
+        QTest::newRow("link to a file") << "link"
+                                        << "";
+        QTest::newRow("link to nothing") << "dangling"
+                                         << "which cannot be reached";
+        QTest::newRow("full disk") << "full"
+                                   << "File too large";
+        QTest::newRow("folder is a file") << "parent"
+                                          << "Not a directory";
+        QTest::newRow("a folder") << "folder"
+                                  << "folder";
+        QTest::newRow("a pipe") << "fifo"
+                                << "not a regular file";
+        QTest::newRow("link to a device") << "/dev/zero"
+                                          << "not a regular file";
+        QTest::newRow("over 64 MiB") << "huge"
+                                     << "larger than 64 MiB";
+    }
+    void update() {
+        QFETCH(QString, setup);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
-        const QString path = dir.filePath("Profile.ini");
-        const std::string file = QFile::encodeName(path).toStdString();
-        IniFile ini;
-        QVERIFY(WriteFileBytes(path, "[Old]\nk=v\n"));
-        QCOMPARE(ini.Load(file), IniFile::LoadResult::Loaded);
-        QVERIFY(ini.WriteString("New", "Location", std::string(100, 'x')));
-        // A file-size limit makes the write fail as a full disk would: the old file stays whole.
+        const QString target = dir.filePath("dotfiles/Profile.ini");
+        QString path = dir.filePath("Profile.ini");
+        QVERIFY(QDir(dir.path()).mkdir("dotfiles") && WriteFileBytes(target, "[Old]\nk=v\n"));
+        if (setup == "file" || setup == "full")
+            QVERIFY(QFile::rename(target, path));
+        else if (setup == "link" || setup == "dangling" || setup.startsWith('/'))
+            QVERIFY(
+                QFile::link(setup.startsWith('/') ? setup : QStringLiteral("dotfiles/Profile.ini"), path));
+        else if (setup == "parent")
+            path = target + "/Profile.ini";
+        else if (setup == "folder")
+            QVERIFY(QDir(dir.path()).mkdir("Profile.ini"));
+        else if (setup == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (setup == "huge")
+            QVERIFY(WriteSizedFile(target, (qint64(64) << 20) + 1) && QFile::rename(target, path));
+        if (setup == "dangling")
+            QVERIFY(QFile::remove(target));
+        const bool wasLink = QFileInfo(path).isSymLink(), existed = QFileInfo::exists(path);
+        // A file-size limit makes the write fail as a full disk would.
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit oldLimit{};
         ::getrlimit(RLIMIT_FSIZE, &oldLimit);
-        const rlimit small{16, oldLimit.rlim_max};
+        const rlimit small{setup == "full" ? 16 : oldLimit.rlim_cur, oldLimit.rlim_max};
         ::setrlimit(RLIMIT_FSIZE, &small);
         std::string error;
-        const bool saved = ini.Save(file, &error);
+        const bool saved = IniFile::Update(
+            QFile::encodeName(path).toStdString(),
+            [](IniFile& ini) { return ini.WriteString("New", "Location", std::string(100, 'x')); }, &error);
         ::setrlimit(RLIMIT_FSIZE, &oldLimit);
         std::signal(SIGXFSZ, oldHandler);
-        QVERIFY(!saved && !error.empty());
-        QCOMPARE(ReadFileBytes(path), QByteArray("[Old]\nk=v\n"));
-        QVERIFY(ini.Save(file));
-        QCOMPARE(ReadFileBytes(path), QByteArray::fromStdString(ini.Text()));
-        QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
-                 QFileDevice::Permissions());
+        QVERIFY2(QString::fromStdString(error).contains(reason), error.c_str());
+        QCOMPARE(saved, reason.isEmpty());
+        QCOMPARE(QFileInfo(path).isSymLink(), wasLink);
+        QCOMPARE(QFileInfo::exists(path), existed);
+        if (setup == "dangling")
+            QVERIFY(!QFile::exists(target));
+        if (setup == "full")
+            QCOMPARE(ReadFileBytes(path), QByteArray("[Old]\nk=v\n"));
+        if (saved) {
+            QVERIFY(ReadFileBytes(path).startsWith("[Old]\nk=v\n\n[New]\nLocation=xx"));
+            QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+                     QFileDevice::Permissions());
+        }
     }
 };
 

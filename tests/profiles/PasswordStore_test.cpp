@@ -70,14 +70,52 @@ private slots:
             else if (w[0] == "delete")
                 store.Remove(m_path, profile.Name);
             else
-                QVERIFY(store.Write(m_path, profile,
-                                    profile.Password.empty() ? PasswordStore::Place::Nowhere
-                                                             : PasswordStore::Place::SecretStore));
+                QCOMPARE(store.Write(m_path, profile,
+                                     profile.Password.empty() ? PasswordStore::Place::Nowhere
+                                                              : PasswordStore::Place::SecretStore),
+                         PasswordStore::Result::Done);
         }
         QTEST(KeyringEntries().join(';'), "entries");
         const QString file = QString::fromUtf8(ReadFileBytes(QString::fromStdString(m_path)));
         QVERIFY2(!file.contains(QRegularExpression("Password=.")), qPrintable(file));
         QTEST(QString::fromStdString(PasswordStore().Read(m_path, "Home").Password), "readBack");
+    }
+
+    // The store gives up on a write of "Home" at once, and the write lands later. Then, split by ';':
+    // "ini" or "nowhere" (the user's choice for the password), "delete NAME". The last step's result,
+    // and the keyring once the write has landed.
+    void afterATimeOut_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<PasswordStore::Result>("result");
+        QTest::addColumn<QString>("entries");
+        const QString other = "anna@h2/other=pw2";
+        QTest::newRow("kept in Profile.ini") << "ini" << PasswordStore::Result::Done << other;
+        QTest::newRow("not kept") << "nowhere" << PasswordStore::Result::Done << other;
+        QTest::newRow("not kept, deleted") << "nowhere;delete Home" << PasswordStore::Result::Done << other;
+        QTest::newRow("other deleted: said")
+            << "ini;delete Other" << PasswordStore::Result::SecretNotRemoved << "anna@h2/other=pw2";
+    }
+    void afterATimeOut() {
+        QFETCH(QString, steps);
+        QFETCH(QString, entries);
+        QFile::remove(QString::fromStdString(m_path));
+        for (const QString& entry : KeyringEntries())
+            SecretStore(std::chrono::seconds(5)).Remove(entry.section('=', 0, 0));
+        const ConnectionProfile home{"Home", "h1", "FTP", "anna", "pw1", "21", "Passive"};
+        QCOMPARE(PasswordStore().Write(m_path, {"Other", "h2", "FTP", "anna", "pw2", "21", "Passive"},
+                                       PasswordStore::Place::SecretStore),
+                 PasswordStore::Result::Done);
+        PasswordStore store(std::chrono::milliseconds(1));
+        QCOMPARE(store.Write(m_path, home, PasswordStore::Place::SecretStore),
+                 PasswordStore::Result::SecretStoreRefused);
+        PasswordStore::Result result{};
+        for (const QString& step : steps.split(';'))
+            result = step.startsWith("delete") ? store.Remove(m_path, step.section(' ', 1).toStdString())
+                     : step == "ini"           ? store.Write(m_path, home, PasswordStore::Place::ProfileIni)
+                                               : store.Write(m_path, home, PasswordStore::Place::Nowhere);
+        QTEST(result, "result");
+        QTest::qWait(1000); // for the late write to land
+        QTRY_COMPARE(KeyringEntries().join(';'), entries);
     }
 };
 

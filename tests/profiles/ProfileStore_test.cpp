@@ -1,10 +1,12 @@
 // Connection profiles as sections of Profile.ini: every field round trips, other sections and keys
-// survive, reads are cut at their limits, and values that would break the file are refused.
+// survive, reads are cut at their limits, and saves at the same moment lose nothing.
 #include "profiles/ProfileStore.h"
 #include "tests/support/TestFiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 class ProfileStoreTest : public QObject {
     Q_OBJECT
@@ -31,13 +33,36 @@ private slots:
         QCOMPARE(ReadFileBytes(m_file).trimmed(), m_other.trimmed());
     }
 
-    // A cut never splits a character: 38 ASCII bytes and a two-byte one, limit 39.
+    // A cut never splits a character: 98 ASCII bytes and a two-byte one, limit 99. A user name and
+    // a password come back whole, however long.
     void readsAreCutAtTheirLimits() {
-        WriteProfile(m_path, {"Home", std::string(120, 'l'), "FTP", "u", std::string(38, 'a') + "\xC3\xA9",
-                              "21", "Active"});
+        const ConnectionProfile profile{"Home",
+                                        std::string(98, 'l') + "\xC3\xA9",
+                                        "FTP",
+                                        std::string(80, 'u'),
+                                        std::string(300, 'p'),
+                                        "21",
+                                        "Active"};
+        WriteProfile(m_path, profile);
         const ConnectionProfile read = ReadProfile(m_path, "Home");
-        QCOMPARE(read.Location.size(), std::size_t(99));
-        QCOMPARE(read.Password, std::string(38, 'a'));
+        QCOMPARE(read.Location, std::string(98, 'l'));
+        QCOMPARE(read.Username + read.Password, profile.Username + profile.Password);
+    }
+
+    // Two programs adding profiles at the same moment: none is lost.
+    void concurrentSavesKeepEveryProfile() {
+        constexpr int kEach = 40;
+        std::atomic<int> failed = 0;
+        const auto save = [&](char who) {
+            for (int i = 0; i < kEach; ++i)
+                failed +=
+                    !WriteProfile(m_path, {who + std::to_string(i), "h", "FTP", "u", "", "21", "Active"});
+        };
+        std::thread other(save, 'B');
+        save('A');
+        other.join();
+        QCOMPARE(failed.load(), 0);
+        QCOMPARE(ListProfiles(m_path).size(), std::size_t(1 + 2 * kEach));
     }
 };
 

@@ -46,6 +46,7 @@ private slots:
     }
     void init() {
         QFile::remove(m_file);
+        QDir(m_file).removeRecursively();
         ResetFtpSession();
         m_connects = 0;
         frmConnect::SetConnectRoutine([this](frmMain&) { ++m_connects; });
@@ -82,6 +83,20 @@ private slots:
         reopen();
         m_dialog->lstProfile_ItemClick(m_dialog->lstProfile->Item(1));
         QCOMPARE(m_dialog->txtPassword->text(), answer == vbYes ? QStringLiteral("s3cret") : QString());
+    }
+
+    // A Profile.ini that cannot be used is said when the dialog opens and on Save, with the cause.
+    void unusableFileIsSaid() {
+        QVERIFY(QDir().mkdir(m_file));
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        boxes.answerNext(vbOK);
+        reopen();
+        fill("Site", "host", "anna", "pw");
+        m_dialog->cmdSave_Click();
+        QCOMPARE(boxes.calls().size(), 2);
+        for (const QString& text : boxes.texts())
+            QVERIFY2(text.contains(m_file) && text.contains("\nIt is a folder"), qPrintable(text));
     }
 
     void deleteAsksFirst() {
