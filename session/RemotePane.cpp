@@ -1,10 +1,8 @@
 #include "session/RemotePane.h"
 
 #include "app/ListView.h"
-#include "app/StatusBar.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
-#include "commandline/frmCommands.h"
 #include "session/FileIcons.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
@@ -14,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QToolBar>
 
 QString SelectedRemoteFolder;
 
