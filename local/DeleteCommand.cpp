@@ -53,7 +53,7 @@ void frmMain::DeleteSelection() {
 
     if (LastFocus == QStringLiteral("remote")) {
         ListItem* current = lstRemoteFiles->SelectedItem();
-        if (!current)
+        if (!current || SessionLost(*this) || (FtpSession.hConnect != 0 && !RemoteFolderKnown(*this)))
             return;
         if (ListView::SmallIcon(current) == FolderIcon) {
             // The folder removed is the row the question names, however the selection got there.
@@ -61,13 +61,10 @@ void frmMain::DeleteSelection() {
             if (MsgBox(QStringLiteral("Are you sure you want to delete directory: \r\n    ") + name,
                        vbYesNoCancel | vbQuestion, QStringLiteral("Delete Directory")) != vbYes)
                 return;
-            QString directory = lblDirectory->text();
-            if (!directory.endsWith(QLatin1Char('/')))
-                directory += QLatin1Char('/');
-            const QString path = directory + name + QLatin1Char('/');
+            const QString path = RemoteCurrentDir + name + QLatin1Char('/');
             if (!FtpRemoveDirectoryA(FtpSession.hConnect, path.toStdString().c_str())) {
-                MsgBox(QStringLiteral("Directory is not empty"), vbOKOnly | vbInformation,
-                       QStringLiteral("Files Present"));
+                ReportRefusal(*this, QStringLiteral("Could not delete directory: ") + name,
+                              vbOKOnly | vbExclamation, QStringLiteral("Error Deleting Directory"));
                 return;
             }
             lstRemoteFiles->ClearRows();
@@ -76,16 +73,32 @@ void frmMain::DeleteSelection() {
         }
         if (MsgBox(deleteFilesQuestion, vbYesNo | vbQuestion, QStringLiteral("Delete Files")) != vbYes)
             return;
+        QStringList refusals;
         const int count = lstRemoteFiles->Count();
         for (int i = 1; i <= count; ++i) {
-            ListItem* row = lstRemoteFiles->Item(i);
-            // Refusals (a folder or the parent row among the selection) are passed over.
-            if (ListView::Selected(row))
-                FtpDeleteFileA(FtpSession.hConnect,
-                               (RemoteCurrentDir + ListView::Text(row)).toStdString().c_str());
+            const ListItem* row = lstRemoteFiles->Item(i);
+            if (!ListView::Selected(row) || ListView::SmallIcon(row) == ParentRowIcon)
+                continue;
+            const QString name = ListView::Text(row);
+            if (FtpDeleteFileA(FtpSession.hConnect, (RemoteCurrentDir + name).toStdString().c_str()))
+                continue;
+            const QString reply = QString::fromStdString(InternetLastResponseText());
+            if (SessionLost(*this))
+                return;
+            refusals.append(reply.isEmpty() ? name : name + QStringLiteral(": ") + reply);
         }
         lstRemoteFiles->ClearRows();
         ListRemoteFiles(*this);
+        if (refusals.isEmpty() || FtpSession.hConnect == 0)
+            return;
+        constexpr qsizetype shownRefusals = 10;
+        if (refusals.size() > shownRefusals) {
+            const qsizetype more = refusals.size() - shownRefusals;
+            refusals.resize(shownRefusals);
+            refusals.append(QStringLiteral("... and %1 more").arg(more));
+        }
+        MsgBox(QStringLiteral("Could not delete:\r\n") + refusals.join(QStringLiteral("\r\n")),
+               vbOKOnly | vbExclamation, QStringLiteral("Error Deleting Files"));
         return;
     }
 

@@ -40,7 +40,10 @@ frmCertificate::frmCertificate(const ServerCertificate& certificate, QWidget* pa
     cmdTrustOnce->setObjectName(QStringLiteral("cmdTrustOnce"));
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setDefault(true); // Enter must not trust a certificate by accident
+    // Enter and Escape both refuse: neither trust button takes Enter, even when it has the focus.
+    for (QPushButton* trust : {cmdTrustAlways, cmdTrustOnce})
+        trust->setAutoDefault(false);
+    cmdCancel->setDefault(true);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -59,6 +62,7 @@ frmCertificate::frmCertificate(const ServerCertificate& certificate, QWidget* pa
             [choose] { choose(CertificateDecision::TrustAlways); });
     connect(cmdTrustOnce, &QPushButton::clicked, this, [choose] { choose(CertificateDecision::TrustOnce); });
     connect(cmdCancel, &QPushButton::clicked, this, [choose] { choose(CertificateDecision::Refuse); });
+    cmdCancel->setFocus();
 }
 
 CertificateDecision frmCertificate::Ask(const ServerCertificate& certificate) {

@@ -31,7 +31,82 @@ HINTERNET connectSession(std::uint32_t service) {
 
 const QString ListingCutPrefix = QStringLiteral("Status:  Connected, listing cut");
 
+QString connectFailureText(const ConnectFailureInfo& failure) {
+    const QString reply = QString::fromStdString(failure.reply);
+    switch (failure.cause) {
+    case ConnectFailure::None:
+        break;
+    case ConnectFailure::Unreachable:
+        return QStringLiteral("The server could not be found or reached.");
+    case ConnectFailure::TimedOut:
+        return QStringLiteral("The server did not answer in time.");
+    case ConnectFailure::Closed:
+        return QStringLiteral("The server closed the connection.");
+    case ConnectFailure::Refused:
+        return QStringLiteral("The server refused the connection: ") + reply;
+    case ConnectFailure::LoginRefused:
+        return QStringLiteral("The server refused the login: ") + reply;
+    case ConnectFailure::TlsRefused:
+        return reply.isEmpty()
+                   ? QStringLiteral("No protected (TLS) connection could be agreed with the server.")
+                   : QStringLiteral("The server refused a protected (TLS) connection: ") + reply;
+    case ConnectFailure::CertificateRefused:
+        return QStringLiteral("The server's certificate was not trusted.");
+    }
+    return {};
+}
+
+QString serverReplyLine() {
+    const QString reply = QString::fromStdString(InternetLastResponseText());
+    return reply.isEmpty() ? QString() : QStringLiteral("\r\n") + reply;
+}
+
 } // namespace
+
+void EndSession(frmMain& form) {
+    form.Commands->SockCMD.Action(CommandSocket::CloseCommand);
+    InternetCloseHandle(FtpSession.hInternet);
+    InternetCloseHandle(FtpSession.hConnect);
+    FtpSession.hInternet = 0;
+    FtpSession.hConnect = 0;
+    const int state = form.Commands->SockCMD.State();
+    if (state == CommandSocket::StateClosing || state == CommandSocket::StateClosed)
+        form.StatusBar1->SetPanelText(2, QStringLiteral("Command Line:  No"));
+    form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
+    form.Toolbar1->setVisible(true);
+    form.lstRemoteFiles->ClearRows();
+    form.lblDirectory->setText(QString());
+}
+
+bool SessionLost(frmMain& form) {
+    if (FtpSession.hConnect == 0 || InternetConnectionAlive(FtpSession.hConnect))
+        return false;
+    // A server that hangs up on purpose says why in a 421 first.
+    const QString reply = serverReplyLine();
+    SetMousePointer(vbDefault);
+    EndSession(form);
+    MsgBox(QStringLiteral("Error!  Connection has been terminated\r\nThe server closed the connection.") +
+               (reply.startsWith(QStringLiteral("\r\n421")) ? reply : QString()),
+           vbOKOnly | vbCritical, QStringLiteral("Connection Terminated"));
+    return true;
+}
+
+bool ReportRefusal(frmMain& form, const QString& text, int style, const QString& title) {
+    const QString reply = serverReplyLine();
+    if (SessionLost(form))
+        return false;
+    MsgBox(text + reply, style, title);
+    return true;
+}
+
+bool RemoteFolderKnown(const frmMain& form) {
+    if (!form.RemoteCurrentDir.isEmpty())
+        return true;
+    MsgBox(QStringLiteral("The server did not say which folder is the current one, so nothing can be done in "
+                          "it. Open a folder first."),
+           vbOKOnly | vbExclamation, QStringLiteral("Folder Unknown"));
+    return false;
+}
 
 void ShowListingLimit(frmMain& form, std::size_t shown, std::size_t dropped) {
     if (dropped > 0) {
@@ -56,10 +131,7 @@ void ConnectToServer(frmMain& form) {
     FtpSession.hInternet =
         InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
     if (FtpSession.hInternet == 0) {
-        form.Toolbar1->setVisible(true);
-        InternetCloseHandle(FtpSession.hInternet);
-        InternetCloseHandle(FtpSession.hConnect);
-        form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
+        EndSession(form);
         return;
     }
 
@@ -67,19 +139,25 @@ void ConnectToServer(frmMain& form) {
     FtpSession.hConnect = connectSession(service);
     FtpSession.IsFtp = service == INTERNET_SERVICE_FTP;
 
-    if (FtpSession.hConnect != 0) {
-        // The padlock tells a protected session from a plain one at a glance.
-        form.StatusBar1->SetPanelText(1, FtpSession.Secure && FtpSession.IsFtp
-                                             ? QStringLiteral("Status:  Connected  \U0001F512 TLS")
-                                             : QStringLiteral("Status:  Connected"));
-        ListRemoteFiles(form);
-        const QString directory = QString::fromStdString(GetRemoteDirectory(FtpSession.hConnect));
-        form.lblDirectory->setText(directory);
-        form.RemoteCurrentDir = directory;
-        form.Toolbar1->setVisible(false);
-    } else {
-        form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
+    if (FtpSession.hConnect == 0) {
+        const QString cause = connectFailureText(InternetLastConnectFailure());
+        EndSession(form);
+        MsgBox(QStringLiteral("Error Connecting!") +
+                   (cause.isEmpty() ? QString() : QStringLiteral("\r\n") + cause),
+               vbOKOnly | vbExclamation, QStringLiteral("Connection Error"));
+        return;
     }
+    // The padlock tells a protected session from a plain one at a glance.
+    form.StatusBar1->SetPanelText(1, FtpSession.Secure && FtpSession.IsFtp
+                                         ? QStringLiteral("Status:  Connected  \U0001F512 TLS")
+                                         : QStringLiteral("Status:  Connected"));
+    ListRemoteFiles(form);
+    if (FtpSession.hConnect == 0)
+        return; // the server hung up during the first listing
+    const QString directory = QString::fromStdString(GetRemoteDirectory(FtpSession.hConnect));
+    form.lblDirectory->setText(directory);
+    form.RemoteCurrentDir = directory;
+    form.Toolbar1->setVisible(false);
     OpenCommandChannel(form);
 }
 
@@ -96,18 +174,24 @@ std::string GetRemoteDirectory(HINTERNET connection) {
             return {};
     }
     std::string text = StripNulls(buffer);
-    if (text.empty() || text.back() != '/')
+    // An empty path says nothing of where the server is: not the root.
+    if (text.empty())
+        return {};
+    if (text.back() != '/')
         text += '/';
     return text;
 }
 
 HINTERNET OpenListingConnection() {
-    if (FtpSession.hInternet == 0)
+    // Only beside a live session: a fresh login would list its login folder under the old name.
+    if (FtpSession.hInternet == 0 || !InternetConnectionAlive(FtpSession.hConnect))
         return 0;
     return connectSession(FtpSession.IsFtp ? INTERNET_SERVICE_FTP : INTERNET_SERVICE_HTTP);
 }
 
 void ListRemoteFiles(frmMain& form) {
+    if (SessionLost(form))
+        return;
     SetMousePointer(vbHourglass);
     form.ListView2->ClearRows();
     form.List3->clear();
@@ -145,10 +229,12 @@ void ListRemoteFiles(frmMain& form) {
     const std::size_t dropped = FindEntriesDropped(find);
     InternetCloseHandle(find);
     InternetCloseHandle(listing);
+    SetMousePointer(vbDefault);
+    if (find == 0 && SessionLost(form))
+        return;
     // One insertion each: the sorted work list sorts once instead of once per row.
     form.List3->addItems(folders);
     form.ListView2->AddRows(files);
-    SetMousePointer(vbDefault);
     FillRemoteList(form);
     ShowListingLimit(form, static_cast<std::size_t>(files.size() + folders.size()), dropped);
 }

@@ -1,10 +1,8 @@
 #include "session/RemotePane.h"
 
 #include "app/ListView.h"
-#include "app/StatusBar.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
-#include "commandline/frmCommands.h"
 #include "session/FileIcons.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
@@ -14,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QToolBar>
 
 QString SelectedRemoteFolder;
 
@@ -30,23 +27,40 @@ bool notConnected() {
     return FtpSession.hInternet == 0 || FtpSession.hConnect == 0;
 }
 
+// Another entry of the listing already has this name (the row being renamed aside). Only the exact
+// name counts: a change of letter case renames the entry itself.
+bool nameTaken(const ListView* list, const ListItem* renamed, const QString& name) {
+    for (int i = 1; i <= list->Count(); ++i) {
+        const ListItem* row = list->Item(i);
+        if (row != renamed && ListView::SmallIcon(row) != ParentRowIcon && ListView::Text(row) == name)
+            return true;
+    }
+    return false;
+}
+
+// Opens folder (relative, or an absolute path) and lists it; a refusal leaves the pane where it was.
+void openRemoteFolder(frmMain& form, const QString& folder) {
+    form.lblDirectory->setText(folder);
+    if (!FtpSetCurrentDirectoryA(FtpSession.hConnect, folder.toStdString().c_str())) {
+        form.lblDirectory->setText(form.RemoteCurrentDir);
+        ReportRefusal(form, QStringLiteral("Cannot open %1.").arg(folder), vbOKOnly | vbExclamation,
+                      QStringLiteral("Error Opening Folder"));
+        return;
+    }
+    form.lstRemoteFiles->ClearRows();
+    ListRemoteFiles(form);
+    if (FtpSession.hConnect == 0)
+        return;
+    DoEvents();
+    form.RemoteCurrentDir = QString::fromStdString(GetRemoteDirectory(FtpSession.hConnect));
+    form.lblDirectory->setText(form.RemoteCurrentDir);
+}
+
 } // namespace
 
 void frmMain::mnuDisconnect_Click() {
-    if (FtpSession.hInternet == 0)
-        return;
-    Commands->SockCMD.Action(CommandSocket::CloseCommand);
-    InternetCloseHandle(FtpSession.hInternet);
-    InternetCloseHandle(FtpSession.hConnect);
-    FtpSession.hInternet = 0;
-    FtpSession.hConnect = 0;
-    const int state = Commands->SockCMD.State();
-    if (state == CommandSocket::StateClosing || state == CommandSocket::StateClosed)
-        StatusBar1->SetPanelText(2, QStringLiteral("Command Line:  No"));
-    StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
-    Toolbar1->setVisible(true);
-    lstRemoteFiles->ClearRows();
-    lblDirectory->setText(QString());
+    if (FtpSession.hInternet != 0)
+        EndSession(*this);
 }
 
 void frmMain::lstRemoteFiles_GotFocus() {
@@ -76,33 +90,23 @@ void frmMain::lstRemoteFiles_DblClick() {
         NavigateRemoteUp();
         return;
     }
-    if (ListView::SmallIcon(item) != FolderIcon)
+    if (ListView::SmallIcon(item) != FolderIcon || SessionLost(*this))
         return;
-    const QString folder = ListView::Text(item);
-    lblDirectory->setText(folder);
-    FtpSetCurrentDirectoryA(FtpSession.hConnect, folder.toStdString().c_str());
-    lstRemoteFiles->ClearRows();
-    ListRemoteFiles(*this);
-    DoEvents();
-    RemoteCurrentDir = QString::fromStdString(GetRemoteDirectory(FtpSession.hConnect));
-    lblDirectory->setText(QString::fromStdString(GetRemoteDirectory(FtpSession.hConnect)));
+    openRemoteFolder(*this, ListView::Text(item));
 }
 
 void frmMain::NavigateRemoteUp() {
-    if (RemoteCurrentDir.isEmpty()) {
+    if (SessionLost(*this))
+        return;
+    if (FtpSession.hConnect == 0) {
         MsgBox(QStringLiteral("Error!  Connection has been terminated"), vbOKOnly | vbCritical,
                QStringLiteral("Connection Terminated"));
         mnuDisconnect_Click();
         return;
     }
-    const QString parent = QString::fromStdString(RemoteParentDirectory(RemoteCurrentDir.toStdString()));
-    lblDirectory->setText(parent);
-    FtpSetCurrentDirectoryA(FtpSession.hConnect, parent.toStdString().c_str());
-    lstRemoteFiles->ClearRows();
-    ListRemoteFiles(*this);
-    DoEvents();
-    RemoteCurrentDir = QString::fromStdString(GetRemoteDirectory(FtpSession.hConnect));
-    lblDirectory->setText(RemoteCurrentDir);
+    if (!RemoteFolderKnown(*this))
+        return;
+    openRemoteFolder(*this, QString::fromStdString(RemoteParentDirectory(RemoteCurrentDir.toStdString())));
     lstRemoteFiles->ClearSelectedItem();
 }
 
@@ -131,6 +135,8 @@ void frmMain::cmdMakeDir_Click() {
         reportNoConnection();
         return;
     }
+    if (SessionLost(*this) || !RemoteFolderKnown(*this))
+        return;
     CreatingRemoteFolder = true;
     lstRemoteFiles->setFocus();
     lstRemoteFiles->SetSorted(false);
@@ -153,7 +159,7 @@ void frmMain::cmdMakeDir_Click() {
     lstRemoteFiles->StartLabelEdit();
 }
 
-void frmMain::lstRemoteFiles_AfterLabelEdit(bool&, QString& newText) {
+void frmMain::lstRemoteFiles_AfterLabelEdit(bool& cancel, QString& newText) {
     const auto reload = [this] {
         lstRemoteFiles->ClearRows();
         ListRemoteFiles(*this);
@@ -166,9 +172,11 @@ void frmMain::lstRemoteFiles_AfterLabelEdit(bool&, QString& newText) {
             reload();
             return;
         }
-        const QString path = lblDirectory->text() + newText;
+        const QString path = RemoteCurrentDir + newText;
         if (!FtpCreateDirectoryA(FtpSession.hConnect, path.toStdString().c_str())) {
-            MsgBox(QStringLiteral("Action Failed!"), vbOKOnly | vbExclamation, QStringLiteral("ERROR!"));
+            if (!ReportRefusal(*this, QStringLiteral("Action Failed!"), vbOKOnly | vbExclamation,
+                               QStringLiteral("ERROR!")))
+                return;
             reload();
             Text1->setFocus();
             return;
@@ -180,9 +188,19 @@ void frmMain::lstRemoteFiles_AfterLabelEdit(bool&, QString& newText) {
     if (newText.isNull())
         return;
     RenameNewName = newText;
+    // The server would replace the other entry without a word.
+    if (newText != RenameOldName && nameTaken(lstRemoteFiles, lstRemoteFiles->SelectedItem(), newText)) {
+        MsgBox(
+            QStringLiteral("Cannot rename %1: an entry named %2 already exists.").arg(RenameOldName, newText),
+            vbOKOnly | vbCritical, QStringLiteral("Error Renaming File"));
+        cancel = true;
+        return;
+    }
     if (!FtpRenameFileA(FtpSession.hConnect, RenameOldName.toStdString().c_str(),
                         RenameNewName.toStdString().c_str())) {
-        MsgBox(QStringLiteral("Error renaming file!"), vbOKOnly | vbExclamation, QStringLiteral("Error"));
+        if (!ReportRefusal(*this, QStringLiteral("Error renaming file!"), vbOKOnly | vbExclamation,
+                           QStringLiteral("Error")))
+            return;
         ListView::SetText(lstRemoteFiles->SelectedItem(), RenameOldName);
     }
     reload();

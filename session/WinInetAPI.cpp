@@ -43,6 +43,7 @@ struct Handle {
 
 std::mutex g_mutex;
 std::map<HINTERNET, std::shared_ptr<Handle>> g_handles;
+thread_local ConnectFailureInfo t_connectFailure;
 
 std::mutex g_trustMutex;
 std::function<CertificateDecision(const ServerCertificate&)> g_decider;
@@ -175,8 +176,11 @@ HINTERNET InternetOpenA(const char*, std::uint32_t, const char*, const char*, st
 
 HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, const char* user,
                            const char* password, std::uint32_t service, std::uint32_t flags, std::uintptr_t) {
-    if (!findHandle(session, Handle::Kind::Session) || !validText(server) || port < 0 || port > 65535)
+    t_connectFailure = {};
+    if (!findHandle(session, Handle::Kind::Session) || !validText(server) || port < 0 || port > 65535) {
+        t_connectFailure.cause = ConnectFailure::Unreachable;
         return 0;
+    }
     auto handle = std::make_shared<Handle>();
     handle->kind = Handle::Kind::Connection;
     handle->parent = session;
@@ -212,11 +216,22 @@ HINTERNET InternetConnectA(HINTERNET session, const char* server, int port, cons
                 return AcceptServerCertificate(certificate, ftpPort);
             });
         }
-        if (!connection->open())
+        if (!connection->open()) {
+            t_connectFailure = {connection->openFailure(), connection->openFailureReply()};
             return 0;
+        }
         handle->connection = std::move(connection);
     }
     return addHandle(std::move(handle));
+}
+
+ConnectFailureInfo InternetLastConnectFailure() {
+    return t_connectFailure;
+}
+
+BOOL InternetConnectionAlive(HINTERNET connection) {
+    const auto handle = findHandle(connection, Handle::Kind::Connection);
+    return handle && (!handle->connection || handle->connection->alive());
 }
 
 BOOL InternetCloseHandle(HINTERNET handle) {

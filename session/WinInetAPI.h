@@ -70,6 +70,27 @@ std::string StripNulls(const std::string& text);
 // "" when the last call got no reply at all.
 std::string InternetLastResponseText();
 
+// Why the last InternetConnectA of this thread returned 0, with the reply of the server that refused
+// ("" when none came). Read it at once: the next InternetConnectA replaces it.
+enum class ConnectFailure {
+    None,
+    Unreachable,        // the host was not found, or nothing answered on its port
+    TimedOut,           // no answer in time
+    Closed,             // the server closed the connection without a refusal
+    Refused,            // the greeting was a refusal
+    LoginRefused,       // user name or password refused
+    TlsRefused,         // no protected (TLS) connection could be agreed
+    CertificateRefused, // the server's certificate was not trusted
+};
+struct ConnectFailureInfo {
+    ConnectFailure cause = ConnectFailure::None;
+    std::string reply;
+};
+ConnectFailureInfo InternetLastConnectFailure();
+// FALSE once a connection's server connection has been closed, broken or timed out, or ended by the
+// server while idle; TRUE for a live one and for one that has no server connection (HTTP).
+BOOL InternetConnectionAlive(HINTERNET connection);
+
 // Network time-out for every wait of the layer, in milliseconds (30 s unless a caller changes it;
 // tests shorten it).
 void SetNetworkTimeoutMs(int milliseconds);

@@ -45,44 +45,76 @@ bool FtpConnection::sameLogin(const std::string& host, int port, const std::stri
 }
 
 void FtpConnection::requireTls(TlsContext::Verifier verifier) {
-    m_tls = std::make_unique<TlsContext>(m_host, std::move(verifier));
+    // Remembers a refused certificate, so that a failed open() can say so.
+    m_tls = std::make_unique<TlsContext>(
+        m_host, [this, verifier = std::move(verifier)](const ServerCertificate& certificate) {
+            m_certificateRefused = !verifier || !verifier(certificate);
+            return !m_certificateRefused;
+        });
+}
+
+bool FtpConnection::openFailed(ConnectFailure cause, const FtpReply& reply, const Deadline& step) {
+    m_openFailure = reply.code != 0 ? cause
+                    : step.passed() ? ConnectFailure::TimedOut
+                                    : ConnectFailure::Closed;
+    m_openFailureReply.clear();
+    for (std::size_t i = 0; reply.code != 0 && i < reply.lines.size(); ++i)
+        m_openFailureReply.append(i > 0 ? "\n" : "").append(reply.lines[i]);
+    return false;
 }
 
 bool FtpConnection::open() {
-    if (!m_control.open(m_host, m_port, m_timeoutMs))
+    Deadline step(m_timeoutMs);
+    if (!m_control.open(m_host, m_port, m_timeoutMs)) {
+        m_openFailure = step.passed() ? ConnectFailure::TimedOut : ConnectFailure::Unreachable;
         return false;
+    }
     // "120 ready in a few minutes" may come first; the greeting has one time-out all the same.
-    const Deadline greetingDeadline(m_timeoutMs);
-    FtpReply greeting = m_control.readReply(greetingDeadline);
-    while (greeting.code == 120)
-        greeting = m_control.readReply(greetingDeadline);
-    if (!greeting.positive())
-        return false;
+    step = Deadline(m_timeoutMs);
+    FtpReply reply = m_control.readReply(step);
+    while (reply.code == 120)
+        reply = m_control.readReply(step);
+    if (!reply.positive())
+        return openFailed(ConnectFailure::Refused, reply, step);
+    const auto ask = [this, &step, &reply](const std::string& command) -> const FtpReply& {
+        step = Deadline(m_timeoutMs);
+        return reply = m_control.command(command, m_timeoutMs);
+    };
     // Nothing of the login may cross in plain text: a refusal ends the connection.
-    if (m_tls && (!m_tls->valid() || m_control.command("AUTH TLS", m_timeoutMs).code != 234 ||
-                  !m_control.startTls(*m_tls, m_timeoutMs)))
-        return false;
+    if (m_tls) {
+        m_openFailure = ConnectFailure::TlsRefused;
+        if (!m_tls->valid())
+            return false;
+        if (ask("AUTH TLS").code != 234)
+            return openFailed(ConnectFailure::TlsRefused, reply, step);
+        step = Deadline(m_timeoutMs);
+        if (!m_control.startTls(*m_tls, m_timeoutMs)) {
+            m_openFailure = m_certificateRefused ? ConnectFailure::CertificateRefused
+                            : step.passed()      ? ConnectFailure::TimedOut
+                                                 : ConnectFailure::TlsRefused;
+            return false;
+        }
+    }
 
     const std::string user = m_user.empty() ? "anonymous" : m_user;
-    FtpReply login = m_control.command("USER " + user, m_timeoutMs);
-    if (login.intermediate()) {
+    if (ask("USER " + user).intermediate()) {
         const std::string password = m_user.empty() && m_password.empty() ? "anonymous@" : m_password;
-        login = m_control.command("PASS " + password, m_timeoutMs);
+        ask("PASS " + password);
     }
-    if (!login.positive())
-        return false;
-    if (m_tls && (!positive("PBSZ 0") || !positive("PROT P")))
-        return false;
+    if (!reply.positive())
+        return openFailed(ConnectFailure::LoginRefused, reply, step);
+    if (m_tls && (!ask("PBSZ 0").positive() || !ask("PROT P").positive()))
+        return openFailed(ConnectFailure::TlsRefused, reply, step);
 
-    const FtpReply features = m_control.command("FEAT", m_timeoutMs);
+    const FtpReply features = ask("FEAT");
     if (features.positive()) {
         const std::vector<std::string> names = features.features();
         m_mlst = hasFeature(names, "MLST");
         m_utf8 = hasFeature(names, "UTF8");
     }
     if (m_utf8)
-        m_control.command("OPTS UTF8 ON", m_timeoutMs);
-    return m_control.usable();
+        ask("OPTS UTF8 ON");
+    return m_control.usable() || openFailed(ConnectFailure::Closed, FtpReply{}, step);
 }
 
 bool FtpConnection::positive(const std::string& command) {

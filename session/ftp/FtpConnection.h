@@ -30,6 +30,9 @@ public:
     bool secure() const { return m_tls != nullptr; }
     // Connects, reads the greeting, logs in and asks for the features; false on any refusal.
     bool open();
+    // Why open() failed, and the server's reply that refused it ("" when none came).
+    ConnectFailure openFailure() const { return m_openFailure; }
+    const std::string& openFailureReply() const { return m_openFailureReply; }
     void setTimeoutMs(int milliseconds) { m_timeoutMs = milliseconds; }
     int timeoutMs() const { return m_timeoutMs; }
 
@@ -37,6 +40,9 @@ public:
     bool usable() const { return m_control.usable() && !m_transferOpen; }
     // usable(), and the server has not hung up on the idle connection meanwhile: fit for sharing.
     bool shareable() const { return usable() && !m_control.idleEnded(); }
+    // Not closed, broken or timed out, and not ended by the server while idle (a running transfer
+    // may leave replies waiting, so then only the first is looked at).
+    bool alive() const { return m_control.usable() && (m_transferOpen || !m_control.idleEnded()); }
     bool sameLogin(const std::string& host, int port, const std::string& user, const std::string& password,
                    bool secure) const;
 
@@ -63,6 +69,9 @@ private:
     friend class FtpTransfer;
 
     bool positive(const std::string& command);
+    // Records why open() fails: a reply without a code (none came) counts as a time-out when the
+    // step's time ran out, else as the server closing the connection. Returns false.
+    bool openFailed(ConnectFailure cause, const FtpReply& reply, const Deadline& step);
     bool setType(TransferType type);
     bool openPassive(Stream& data);
     // Once the server has accepted a data command: a protected data connection makes its handshake,
@@ -88,6 +97,9 @@ private:
     std::optional<TransferType> m_type;
     bool m_transferOpen = false;
     std::unique_ptr<TlsContext> m_tls;
+    bool m_certificateRefused = false;
+    ConnectFailure m_openFailure = ConnectFailure::None;
+    std::string m_openFailureReply;
 };
 
 } // namespace tovo::ftp

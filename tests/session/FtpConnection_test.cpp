@@ -36,32 +36,43 @@ private slots:
     }
     void cleanup() { InternetCloseHandle(m_internet); }
 
-    // sent: how many of "USER user", "PASS secret" the server must have received.
+    // sent: how many of "USER user", "PASS secret" the server must have received. A refusal is told
+    // apart from silence and hang-ups, and keeps the server's words. AUTH rows connect with FTPS.
     void logins_data() {
         QTest::addColumn<QByteArray>("verb");
         QTest::addColumn<QByteArray>("action");
-        QTest::addColumn<bool>("connects");
+        QTest::addColumn<ConnectFailure>("cause");
         QTest::addColumn<int>("sent");
-        const auto row = [](const char* verb, const char* action, bool connects, int sent) {
-            QTest::newRow(action) << QByteArray(verb) << QByteArray(action) << connects << sent;
+        const auto row = [](const char* verb, const char* action, ConnectFailure cause, int sent) {
+            QTest::newRow(action) << QByteArray(verb) << QByteArray(action) << cause << sent;
         };
-        row("USER", "331 Password", true, 2);
-        row("", "220-Hi\n220-more\n   indented\n220 ready", true, 2);
-        row("", "421 Too many users", false, 0);
-        row("PASS", "530 Login incorrect", false, 2);
-        row("USER", "close:331-Password", false, 1);
+        row("USER", "331 Password", ConnectFailure::None, 2);
+        row("", "220-Hi\n220-more\n   indented\n220 ready", ConnectFailure::None, 2);
+        row("", "421 Too many users", ConnectFailure::Refused, 0);
+        row("", "silent", ConnectFailure::TimedOut, 0);
+        row("PASS", "530 Login incorrect", ConnectFailure::LoginRefused, 2);
+        row("USER", "close:331-Password", ConnectFailure::Closed, 1);
+        row("AUTH", "502 No TLS here", ConnectFailure::TlsRefused, 0);
     }
     void logins() {
         QFETCH(QByteArray, verb);
         QFETCH(QByteArray, action);
+        QFETCH(ConnectFailure, cause);
         QFETCH(int, sent);
         ScriptedFtpServer server;
         server.on(verb.toStdString(), action.toStdString());
         QVERIFY(server.start());
-        QTEST(connect(server) != 0, "connects");
+        const std::uint32_t secure = verb == "AUTH" ? INTERNET_FLAG_SECURE : 0;
+        QCOMPARE(InternetConnectA(m_internet, "127.0.0.1", server.port(), "user", "secret",
+                                  INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE | secure, 0) != 0,
+                 cause == ConnectFailure::None);
+        const ConnectFailureInfo failure = InternetLastConnectFailure();
+        QCOMPARE(failure.cause, cause);
+        const bool refused = action.front() >= '4' && action.front() <= '5';
+        QCOMPARE(failure.reply, refused ? action.toStdString() : std::string());
         QStringList login;
         for (const std::string& command : server.commands())
-            if (command != "FEAT" && command != "QUIT")
+            if (command != "FEAT" && command != "QUIT" && !command.starts_with("AUTH"))
                 login << QString::fromStdString(command);
         QCOMPARE(login, QStringList({"USER user", "PASS secret"}).mid(0, sent));
     }
