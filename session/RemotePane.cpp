@@ -35,6 +35,7 @@ bool notConnected() {
 void frmMain::mnuDisconnect_Click() {
     if (FtpSession.hInternet == 0)
         return;
+    AbandonTransfer(); // the session's end must not complete a running upload
     Commands->SockCMD.Action(CommandSocket::CloseCommand);
     InternetCloseHandle(FtpSession.hInternet);
     InternetCloseHandle(FtpSession.hConnect);

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QtTest>
+#include <atomic>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -156,6 +157,53 @@ private slots:
         go(false, {QStringLiteral("f2.bin")});
         QCOMPARE(boxes.texts().last(), Completed);
         QCOMPARE(ReadFileBytes(target + QStringLiteral("f2.bin")), contents[1]);
+    }
+
+    // Leaving while a slow server takes an upload: the program ends at once, and the server never
+    // records a cut file as a whole one.
+    void leavingDuringAnUpload_data() {
+        QTest::addColumn<bool>("closeBox");
+        QTest::addColumn<int>("size");
+        QTest::newRow("Exit mid-file") << false << (32 << 20);
+        QTest::newRow("close box mid-file") << true << (32 << 20);
+        QTest::newRow("Exit, every byte sent") << false << (1 << 20);
+    }
+    void leavingDuringAnUpload() {
+        QFETCH(bool, closeBox);
+        QFETCH(int, size);
+        FtpTestServer server;
+        server.throttleUploads(300 * 1024);
+        TOVO_REQUIRE_SERVER(server);
+        SetNetworkTimeoutMs(30000); // as for users: long enough for the server to read what is on its way
+        QVERIFY(WriteSizedFile(m_window->localDir() + "f1.bin", size));
+        m_window->connectTo(server.port());
+        m_window->listLocal();
+        static std::atomic<int> ended;
+        ended = 0;
+        frmMain::SetEndProcess([] { ++ended; });
+        frmMain& form = m_window->form();
+        MsgBoxRecorder boxes;
+        boxes.allowUnexpected(); // the window lives on after its end here; what it says then is moot
+        boxes.answerNext(vbYes); // stop the transfer and leave
+        QElapsedTimer running;
+        running.start();
+        m_window->onPump([&] {
+            // Mid-file: past the server's first second, after which it reads in short bursts and sleeps
+            // between them (awake, it would take the reset it sees before the ABOR for an end of file).
+            // Every byte sent: the server's verdict is awaited.
+            const bool midFile = size > (8 << 20) && running.elapsed() > 1500;
+            if (midFile ||
+                (form.TransferHandle == 0 && form.ProgressBar2->value() == form.ProgressBar2->maximum())) {
+                m_window->onPump({});
+                closeBox ? void(form.close()) : form.mnuExit->trigger();
+            }
+        });
+        go(true, names(1));
+        QVERIFY(ended > 0);
+        QVERIFY(!boxes.texts().contains(Completed));
+        QTRY_VERIFY_WITH_TIMEOUT(server.log().contains("f1.bin"), 15000);
+        if (server.log().contains("received"))
+            QCOMPARE(QFileInfo(server.path("f1.bin")).size(), size);
     }
 
     // The local file goes wrong around its upload: the server copy never looks complete.
