@@ -15,7 +15,6 @@
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "transfer/ExtensionCompare.h"
-#include "transfer/TempFileWriter.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -32,11 +31,24 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolBar>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
 void (*g_endProcess)() = [] { std::_Exit(0); };
+
+// However long a server takes to answer the abort and the goodbye, the program is gone this soon
+// after the user chose to leave.
+constexpr auto LeaveDeadline = std::chrono::seconds(3);
+
+void armLeaveDeadline() {
+    std::thread([end = g_endProcess] {
+        std::this_thread::sleep_for(LeaveDeadline);
+        end();
+    }).detach();
+}
 
 // Design size of the client area, in twips.
 constexpr double DesignClientWidth = 7590;
@@ -427,7 +439,19 @@ void frmMain::RefreshBothPanes() {
     lstRemoteFiles->Refresh();
 }
 
+bool frmMain::ConfirmLeaving() {
+    if (!TransferRunning || LeavingConfirmed)
+        return true;
+    LeavingConfirmed = MsgBox(QStringLiteral("A file transfer is running. Stop it and exit?"),
+                              vbYesNo | vbQuestion, QStringLiteral("Exit")) == vbYes;
+    return LeavingConfirmed;
+}
+
 void frmMain::mnuExit_Click() {
+    if (!ConfirmLeaving())
+        return;
+    // Before the handles close: closing the session would end an upload in order.
+    AbandonTransfer();
     InternetCloseHandle(FtpSession.hInternet);
     InternetCloseHandle(FtpSession.hConnect);
     StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
@@ -436,20 +460,19 @@ void frmMain::mnuExit_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    if (!ConfirmLeaving()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     Form_QueryUnload();
 }
 
 void frmMain::Form_QueryUnload() {
-    // A transfer is cancelled first: the server sees its data connection aborted, and the process
-    // ends before any destructor could remove a download's temporary file.
-    if (TransferRunning) {
-        InternetCloseHandle(TransferHandle);
-        TransferHandle = 0;
-        CancelRequested = true;
-        if (DownloadFile)
-            DownloadFile->discard();
-    }
+    // A transfer is stopped first: the process ends before any destructor could remove a download's
+    // temporary file, and closing the session would end an upload in order.
+    AbandonTransfer();
+    armLeaveDeadline();
     InternetCloseHandle(FtpSession.hInternet);
     InternetCloseHandle(FtpSession.hConnect);
     Commands->SockCMD.Disconnect();

@@ -162,6 +162,10 @@ public:
     bool SessionBusy(bool remoteFocusOnly = false) const;
     // Ends the program; tests replace it so that the test process lives on.
     static void SetEndProcess(void (*endProcess)());
+    // Before leaving while a transfer runs, asks whether to stop it; true when the program may go
+    // (asked once: Exit and the close that follows it do not ask twice).
+    bool ConfirmLeaving();
+    bool LeavingConfirmed = false;
 
     // ---- FTP session and remote pane (session/RemotePane.cpp) ----
     void mnuDisconnect_Click();
@@ -213,6 +217,10 @@ public:
     void ReleaseWindowSize();
     void EndTransfer();
     void cmdCancel_Click();
+    // Stops a running transfer so that nothing of it passes for complete: an upload is aborted on the
+    // server, a download's temporary file removed. Every way out of a transfer but its own end comes
+    // here (Cancel, Exit, closing the window, Disconnect).
+    void AbandonTransfer();
     void Picture1_MouseMove(int button, int shift, double x, double y);
     void Picture2_MouseMove(int button, int shift, double x, double y);
     void Picture1_MouseUp(int button, int shift, double x, double y);

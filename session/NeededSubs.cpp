@@ -64,6 +64,7 @@ QString serverReplyLine() {
 } // namespace
 
 void EndSession(frmMain& form) {
+    form.AbandonTransfer(); // the session's end must not complete a running upload
     form.Commands->SockCMD.Action(CommandSocket::CloseCommand);
     InternetCloseHandle(FtpSession.hInternet);
     InternetCloseHandle(FtpSession.hConnect);

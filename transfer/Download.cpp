@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -112,14 +114,33 @@ void frmMain::DownloadQueue() {
     const QString localDir = LocalDir;
     ChunkPump pump;
 
+    qsizetype skipped = 0;
     for (qsizetype i = 0; i < queue.size(); ++i) {
         const QString& name = queue[i].first;
         display.startFile(QStringLiteral("Downloading File: ") + name, static_cast<int>(i + 1),
                           queue[i].second);
-        if (!IsValidEntryName(name.toStdString())) {
-            reportDownloadError(*this);
-            return;
+        // The local side first: a name this folder cannot take is refused before a byte is fetched.
+        // The file is streamed beside its target and replaces it only once it is complete.
+        TempFileWriter local;
+        DownloadFile = &local;
+        const auto forget = qScopeGuard([this] { DownloadFile = nullptr; });
+        const bool validName = IsValidEntryName(name.toStdString());
+        if (!validName || !local.open(QFile::encodeName(localDir + name).toStdString())) {
+            const int cause = validName ? local.error() : EINVAL;
+            const bool nameOnly =
+                !validName || cause == ENAMETOOLONG || cause == EINVAL || cause == EILSEQ || cause == EISDIR;
+            MsgBox(QStringLiteral("error\n") + name + QLatin1Char('\n') +
+                       (validName ? QString::fromLocal8Bit(std::strerror(cause))
+                                  : QStringLiteral("Not a file name of this folder")),
+                   vbOKOnly);
+            if (!nameOnly) {
+                EndTransfer();
+                return;
+            }
+            ++skipped;
+            continue;
         }
+
         const std::string remotePath = (RemoteCurrentDir + name).toStdString();
         const TransferMode mode = SelectedTransferMode();
         if (mode == TransferMode::Auto)
@@ -129,18 +150,20 @@ void frmMain::DownloadQueue() {
                 FtpOpenFileA(FtpSession.hConnect, remotePath.c_str(), GENERIC_READ,
                              static_cast<std::uint32_t>(TransferTypeForMode(mode, name.toStdString())), 0);
         if (TransferHandle == 0) {
-            EndTransfer();
-            return;
+            const std::string reply = InternetLastResponseText();
+            MsgBox(QStringLiteral("Request Failed!\n") + name + QLatin1Char('\n') +
+                       (reply.empty() ? QStringLiteral("The server did not answer.")
+                                      : QString::fromStdString(reply)),
+                   vbOKOnly | vbExclamation);
+            // A file the server refuses does not stop the others; a lost session does.
+            if (!RefusesOnlyThisFile(reply)) {
+                EndTransfer();
+                return;
+            }
+            ++skipped;
+            continue;
         }
 
-        // The file is streamed beside its target and replaces it only once it is complete.
-        TempFileWriter local;
-        DownloadFile = &local;
-        const auto forget = qScopeGuard([this] { DownloadFile = nullptr; });
-        if (!local.open(QFile::encodeName(localDir + name).toStdString())) {
-            reportDownloadError(*this);
-            return;
-        }
         std::int64_t fileBytes = 0;
         QElapsedTimer clock;
         clock.start();
@@ -171,6 +194,8 @@ void frmMain::DownloadQueue() {
             return;
         }
     }
-    MsgBox(QStringLiteral("Data transfer completed."), vbOKOnly | vbInformation);
+    // Nothing arrived when every file was refused: no success to report.
+    if (skipped == 0 || skipped < queue.size())
+        MsgBox(QStringLiteral("Data transfer completed."), vbOKOnly | vbInformation);
     EndTransfer();
 }

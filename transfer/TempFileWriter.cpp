@@ -46,6 +46,23 @@ void syncFolderOf(const std::string& path) {
     ::close(fd);
 }
 
+// 0 when the target's folder takes its name, else why not (an errno value). The temporary name may
+// be shortened, so only the target's own name shows what the file system refuses: a missing target
+// is created and removed again to find out.
+int targetNameError(const std::string& target) {
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0)
+        return S_ISDIR(existing.st_mode) ? EISDIR : 0;
+    if (errno != ENOENT)
+        return errno;
+    const int probe = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (probe < 0)
+        return errno == EEXIST ? 0 : errno;
+    ::close(probe);
+    ::unlink(target.c_str());
+    return 0;
+}
+
 } // namespace
 
 void TempFileWriter::SetDiskCalls(const DiskCalls& calls) {
@@ -63,6 +80,9 @@ bool TempFileWriter::open(const std::string& targetPath) {
     m_targetPath = targetPath;
     m_failed = false;
     m_used = 0;
+    m_error = targetNameError(targetPath);
+    if (m_error != 0)
+        return false;
     std::random_device seed;
     std::mt19937 numbers(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -77,7 +97,8 @@ bool TempFileWriter::open(const std::string& targetPath) {
                 (void)::fchmod(fd, existing.st_mode & 07777);
             return true;
         }
-        if (errno != EEXIST)
+        m_error = errno;
+        if (m_error != EEXIST)
             return false;
     }
     return false;

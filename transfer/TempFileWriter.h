@@ -14,7 +14,9 @@ public:
     TempFileWriter(const TempFileWriter&) = delete;
     TempFileWriter& operator=(const TempFileWriter&) = delete;
 
-    // Creates the temporary file in the target's folder; false when it cannot be created.
+    // Creates the temporary file in the target's folder; false when the folder cannot take the
+    // target's own name (too long, refused by the file system, a folder in the way) or the temporary
+    // file cannot be created. error() then tells why.
     bool open(const std::string& targetPath);
     bool write(const char* data, std::size_t size);
     // Writes what is buffered, flushes the file to disk, renames it over the target and flushes the
@@ -24,6 +26,8 @@ public:
     void discard();
 
     bool isOpen() const { return m_fd >= 0; }
+    // The errno value of the last failed open.
+    int error() const { return m_error; }
     const std::string& tempPath() const { return m_tempPath; }
 
     // The disk calls of commit, replaceable so that tests can see their order and make them fail.
@@ -40,6 +44,7 @@ private:
     std::size_t m_used = 0;
     int m_fd = -1;
     bool m_failed = false;
+    int m_error = 0;
     std::string m_targetPath;
     std::string m_tempPath;
 };

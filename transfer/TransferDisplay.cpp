@@ -2,10 +2,14 @@
 
 #include "app/SizeText.h"
 #include "app/StatusBar.h"
+#include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "transfer/ChunkPump.h"
 
 #include <QLabel>
 #include <QProgressBar>
+#include <chrono>
+#include <future>
 
 namespace {
 constexpr qint64 RefreshIntervalMs = 33;
@@ -64,5 +68,16 @@ FileEnd CloseTransferFile(frmMain& form, TransferDisplay& display) {
     display.finishFile();
     const HINTERNET handle = form.TransferHandle;
     form.TransferHandle = 0;
-    return InternetCloseHandle(handle) ? FileEnd::Complete : FileEnd::Refused;
+    // A slow server confirms an upload only when it has read the bytes still on their way, which can
+    // take long: the window stays responsive meanwhile, so that Exit and Cancel work. Nothing else
+    // uses the session while the transfer holds it.
+    auto verdict = std::async(std::launch::async, [handle] { return InternetCloseHandle(handle); });
+    while (verdict.wait_for(std::chrono::milliseconds(ChunkPump::IntervalMs)) != std::future_status::ready)
+        DoEvents();
+    const bool complete = verdict.get();
+    if (form.CancelRequested) {
+        form.CancelRequested = false;
+        return FileEnd::Cancelled;
+    }
+    return complete ? FileEnd::Complete : FileEnd::Refused;
 }

@@ -15,7 +15,8 @@ class TransferDisplay;
 // How a file's transfer ended once its last chunk was moved.
 enum class FileEnd { Cancelled, Refused, Complete };
 // After the last chunk: a cancel confirmed during that chunk's pump has already closed the handle;
-// otherwise the panel shows the file's final values and the close gives the server's verdict.
+// otherwise the panel shows the file's final values and the close gives the server's verdict, with
+// the window pumped while it comes (a cancel confirmed meanwhile counts as one).
 FileEnd CloseTransferFile(frmMain& form, TransferDisplay& display);
 
 class TransferDisplay {

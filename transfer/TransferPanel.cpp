@@ -2,6 +2,7 @@
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "transfer/StopResize.h"
+#include "transfer/TempFileWriter.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -52,13 +53,22 @@ void frmMain::cmdCancel_Click() {
     if (MsgBox(QStringLiteral("Are you sure you want to cancel file transfer?"), vbYesNo | vbQuestion,
                QStringLiteral("Cancel Transfer")) != vbYes)
         return;
-    // The loop makes no further call on the handle once it sees the flag. Aborted, not closed: an
-    // upload closed in order would leave the server a file that looks complete.
-    InternetAbortFile(TransferHandle);
-    TransferHandle = 0;
-    CancelRequested = true;
+    AbandonTransfer();
     HideTransferPanel();
     ReleaseWindowSize();
+}
+
+void frmMain::AbandonTransfer() {
+    if (!TransferRunning)
+        return;
+    // Aborted, not closed: an upload closed in order would leave the server a file that looks
+    // complete. The loop makes no further call on the handle once it sees the flag.
+    if (TransferHandle != 0)
+        InternetAbortFile(TransferHandle);
+    TransferHandle = 0;
+    CancelRequested = true;
+    if (DownloadFile)
+        DownloadFile->discard();
 }
 
 void frmMain::RunQueueWithPanel(void (frmMain::*queue)()) {

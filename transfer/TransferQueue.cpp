@@ -1,5 +1,6 @@
 #include "transfer/TransferQueue.h"
 
+#include <cctype>
 #include <limits>
 
 bool IsDownloadableRow(const std::string& text, int smallIcon) {
@@ -27,4 +28,12 @@ std::int64_t AddBytes(std::int64_t total, std::int64_t bytes) {
         return bytes < 0 ? std::numeric_limits<std::int64_t>::min()
                          : std::numeric_limits<std::int64_t>::max();
     return sum;
+}
+
+bool RefusesOnlyThisFile(const std::string& reply) {
+    // Every line of a reply, the first included, begins with its code.
+    if (reply.size() < 3 || (reply[0] != '4' && reply[0] != '5') || reply.compare(0, 3, "421") == 0)
+        return false;
+    return std::isdigit(static_cast<unsigned char>(reply[1])) &&
+           std::isdigit(static_cast<unsigned char>(reply[2]));
 }

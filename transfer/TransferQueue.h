@@ -18,3 +18,8 @@ std::int64_t QueuedSizeFromText(const std::string& text);
 // total + bytes for byte counts and queue totals: stops at the greatest count instead of wrapping
 // round to a negative one (sizes come from the server and may be anything).
 std::int64_t AddBytes(std::int64_t total, std::int64_t bytes);
+
+// Whether a server's refusal to open a file (its last reply, lines joined by '\n') concerns that
+// file alone, so the rest of a queue can go on: a 4xx or 5xx reply, except 421, which closes the
+// session. No reply at all means the session is gone.
+bool RefusesOnlyThisFile(const std::string& reply);

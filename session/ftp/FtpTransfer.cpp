@@ -2,9 +2,19 @@
 
 #include "session/ftp/FtpConnection.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace tovo::ftp {
+
+namespace {
+std::atomic<std::size_t> g_receiveSize{FtpTransfer::kBufferSize};
+}
+
+void FtpTransfer::setReceiveSize(std::size_t bytes) {
+    g_receiveSize = std::clamp<std::size_t>(bytes, 1, kBufferSize);
+}
 
 FtpTransfer::FtpTransfer(std::shared_ptr<FtpConnection> connection, Stream data, bool upload, bool ascii,
                          bool finalReplyRead)
@@ -20,7 +30,7 @@ FtpTransfer::~FtpTransfer() {
 bool FtpTransfer::fill() {
     char* area = m_buffer.get() + 1;
     std::size_t received = 0;
-    switch (m_data.receive(area, kBufferSize, received, m_connection->timeoutMs())) {
+    switch (m_data.receive(area, g_receiveSize, received, m_connection->timeoutMs())) {
     case Socket::Result::Ok:
         m_begin = area;
         m_end = area + received;

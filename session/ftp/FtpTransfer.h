@@ -24,6 +24,10 @@ public:
     FtpTransfer(const FtpTransfer&) = delete;
     FtpTransfer& operator=(const FtpTransfer&) = delete;
 
+    // The most one network read of a download takes (at most kBufferSize); tests make it small so
+    // that the data splits where they need it.
+    static void setReceiveSize(std::size_t bytes);
+
     bool isUpload() const { return m_upload; }
     // Fills out with size bytes unless the data ends first (got tells how many). At the end of the
     // data the server's final reply is read first: false (and got 0) when the data connection

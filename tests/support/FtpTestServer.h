@@ -42,6 +42,11 @@ public:
     void requireTls(const QString& certificate, const QString& key, const QString& maxVersion) {
         m_config.insert("tls", QJsonObject{{"cert", certificate}, {"key", key}, {"max", maxVersion}});
     }
+    // Before start(): uploads are read at no more than this many bytes a second.
+    void throttleUploads(int bytesPerSecond) { m_config.insert("rate", bytesPerSecond); }
+    // What the server wrote to its log so far, among it "received PATH" or "incomplete PATH" for the
+    // end of every upload.
+    QByteArray log() const { return ReadFileBytes(m_scratch.filePath(QStringLiteral("server.log"))); }
     // False (with the reason in error()) when Python or pyftpdlib is missing.
     bool start() {
         // The server's messages go to a file: a pipe nobody reads while a test blocks in a network call

@@ -3,7 +3,9 @@
 {"root": DIR, "users": [{"name": "u", "password": "p", "home": DIR, "perm": "elradfmwMT",
   "start": "/pub"}] (none: "user" with password "secret" at the root), "anonymous": DIR or null, "mlsd": true,
  "tls": {"cert": PEM, "key": PEM, "max": "1.2" or "1.3"} or absent: explicit TLS required, and
- data connections that resume the control connection's TLS session}
+ data connections that resume the control connection's TLS session, "rate": bytes a second an upload
+ is read at, or absent}
+Every upload's end goes to stderr as "received PATH" or "incomplete PATH".
 Prints the port on the first line of stdout, then serves until stdin closes or it is killed.
 """
 import json
@@ -63,6 +65,19 @@ def main():
             if username in starts:
                 self.fs.cwd = starts[username]
 
+        def on_file_received(self, file):
+            print("received", file, file=sys.stderr, flush=True)
+
+        def on_incomplete_file_received(self, file):
+            print("incomplete", file, file=sys.stderr, flush=True)
+
+    if config.get("rate") and not tls:
+        from pyftpdlib.handlers import ThrottledDTPHandler
+
+        class Throttled(ThrottledDTPHandler):
+            read_limit = config["rate"]
+
+        Handler.dtp_handler = Throttled
     Handler.authorizer = authorizer
     Handler.passive_ports = None
     Handler.banner = "Tovo test server ready."

@@ -59,13 +59,20 @@ private slots:
         QCOMPARE(info.st_mode & 07777, 0750u); // a replaced file keeps its permissions
     }
 
-    void failuresLeaveNoFile() {
-        TempFileWriter writer;
-        // A folder in the way of the target: the rename fails and the temporary file goes.
+    // A target the folder cannot take is refused at open, before any data, and nothing is left.
+    void refusedTargetsLeaveNoFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("error");
+        QTest::newRow("a folder in the way") << "taken" << EISDIR;
+        QTest::newRow("name over 255 bytes") << QString(256, 'n') << ENAMETOOLONG;
+    }
+    void refusedTargetsLeaveNoFile() {
+        QFETCH(QString, name);
         QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("taken")));
-        QVERIFY(writer.open(path("taken")) && writer.write("x", 1));
-        QVERIFY(!writer.commit());
-        QVERIFY(entries().isEmpty());
+        TempFileWriter writer;
+        QVERIFY(!writer.open(path(name)));
+        QTEST(writer.error(), "error");
+        QCOMPARE(entries(), QStringList());
         QVERIFY(QDir(m_dir.path()).rmdir(QStringLiteral("taken")));
     }
 };

@@ -20,6 +20,19 @@ private slots:
         QCOMPARE(StatusRateText(NAN), StatusRateText(0));
     }
 
+    // Which refusals of one file let the rest of a queue go on.
+    void refusalOfOneFile_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<bool>("onlyThisFile");
+        QTest::newRow("550") << "550 No such file" << true;
+        QTest::newRow("421 closes the session") << "421 Timeout" << false;
+        QTest::newRow("no reply") << "" << false;
+    }
+    void refusalOfOneFile() {
+        QFETCH(QString, reply);
+        QTEST(RefusesOnlyThisFile(reply.toStdString()), "onlyThisFile");
+    }
+
     void progressScale_data() {
         QTest::addColumn<qint64>("total");
         QTest::addColumn<qint64>("done");

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QtTest>
+#include <atomic>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -72,7 +73,15 @@ private slots:
             root.remove(name);
         m_window = std::make_unique<MainWindowHarness>();
     }
-    void cleanup() { m_window.reset(); }
+    void cleanup() {
+        // The escape a faulty download would make lands in the shared temporary folder.
+        QFile::remove(m_window->localDir() + "../" + escapeName());
+        m_window.reset();
+    }
+    // A name of this run only: a file left there by an earlier run must not fail this one.
+    static QString escapeName() {
+        return QStringLiteral("tovo-listing-escape-%1.txt").arg(QCoreApplication::applicationPid());
+    }
 
     // Exact bytes both ways; the pane that received files is listed again.
     void roundTrip_data() {
@@ -148,6 +157,53 @@ private slots:
         go(false, {QStringLiteral("f2.bin")});
         QCOMPARE(boxes.texts().last(), Completed);
         QCOMPARE(ReadFileBytes(target + QStringLiteral("f2.bin")), contents[1]);
+    }
+
+    // Leaving while a slow server takes an upload: the program ends at once, and the server never
+    // records a cut file as a whole one.
+    void leavingDuringAnUpload_data() {
+        QTest::addColumn<bool>("closeBox");
+        QTest::addColumn<int>("size");
+        QTest::newRow("Exit mid-file") << false << (32 << 20);
+        QTest::newRow("close box mid-file") << true << (32 << 20);
+        QTest::newRow("Exit, every byte sent") << false << (1 << 20);
+    }
+    void leavingDuringAnUpload() {
+        QFETCH(bool, closeBox);
+        QFETCH(int, size);
+        FtpTestServer server;
+        server.throttleUploads(300 * 1024);
+        TOVO_REQUIRE_SERVER(server);
+        SetNetworkTimeoutMs(30000); // as for users: long enough for the server to read what is on its way
+        QVERIFY(WriteSizedFile(m_window->localDir() + "f1.bin", size));
+        m_window->connectTo(server.port());
+        m_window->listLocal();
+        static std::atomic<int> ended;
+        ended = 0;
+        frmMain::SetEndProcess([] { ++ended; });
+        frmMain& form = m_window->form();
+        MsgBoxRecorder boxes;
+        boxes.allowUnexpected(); // the window lives on after its end here; what it says then is moot
+        boxes.answerNext(vbYes); // stop the transfer and leave
+        QElapsedTimer running;
+        running.start();
+        m_window->onPump([&] {
+            // Mid-file: past the server's first second, after which it reads in short bursts and sleeps
+            // between them (awake, it would take the reset it sees before the ABOR for an end of file).
+            // Every byte sent: the server's verdict is awaited.
+            const bool midFile = size > (8 << 20) && running.elapsed() > 1500;
+            if (midFile ||
+                (form.TransferHandle == 0 && form.ProgressBar2->value() == form.ProgressBar2->maximum())) {
+                m_window->onPump({});
+                closeBox ? void(form.close()) : form.mnuExit->trigger();
+            }
+        });
+        go(true, names(1));
+        QVERIFY(ended > 0);
+        QVERIFY(!boxes.texts().contains(Completed));
+        QTRY_VERIFY_WITH_TIMEOUT(server.log().contains("f1.bin"), 15000);
+        if (server.log().contains("received"))
+            QCOMPARE(QFileInfo(server.path("f1.bin")).size(), size);
     }
 
     // The local file goes wrong around its upload: the server copy never looks complete.
@@ -249,17 +305,54 @@ private slots:
         verifyEnded();
     }
 
+    // A file that cannot arrive (refused by the server, or a name this disk cannot take) is said with
+    // its name and the cause, and the files around it still come.
+    void downloadGoesOnPastAFileThatCannotArrive_data() {
+        QTest::addColumn<QString>("middle");
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<int>("fetches"); // RETR commands sent
+        QTest::newRow("refused") << "f2.bin"
+                                 << "550 f2.bin: No such file" << 3;
+        QTest::newRow("name too long here") << QString(300, 'n') << "" << 2;
+    }
+    void downloadGoesOnPastAFileThatCannotArrive() {
+        QFETCH(QString, middle);
+        QFETCH(QString, cause);
+        const QStringList files{"f1.bin", middle, "f3.bin"};
+        ScriptedFtpServer server;
+        std::string listing;
+        for (const QString& name : files)
+            listing += "-rw-r--r-- 1 u g 4 Mar  7  2001 " + name.toStdString() + "\r\n";
+        server.on("LIST", Transfer(listing)).on("RETR", Transfer("data"));
+        if (!cause.isEmpty())
+            server.on("RETR", Reply(cause.toStdString())).on("RETR", Transfer("data"));
+        QVERIFY(server.start());
+        MsgBoxRecorder boxes;
+        connectScripted(server, boxes);
+        boxes.answerNext(vbOK), boxes.answerNext(vbOK);
+        go(false, files);
+        QCOMPARE(boxes.texts().size(), 2);
+        QVERIFY(boxes.texts()[0].contains(middle) && boxes.texts()[0].contains(cause));
+        QCOMPARE(boxes.texts()[1], Completed);
+        QCOMPARE(m_window->localEntries(), (QStringList{"f1.bin", "f3.bin"}));
+        const std::vector<std::string> sent = server.commands();
+        QTEST(
+            int(std::count_if(sent.begin(), sent.end(), [](auto& line) { return line.starts_with("RETR"); })),
+            "fetches");
+        verifyEnded();
+    }
+
     // Junk and a 20 KB line among good ones in a listing: the good rows show intact.
     void hostileListing() {
         const std::string good = "-rw-r--r-- 1 u g 2048 Mar  7  2001 good1.txt\r\n"
                                  "drwxr-xr-x 2 u g 4096 Mar  7  2001 folder\r\n";
         ScriptedFtpServer server;
-        server.on("LIST",
-                  Transfer(good +
-                           "total 12\r\ngarbage without fields\r\n\r\n-rw-r--r-- 1 u g 5 Mar  7  2001 " +
-                           std::string(20000, 'x') + "\r\n-rw-r--r-- 1 u g 12 Xyz 99 99:99 odd\r\n" +
-                           "-rw-r--r-- 1 u g 3221225472 Mar  7  2001 good2.bin\r\n" +
-                           "-rw-r--r-- 1 u g 5 Mar  7  2001 ../tovo-listing-escape.txt\r\n" + good));
+        server.on(
+            "LIST",
+            Transfer(good + "total 12\r\ngarbage without fields\r\n\r\n-rw-r--r-- 1 u g 5 Mar  7  2001 " +
+                     std::string(20000, 'x') + "\r\n-rw-r--r-- 1 u g 12 Xyz 99 99:99 odd\r\n" +
+                     "-rw-r--r-- 1 u g 3221225472 Mar  7  2001 good2.bin\r\n" +
+                     "-rw-r--r-- 1 u g 5 Mar  7  2001 ../" + escapeName().toStdString() + "\r\n" + good));
         server.on("RETR", Transfer("evil!"));
         QVERIFY(server.start());
         MsgBoxRecorder boxes;
@@ -272,12 +365,12 @@ private slots:
         for (const QString& row : rows)
             QVERIFY(row.size() < 20000 && !row.contains(QLatin1String("garbage")));
         // A listed name that leaves the local folder is never written.
-        if (rows.contains("../tovo-listing-escape.txt")) {
+        if (rows.contains("../" + escapeName())) {
             boxes.allowUnexpected();
-            go(false, {"../tovo-listing-escape.txt"});
+            go(false, {"../" + escapeName()});
             QVERIFY(!boxes.texts().contains(Completed));
         }
-        QVERIFY(!QFileInfo::exists(m_window->localDir() + "../tovo-listing-escape.txt"));
+        QVERIFY(!QFileInfo::exists(m_window->localDir() + "../" + escapeName()));
         QVERIFY(m_window->localEntries().isEmpty());
     }
 };
