@@ -46,7 +46,35 @@ bool waitToRetry(SSL* ssl, int fd, int result, Clock::time_point deadline) {
     }
 }
 
+void freeNotes(void*, void* kept, CRYPTO_EX_DATA*, int, long, void*) {
+    delete static_cast<Notes*>(kept);
+}
+
+int notesIndex() {
+    static const int index = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, &freeNotes);
+    return index;
+}
+
+// A bare TCP close reads as the end of the stream too (SSL_OP_IGNORE_UNEXPECTED_EOF), and OpenSSL
+// then records it as if close_notify had come: only the alert itself tells them apart.
+void noteAlert(const SSL* ssl, int where, int value) {
+    // SSL_CB_READ_ALERT shares its alert bit with SSL_CB_WRITE_ALERT: our own close_notify is no proof.
+    if ((where & SSL_CB_READ_ALERT) == SSL_CB_READ_ALERT && (value & 0xff) == SSL_AD_CLOSE_NOTIFY)
+        if (auto* kept = static_cast<Notes*>(SSL_get_ex_data(ssl, notesIndex())))
+            kept->closeNotifyReceived = true;
+}
+
 } // namespace
+
+Notes& notes(SSL* ssl) {
+    auto* kept = static_cast<Notes*>(SSL_get_ex_data(ssl, notesIndex()));
+    if (!kept) {
+        kept = new Notes;
+        SSL_set_ex_data(ssl, notesIndex(), kept);
+        SSL_set_info_callback(ssl, &noteAlert);
+    }
+    return *kept;
+}
 
 bool handshake(SSL* ssl, int fd, int timeoutMs) {
     const Clock::time_point deadline = deadlineAfter(timeoutMs);
@@ -78,8 +106,10 @@ ReadResult read(SSL* ssl, int fd, char* buffer, std::size_t size, std::size_t& r
 }
 
 bool writeAll(SSL* ssl, int fd, const char* data, std::size_t size, int timeoutMs) {
-    const Clock::time_point deadline = deadlineAfter(timeoutMs);
     while (size > 0) {
+        // Partial writes are on, so every record that went out and every wait that ended ready
+        // restarts the time-out.
+        const Clock::time_point deadline = deadlineAfter(timeoutMs);
         std::size_t written = 0;
         ERR_clear_error();
         const int result = SSL_write_ex(ssl, data, size, &written);
@@ -113,6 +143,8 @@ bool awaitPeerClose(SSL* ssl, int fd, int timeoutMs) {
         std::size_t received = 0;
         switch (read(ssl, fd, discard, sizeof discard, received, remainingMs(deadline))) {
         case ReadResult::Ok:
+            if (remainingMs(deadline) == 0)
+                return false;
             continue;
         case ReadResult::Closed:
             return true;
