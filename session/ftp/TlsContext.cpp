@@ -71,8 +71,7 @@ TlsContext::TlsContext(std::string host, Verifier verifier)
     // A data connection ends with a bare close on many servers; its final reply on the protected
     // control connection is what tells a whole transfer from a cut one.
     SSL_CTX_set_options(m_context, SSL_OP_IGNORE_UNEXPECTED_EOF);
-    // Partial writes let a slow upload show that it still moves (tls::writeAll).
-    SSL_CTX_set_mode(m_context, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER | SSL_MODE_ENABLE_PARTIAL_WRITE);
+    SSL_CTX_set_mode(m_context, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     // Sessions are kept here, not in OpenSSL's cache: TLS 1.3 tickets arrive after the handshake,
     // so the newest one announced is the one to offer.
     SSL_CTX_set_session_cache_mode(m_context, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);

@@ -3,10 +3,12 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <poll.h>
+#include <sys/ioctl.h>
 
 namespace tovo::ftp::tls {
 
@@ -43,6 +45,30 @@ bool waitToRetry(SSL* ssl, int fd, int result, Clock::time_point deadline) {
         return pollFor(fd, POLLOUT, deadline);
     default:
         return false;
+    }
+}
+
+// Bytes on the socket that the peer has not yet acknowledged.
+int unacknowledged(int fd) {
+    int queued = 0;
+    return ::ioctl(fd, TIOCOUTQ, &queued) == 0 ? queued : 0;
+}
+
+// Waits for room to write. The time-out runs from the last byte the peer took: with the kernel's
+// buffers room may come only after many seconds on a slow connection that still moves.
+bool waitToWrite(int fd, int timeoutMs) {
+    constexpr auto kProgressCheck = std::chrono::milliseconds(100);
+    Clock::time_point deadline = deadlineAfter(timeoutMs);
+    int queued = unacknowledged(fd);
+    for (;;) {
+        if (pollFor(fd, POLLOUT, std::min(deadline, Clock::now() + kProgressCheck)))
+            return true;
+        const int left = unacknowledged(fd);
+        if (left < queued)
+            deadline = deadlineAfter(timeoutMs);
+        else if (Clock::now() >= deadline)
+            return false;
+        queued = left;
     }
 }
 
@@ -107,9 +133,6 @@ ReadResult read(SSL* ssl, int fd, char* buffer, std::size_t size, std::size_t& r
 
 bool writeAll(SSL* ssl, int fd, const char* data, std::size_t size, int timeoutMs) {
     while (size > 0) {
-        // Partial writes are on, so every record that went out and every wait that ended ready
-        // restarts the time-out.
-        const Clock::time_point deadline = deadlineAfter(timeoutMs);
         std::size_t written = 0;
         ERR_clear_error();
         const int result = SSL_write_ex(ssl, data, size, &written);
@@ -118,7 +141,10 @@ bool writeAll(SSL* ssl, int fd, const char* data, std::size_t size, int timeoutM
             size -= written;
             continue;
         }
-        if (!waitToRetry(ssl, fd, result, deadline))
+        const bool ready = SSL_get_error(ssl, result) == SSL_ERROR_WANT_WRITE
+                               ? waitToWrite(fd, timeoutMs)
+                               : waitToRetry(ssl, fd, result, deadlineAfter(timeoutMs));
+        if (!ready)
             return false;
     }
     return true;

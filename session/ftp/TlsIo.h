@@ -24,8 +24,8 @@ Notes& notes(SSL* ssl);
 bool handshake(SSL* ssl, int fd, int timeoutMs);
 // Reads at most size bytes; received is 0 unless the result is Ok.
 ReadResult read(SSL* ssl, int fd, char* buffer, std::size_t size, std::size_t& received, int timeoutMs);
-// The time-out runs from the last moment the connection took bytes: a slow transfer that keeps
-// moving does not fail.
+// The time-out runs from the last byte the peer took: a slow transfer that keeps moving does not
+// fail.
 bool writeAll(SSL* ssl, int fd, const char* data, std::size_t size, int timeoutMs);
 // Sends our close_notify; true once it is on its way.
 bool sendClose(SSL* ssl, int fd, int timeoutMs);
