@@ -26,6 +26,8 @@ bool hasFeature(const std::vector<std::string>& features, const std::string& nam
 
 // A decimal number of bytes running from begin up to end (or to the end of the text).
 std::optional<std::uint64_t> byteCount(const std::string& text, std::size_t begin, const char* end) {
+    if (begin >= text.size())
+        return std::nullopt;
     std::uint64_t value = 0;
     const char* last = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data() + begin, last, value);

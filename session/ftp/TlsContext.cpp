@@ -68,8 +68,8 @@ TlsContext::TlsContext(std::string host, Verifier verifier)
     // The handshake completes whatever the certificate; acceptControlPeer() decides before the
     // login is sent.
     SSL_CTX_set_verify(m_context, SSL_VERIFY_NONE, nullptr);
-    // A data connection ends with a bare close on many servers; its final reply on the protected
-    // control connection is what tells a whole transfer from a cut one.
+    // A data connection ends with a bare close on many servers; then the final reply and the
+    // announced size tell a whole download from a cut one (FtpTransfer).
     SSL_CTX_set_options(m_context, SSL_OP_IGNORE_UNEXPECTED_EOF);
     SSL_CTX_set_mode(m_context, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     // Sessions are kept here, not in OpenSSL's cache: TLS 1.3 tickets arrive after the handshake,

@@ -82,9 +82,9 @@ int notesIndex() {
 }
 
 // A bare TCP close reads as the end of the stream too (SSL_OP_IGNORE_UNEXPECTED_EOF), and OpenSSL
-// then records it as if close_notify had come: only the alert itself tells them apart.
+// then records it as if close_notify had come: only the alert itself tells them apart. The read
+// alert's flag shares a bit with the written one's, and our own close_notify proves nothing.
 void noteAlert(const SSL* ssl, int where, int value) {
-    // SSL_CB_READ_ALERT shares its alert bit with SSL_CB_WRITE_ALERT: our own close_notify is no proof.
     if ((where & SSL_CB_READ_ALERT) == SSL_CB_READ_ALERT && (value & 0xff) == SSL_AD_CLOSE_NOTIFY)
         if (auto* kept = static_cast<Notes*>(SSL_get_ex_data(ssl, notesIndex())))
             kept->closeNotifyReceived = true;
