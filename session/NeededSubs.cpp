@@ -109,13 +109,13 @@ bool RemoteFolderKnown(const frmMain& form) {
     return false;
 }
 
-void ShowListingLimit(frmMain& form, std::size_t shown, std::size_t dropped) {
-    if (dropped > 0) {
+void ShowListingLimit(frmMain& form, std::size_t shown, bool cut) {
+    if (cut) {
+        // How much was left out is not known: the rest of the listing was never read.
         form.StatusBar1->SetPanelText(
-            1, ListingCutPrefix +
-                   QStringLiteral(": %1 entries shown, %2 left out")
-                       .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(shown)))
-                       .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(dropped))));
+            1,
+            ListingCutPrefix + QStringLiteral(": %1 entries shown, the rest left out")
+                                   .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(shown))));
     } else if (form.StatusBar1->PanelText(1).startsWith(ListingCutPrefix)) {
         form.StatusBar1->SetPanelText(1, QStringLiteral("Status:  Connected"));
     }
@@ -227,7 +227,7 @@ void ListRemoteFiles(frmMain& form) {
             files.append(row);
         }
     }
-    const std::size_t dropped = FindEntriesDropped(find);
+    const bool cut = FindListingCut(find) != 0;
     InternetCloseHandle(find);
     InternetCloseHandle(listing);
     SetMousePointer(vbDefault);
@@ -237,7 +237,7 @@ void ListRemoteFiles(frmMain& form) {
     form.List3->addItems(folders);
     form.ListView2->AddRows(files);
     FillRemoteList(form);
-    ShowListingLimit(form, static_cast<std::size_t>(files.size() + folders.size()), dropped);
+    ShowListingLimit(form, static_cast<std::size_t>(files.size() + folders.size()), cut);
 }
 
 void FillRemoteList(frmMain& form) {

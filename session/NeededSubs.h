@@ -28,7 +28,7 @@ std::string GetRemoteDirectory(HINTERNET connection);
 HINTERNET OpenListingConnection();
 void ListRemoteFiles(frmMain& form);
 void FillRemoteList(frmMain& form);
-// Tells in the status bar that a listing was cut (dropped entries left out after shown ones), and
-// takes that note away again at the next listing shown whole.
-void ShowListingLimit(frmMain& form, std::size_t shown, std::size_t dropped);
+// Tells in the status bar that a listing was cut at its limits, and takes that note away again at
+// the next listing shown whole.
+void ShowListingLimit(frmMain& form, std::size_t shown, bool cut);
 void OpenCommandChannel(frmMain& form);

@@ -37,7 +37,7 @@ struct Handle {
     std::shared_ptr<FtpConnection> connection; // Connection: null for a non-FTP service
     std::vector<ListingEntry> entries;         // Find
     std::size_t next = 0;
-    std::size_t dropped = 0;               // Find: entries beyond the listing limits
+    bool cut = false;                      // Find: the listing stopped at its limits
     std::shared_ptr<FtpTransfer> transfer; // File
 };
 
@@ -282,7 +282,7 @@ HINTERNET FtpFindFirstFileA(HINTERNET connection, const char* pattern, WIN32_FIN
     handle->kind = Handle::Kind::Find;
     handle->parent = connection;
     handle->entries = std::move(*entries);
-    handle->dropped = ftp->listingDropped();
+    handle->cut = ftp->listingCut();
     fillFindData(handle->entries.front(), data);
     handle->next = 1;
     return addHandle(std::move(handle));
@@ -296,9 +296,9 @@ BOOL InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA* data) {
     return 1;
 }
 
-std::size_t FindEntriesDropped(HINTERNET find) {
+BOOL FindListingCut(HINTERNET find) {
     const auto handle = findHandle(find, Handle::Kind::Find);
-    return handle ? handle->dropped : 0;
+    return handle && handle->cut;
 }
 
 HINTERNET FtpOpenFileA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,

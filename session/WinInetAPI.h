@@ -50,9 +50,9 @@ BOOL FtpSetCurrentDirectoryA(HINTERNET connection, const char* directory);
 HINTERNET FtpFindFirstFileA(HINTERNET connection, const char* pattern, WIN32_FIND_DATAA* data,
                             std::uint32_t flags, std::uintptr_t context);
 BOOL InternetFindNextFileA(HINTERNET find, WIN32_FIND_DATAA* data);
-// Entries of the listing behind a find handle that were left out because it passed the listing
-// limits (tovo::ftp::ListingReader); 0 for an unknown handle.
-std::size_t FindEntriesDropped(HINTERNET find);
+// The listing behind a find handle reached the listing limits (tovo::ftp::ListingReader) and was
+// cut there: the rest was never read. 0 for an unknown handle.
+BOOL FindListingCut(HINTERNET find);
 HINTERNET FtpOpenFileA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
                        std::uintptr_t context);
 BOOL InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::uint32_t* read);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <charconv>
 #include <cstring>
 #include <ctime>
 #include <netinet/in.h>
@@ -21,6 +22,31 @@ bool hasFeature(const std::vector<std::string>& features, const std::string& nam
         return feature.compare(0, name.size(), name) == 0 &&
                (feature.size() == name.size() || feature[name.size()] == ' ');
     });
+}
+
+// A decimal number of bytes running from begin up to end (or to the end of the text).
+std::optional<std::uint64_t> byteCount(const std::string& text, std::size_t begin, const char* end) {
+    if (begin >= text.size())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    const char* last = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data() + begin, last, value);
+    if (error != std::errc() || stop == text.data() + begin ||
+        std::string_view(stop, static_cast<std::size_t>(last - stop)).substr(0, std::strlen(end)) != end)
+        return std::nullopt;
+    return value;
+}
+
+// The size a server gives for a file: "213 N" to SIZE, or "150 ... (N bytes)" opening the transfer.
+std::optional<std::uint64_t> announcedSize(const FtpReply& reply) {
+    if (reply.lines.size() != 1)
+        return std::nullopt;
+    const std::string& line = reply.lines.front();
+    if (reply.code == 213)
+        return byteCount(line, 4, "");
+    const std::size_t open = line.rfind('(');
+    return reply.code == 150 && open != std::string::npos ? byteCount(line, open + 1, " bytes)")
+                                                          : std::nullopt;
 }
 
 std::string withArgument(const char* verb, const std::string& argument) {
@@ -202,8 +228,11 @@ bool FtpConnection::secureData(Stream& data) {
 }
 
 bool FtpConnection::readFinalReply() {
-    FtpReply reply = m_control.readReply(m_timeoutMs);
-    return reply.positive();
+    return readFinalReply(Deadline(m_timeoutMs));
+}
+
+bool FtpConnection::readFinalReply(const Deadline& deadline) {
+    return m_control.readReply(deadline).positive();
 }
 
 bool FtpConnection::abortTransfer() {
@@ -226,7 +255,7 @@ bool FtpConnection::abortTransfer() {
 }
 
 std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& path) {
-    m_listingDropped = 0;
+    m_listingCut = false;
     if (!usable())
         return std::nullopt;
     bool mlsd = m_mlst;
@@ -266,12 +295,20 @@ std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& 
                 return std::nullopt;
             }
             reader.feed(std::string_view(chunk, received));
+            if (reader.full()) {
+                // What was kept is shown; the rest is not read, however long the server goes on.
+                data.reset();
+                if (!finalReplyRead)
+                    abortTransfer();
+                m_listingCut = true;
+                return reader.takeEntries();
+            }
         }
         data.close();
         if (!finalReplyRead && !readFinalReply())
             return std::nullopt;
         reader.finish();
-        m_listingDropped = reader.dropped();
+        m_listingCut = reader.full();
         return reader.takeEntries();
     }
 }
@@ -280,12 +317,22 @@ std::unique_ptr<FtpTransfer> FtpConnection::openFile(const std::string& path, bo
                                                      TransferType type) {
     if (!usable() || path.empty() || !setType(type))
         return nullptr;
+    // A protected download may end with a bare TCP close, which anyone on the path can forge: the
+    // size tells a whole file from a cut one. Plain transfers are spared the round trip.
+    std::optional<std::uint64_t> size;
+    if (m_tls && !upload) {
+        size = announcedSize(m_control.command("SIZE " + path, m_timeoutMs));
+        if (!usable())
+            return nullptr;
+    }
     Stream data;
     if (!openPassive(data))
         return nullptr;
     const FtpReply reply = m_control.command((upload ? "STOR " : "RETR ") + path, m_timeoutMs);
     if (!reply.preliminary() && !reply.positive())
         return nullptr;
+    if (!size)
+        size = announcedSize(reply);
     if (!secureData(data)) {
         data.reset();
         if (reply.preliminary())
@@ -294,7 +341,7 @@ std::unique_ptr<FtpTransfer> FtpConnection::openFile(const std::string& path, bo
     }
     m_transferOpen = true;
     return std::make_unique<FtpTransfer>(shared_from_this(), std::move(data), upload,
-                                         type == TransferType::Ascii, reply.positive());
+                                         type == TransferType::Ascii, reply.positive(), size);
 }
 
 } // namespace tovo::ftp

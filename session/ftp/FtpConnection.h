@@ -53,10 +53,10 @@ public:
     bool deleteFile(const std::string& path);
     bool rename(const std::string& from, const std::string& to);
 
-    // The entries of path ("" for the current directory), MLSD when offered, else LIST. Entries
-    // beyond ListingReader's limits are dropped and counted in listingDropped().
+    // The entries of path ("" for the current directory), MLSD when offered, else LIST. At
+    // ListingReader's limits the transfer is aborted and listingCut() tells it.
     std::optional<std::vector<ListingEntry>> list(const std::string& path);
-    std::size_t listingDropped() const { return m_listingDropped; }
+    bool listingCut() const { return m_listingCut; }
 
     // Starts a download (RETR) or upload (STOR); the connection does nothing else until the
     // transfer is closed. Null on refusal.
@@ -79,6 +79,7 @@ private:
     bool secureData(Stream& data);
     // Reads the reply that ends a transfer; true when it is positive.
     bool readFinalReply();
+    bool readFinalReply(const Deadline& deadline);
     // Stops a transfer that did not end by itself and brings the replies back in step: ABOR, then
     // PWD, whose 257 marks the end of whatever the server still had to say about the transfer.
     bool abortTransfer();
@@ -92,7 +93,7 @@ private:
     ControlConnection m_control;
     bool m_epsvRefused = false;
     bool m_mlst = false;
-    std::size_t m_listingDropped = 0;
+    bool m_listingCut = false;
     bool m_utf8 = false;
     std::optional<TransferType> m_type;
     bool m_transferOpen = false;

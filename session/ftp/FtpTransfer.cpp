@@ -17,9 +17,9 @@ void FtpTransfer::setReceiveSize(std::size_t bytes) {
 }
 
 FtpTransfer::FtpTransfer(std::shared_ptr<FtpConnection> connection, Stream data, bool upload, bool ascii,
-                         bool finalReplyRead)
+                         bool finalReplyRead, std::optional<std::uint64_t> announcedSize)
     : m_connection(std::move(connection)), m_data(std::move(data)), m_upload(upload), m_ascii(ascii),
-      m_finalReplyRead(finalReplyRead), m_buffer(new char[kBufferSize + 1]) {
+      m_finalReplyRead(finalReplyRead), m_announcedSize(announcedSize), m_buffer(new char[kBufferSize + 1]) {
     m_begin = m_end = m_buffer.get() + 1;
 }
 
@@ -32,6 +32,7 @@ bool FtpTransfer::fill() {
     std::size_t received = 0;
     switch (m_data.receive(area, g_receiveSize, received, m_connection->timeoutMs())) {
     case Socket::Result::Ok:
+        m_received += received;
         m_begin = area;
         m_end = area + received;
         if (m_ascii) {
@@ -41,19 +42,26 @@ bool FtpTransfer::fill() {
         }
         return true;
     case Socket::Result::Closed:
-        m_data.close();
         m_begin = m_end = area;
         if (m_ascii)
             m_end += m_conversion.finishDecode(area);
-        // The data ended; only the server's final reply tells a whole file from a cut one.
-        m_state = m_finalReplyRead || m_connection->readFinalReply() ? State::Done : State::Failed;
-        m_finalReplyRead = true;
+        m_state = dataEnded() ? State::Done : State::Failed;
         return m_state == State::Done;
     case Socket::Result::Failed:
         break;
     }
     m_state = State::Failed;
     return false;
+}
+
+bool FtpTransfer::dataEnded() {
+    // A bare close of a protected connection may be an attacker's: then only the size can vouch.
+    const bool whole = !m_data.isTls() || m_data.closeNotifyReceived() || m_announcedSize == m_received;
+    m_data.close();
+    // The final reply is read either way, so the control connection stays in step.
+    const bool confirmed = m_finalReplyRead || m_connection->readFinalReply();
+    m_finalReplyRead = true;
+    return whole && confirmed;
 }
 
 bool FtpTransfer::read(char* out, std::size_t size, std::size_t& got) {
@@ -125,9 +133,13 @@ bool FtpTransfer::close() {
         return m_closeResult;
     bool ok = false;
     if (m_upload) {
-        if (m_state == State::Open && flush() && m_data.endUpload(m_connection->timeoutMs())) {
+        // The server's end of the data connection and its final reply share one deadline: a server
+        // that keeps sending on the data connection cannot hold the upload open.
+        const bool flushed = m_state == State::Open && flush();
+        const Deadline deadline(m_connection->timeoutMs());
+        if (flushed && m_data.endUpload(deadline)) {
             m_data.close(); // end of file for the server
-            ok = m_finalReplyRead || m_connection->readFinalReply();
+            ok = m_finalReplyRead || m_connection->readFinalReply(deadline);
         } else {
             m_data.reset();
             m_connection->abortTransfer();
@@ -142,8 +154,7 @@ bool FtpTransfer::close() {
         std::size_t received = 0;
         if (m_state == State::Open && m_begin == m_end &&
             m_data.receive(probe, sizeof probe, received, 0) == Socket::Result::Closed) {
-            m_data.close();
-            ok = m_finalReplyRead || m_connection->readFinalReply();
+            ok = dataEnded();
         } else {
             m_data.reset();
             // A cancel: the file is incomplete, but the connection is fine when the abort went through.

@@ -7,7 +7,9 @@
 #include "session/ftp/Stream.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace tovo::ftp {
 
@@ -18,8 +20,9 @@ public:
     static constexpr std::size_t kBufferSize = 256 * 1024;
 
     // finalReplyRead: the server already ended the transfer when it accepted the command.
+    // announcedSize: the bytes the server said the download holds, when it said.
     FtpTransfer(std::shared_ptr<FtpConnection> connection, Stream data, bool upload, bool ascii,
-                bool finalReplyRead);
+                bool finalReplyRead, std::optional<std::uint64_t> announcedSize = std::nullopt);
     ~FtpTransfer();
     FtpTransfer(const FtpTransfer&) = delete;
     FtpTransfer& operator=(const FtpTransfer&) = delete;
@@ -46,12 +49,17 @@ private:
 
     bool fill();
     bool flush();
+    // The data connection ended: true when the whole file came, as the final reply says and, over
+    // TLS without close_notify, as the announced size confirms.
+    bool dataEnded();
 
     std::shared_ptr<FtpConnection> m_connection;
     Stream m_data;
     bool m_upload;
     bool m_ascii;
     bool m_finalReplyRead;
+    std::optional<std::uint64_t> m_announcedSize;
+    std::uint64_t m_received = 0; // bytes as they came, before any line-end conversion
     State m_state = State::Open;
     bool m_closeResult = false;
     AsciiConversion m_conversion;

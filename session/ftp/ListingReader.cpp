@@ -2,8 +2,17 @@
 
 namespace tovo::ftp {
 
+ListingReader::Limits& ListingReader::limits() {
+    static Limits current;
+    return current;
+}
+
 void ListingReader::feed(std::string_view bytes) {
-    while (!bytes.empty()) {
+    const std::size_t room = m_full ? 0 : limits().readBytes - m_readBytes;
+    const bool lastBytes = bytes.size() > room;
+    bytes = bytes.substr(0, room);
+    m_readBytes += bytes.size();
+    while (!bytes.empty() && !m_full) {
         const std::size_t end = bytes.find('\n');
         const std::string_view piece = bytes.substr(0, end);
         bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
@@ -15,7 +24,11 @@ void ListingReader::feed(std::string_view bytes) {
         if (end == std::string_view::npos) {
             if (!m_overlong)
                 m_partial.append(piece);
-            return;
+            break;
+        }
+        if (++m_lines > limits().lines) {
+            m_full = true;
+            break;
         }
         if (m_overlong) {
             m_overlong = false;
@@ -27,10 +40,11 @@ void ListingReader::feed(std::string_view bytes) {
             m_partial.clear();
         }
     }
+    m_full = m_full || lastBytes;
 }
 
 void ListingReader::finish() {
-    if (!m_overlong && !m_partial.empty())
+    if (!m_full && !m_overlong && !m_partial.empty())
         takeLine(m_partial);
     m_partial.clear();
     m_overlong = false;
@@ -46,8 +60,8 @@ void ListingReader::takeLine(std::string_view line) {
         return;
     // A name beyond the string's own small buffer costs a heap block of its own.
     const std::size_t cost = sizeof(ListingEntry) + (entry->name.size() >= 16 ? entry->name.size() + 32 : 0);
-    if (m_entries.size() >= kMaxEntries || m_keptBytes + cost > kMaxKeptBytes) {
-        ++m_dropped;
+    if (m_entries.size() >= limits().entries || m_keptBytes + cost > limits().keptBytes) {
+        m_full = true;
         return;
     }
     m_keptBytes += cost;

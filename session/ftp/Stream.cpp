@@ -30,7 +30,8 @@ Stream& Stream::operator=(Stream&& other) noexcept {
 void Stream::dropTls() {
     // Freed without our close_notify OpenSSL would mark the session it used as not resumable, and
     // the next data connection would have to make a full handshake, which strict servers refuse.
-    if (m_ssl)
+    // A connection whose certificate did not pass must lose its session just so.
+    if (m_ssl && tls::notes(m_ssl).passed)
         SSL_set_shutdown(m_ssl, SSL_get_shutdown(m_ssl) | SSL_SENT_SHUTDOWN);
     SSL_free(m_ssl);
     m_ssl = nullptr;
@@ -84,7 +85,11 @@ bool Stream::sendAll(const char* data, std::size_t size, int timeoutMs) {
     return m_socket.isOpen() && tls::writeAll(m_ssl, m_socket.fd(), data, size, timeoutMs);
 }
 
-bool Stream::endUpload(int timeoutMs) {
+bool Stream::closeNotifyReceived() const {
+    return m_ssl && tls::notes(m_ssl).closeNotifyReceived;
+}
+
+bool Stream::endUpload(const Deadline& deadline) {
     if (!m_ssl) {
         if (!m_socket.isOpen())
             return false;
@@ -92,17 +97,18 @@ bool Stream::endUpload(int timeoutMs) {
         char discard[512];
         std::size_t received = 0;
         Socket::Result result = Socket::Result::Ok;
-        while ((result = m_socket.receive(discard, sizeof discard, received, timeoutMs)) ==
-               Socket::Result::Ok) {
+        while (!deadline.passed() &&
+               (result = m_socket.receive(discard, sizeof discard, received, deadline.remainingMs())) ==
+                   Socket::Result::Ok) {
         }
         // A server that keeps the connection open past the time-out leaves the verdict to its reply.
-        return result == Socket::Result::Closed || (errno != ECONNRESET && errno != EPIPE);
+        return result != Socket::Result::Failed || (errno != ECONNRESET && errno != EPIPE);
     }
-    if (!m_socket.isOpen() || !tls::sendClose(m_ssl, m_socket.fd(), timeoutMs))
+    if (!m_socket.isOpen() || !tls::sendClose(m_ssl, m_socket.fd(), deadline.remainingMs()))
         return false;
     // Servers that wait for the end of the stream rather than for close_notify see it too.
     ::shutdown(m_socket.fd(), SHUT_WR);
-    tls::awaitPeerClose(m_ssl, m_socket.fd(), timeoutMs);
+    tls::awaitPeerClose(m_ssl, m_socket.fd(), deadline.remainingMs());
     return true;
 }
 

@@ -2,6 +2,7 @@
 // A connection's byte stream: the plain socket, or TLS over it once started. Both wait with the
 // same time-outs, so the control and data connections need not know which they use.
 
+#include "session/ftp/Deadline.h"
 #include "session/ftp/Socket.h"
 
 #include <openssl/types.h>
@@ -28,6 +29,9 @@ public:
     bool beginTls(SSL* ssl);
     bool finishTls(int timeoutMs);
     bool isTls() const { return m_ssl != nullptr; }
+    // Over TLS: the peer ended the stream with close_notify, not with a bare TCP close that anyone
+    // on the path could have forged.
+    bool closeNotifyReceived() const;
     SSL* tls() const { return m_ssl; }
 
     Socket::Result receive(char* buffer, std::size_t size, std::size_t& received, int timeoutMs);
@@ -36,7 +40,7 @@ public:
     // first (its unread records would otherwise make our close a reset, which can cost the server
     // data it has not yet read). False when the server reset the connection instead: it did not
     // take the whole file, whatever its final reply will say.
-    bool endUpload(int timeoutMs);
+    bool endUpload(const Deadline& deadline);
     void reset();
     void close();
 

@@ -1,5 +1,7 @@
 #include "session/ftp/TlsContext.h"
 
+#include "session/ftp/TlsIo.h"
+
 #include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
@@ -66,8 +68,8 @@ TlsContext::TlsContext(std::string host, Verifier verifier)
     // The handshake completes whatever the certificate; acceptControlPeer() decides before the
     // login is sent.
     SSL_CTX_set_verify(m_context, SSL_VERIFY_NONE, nullptr);
-    // A data connection ends with a bare close on many servers; its final reply on the protected
-    // control connection is what tells a whole transfer from a cut one.
+    // A data connection ends with a bare close on many servers; then the final reply and the
+    // announced size tell a whole download from a cut one (FtpTransfer).
     SSL_CTX_set_options(m_context, SSL_OP_IGNORE_UNEXPECTED_EOF);
     SSL_CTX_set_mode(m_context, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     // Sessions are kept here, not in OpenSSL's cache: TLS 1.3 tickets arrive after the handshake,
@@ -79,20 +81,25 @@ TlsContext::TlsContext(std::string host, Verifier verifier)
 
 TlsContext::~TlsContext() {
     SSL_SESSION_free(m_session);
-    X509_free(m_peer);
     SSL_CTX_free(m_context);
 }
 
 int TlsContext::keepNewSession(SSL* ssl, SSL_SESSION* session) {
     auto* self = static_cast<TlsContext*>(SSL_CTX_get_app_data(SSL_get_SSL_CTX(ssl)));
-    if (!self)
+    // A session of a connection not (yet) accepted would let its server skip every later check.
+    if (!self || !tls::notes(ssl).passed)
         return 0;
-    SSL_SESSION_free(self->m_session);
-    self->m_session = session;
+    self->keep(session, tls::notes(ssl).control);
     return 1; // the reference is ours now
 }
 
-SSL* TlsContext::newConnection(int fd, bool resume) {
+void TlsContext::keep(SSL_SESSION* session, bool fromControl) {
+    SSL_SESSION_free(m_session);
+    m_session = session;
+    m_sessionFromControl = fromControl;
+}
+
+SSL* TlsContext::newConnection(int fd, bool dataConnection) {
     if (!m_context)
         return nullptr;
     SSL* ssl = SSL_new(m_context);
@@ -106,8 +113,12 @@ SSL* TlsContext::newConnection(int fd, bool resume) {
                 SSL_ctrl(ssl, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name,
                          const_cast<char*>(m_host.c_str())) == 1;
     }
-    if (ready && resume && m_session)
+    tls::Notes& notes = tls::notes(ssl);
+    notes.control = !dataConnection;
+    if (ready && dataConnection && m_session) {
         ready = SSL_set_session(ssl, m_session) == 1;
+        notes.offeredControlSession = m_sessionFromControl;
+    }
     if (!ready) {
         SSL_free(ssl);
         return nullptr;
@@ -115,30 +126,61 @@ SSL* TlsContext::newConnection(int fd, bool resume) {
     return ssl;
 }
 
-bool TlsContext::acceptControlPeer(SSL* ssl) {
-    X509* certificate = SSL_get1_peer_certificate(ssl);
-    if (!certificate)
-        return false;
+bool TlsContext::decide(SSL* ssl, X509* certificate) const {
     const long verdict = SSL_get_verify_result(ssl);
-    bool accepted = verdict == X509_V_OK;
-    if (!accepted && m_verifier)
-        accepted = m_verifier(describe(certificate, m_host, X509_verify_cert_error_string(verdict)));
-    if (!accepted) {
-        X509_free(certificate);
-        return false;
-    }
-    X509_free(m_peer);
-    m_peer = certificate;
-    return true;
+    if (verdict == X509_V_OK)
+        return true;
+    return m_verifier && m_verifier(describe(certificate, m_host, X509_verify_cert_error_string(verdict)));
 }
 
-bool TlsContext::acceptDataPeer(SSL* ssl) const {
-    if (SSL_session_reused(ssl) == 1)
-        return true;
+void TlsContext::pass(SSL* ssl) {
+    tls::notes(ssl).passed = true;
+    // TLS 1.2 makes its session during the handshake, before the decision; TLS 1.3 tickets come later
+    // through keepNewSession. A resumed session is kept already, with its origin.
+    SSL_SESSION* session = SSL_get1_session(ssl);
+    if (session && SSL_session_reused(ssl) != 1 && SSL_SESSION_is_resumable(session))
+        keep(session, tls::notes(ssl).control);
+    else
+        SSL_SESSION_free(session);
+}
+
+void TlsContext::refuse(SSL* ssl) {
+    // Out of the cache and not resumable, whoever holds it; Stream does not mark the connection
+    // as cleanly shut down either.
+    SSL_SESSION* session = SSL_get_session(ssl);
+    if (!session)
+        return;
+    SSL_CTX_remove_session(m_context, session);
+    if (session == m_session)
+        keep(nullptr, false);
+}
+
+bool TlsContext::acceptControlPeer(SSL* ssl) {
     X509* certificate = SSL_get1_peer_certificate(ssl);
-    const bool same = certificate && m_peer && X509_cmp(certificate, m_peer) == 0;
+    const bool accepted = certificate && decide(ssl, certificate);
+    if (accepted) {
+        m_peerFingerprint = fingerprint(certificate);
+        pass(ssl);
+    } else {
+        refuse(ssl);
+    }
     X509_free(certificate);
-    return same;
+    return accepted;
+}
+
+bool TlsContext::acceptDataPeer(SSL* ssl) {
+    X509* certificate = SSL_get1_peer_certificate(ssl);
+    bool accepted = SSL_session_reused(ssl) == 1 && tls::notes(ssl).offeredControlSession;
+    if (!accepted && certificate) {
+        const std::string shown = fingerprint(certificate);
+        accepted = (!shown.empty() && shown == m_peerFingerprint) || decide(ssl, certificate);
+    }
+    X509_free(certificate);
+    if (accepted)
+        pass(ssl);
+    else
+        refuse(ssl);
+    return accepted;
 }
 
 ServerCertificate TlsContext::describe(X509* certificate, const std::string& host,

@@ -3,10 +3,12 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <poll.h>
+#include <sys/ioctl.h>
 
 namespace tovo::ftp::tls {
 
@@ -46,7 +48,59 @@ bool waitToRetry(SSL* ssl, int fd, int result, Clock::time_point deadline) {
     }
 }
 
+// Bytes on the socket that the peer has not yet acknowledged.
+int unacknowledged(int fd) {
+    int queued = 0;
+    return ::ioctl(fd, TIOCOUTQ, &queued) == 0 ? queued : 0;
+}
+
+// Waits for room to write. The time-out runs from the last byte the peer took: with the kernel's
+// buffers room may come only after many seconds on a slow connection that still moves.
+bool waitToWrite(int fd, int timeoutMs) {
+    constexpr auto kProgressCheck = std::chrono::milliseconds(100);
+    Clock::time_point deadline = deadlineAfter(timeoutMs);
+    int queued = unacknowledged(fd);
+    for (;;) {
+        if (pollFor(fd, POLLOUT, std::min(deadline, Clock::now() + kProgressCheck)))
+            return true;
+        const int left = unacknowledged(fd);
+        if (left < queued)
+            deadline = deadlineAfter(timeoutMs);
+        else if (Clock::now() >= deadline)
+            return false;
+        queued = left;
+    }
+}
+
+void freeNotes(void*, void* kept, CRYPTO_EX_DATA*, int, long, void*) {
+    delete static_cast<Notes*>(kept);
+}
+
+int notesIndex() {
+    static const int index = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, &freeNotes);
+    return index;
+}
+
+// A bare TCP close reads as the end of the stream too (SSL_OP_IGNORE_UNEXPECTED_EOF), and OpenSSL
+// then records it as if close_notify had come: only the alert itself tells them apart. The read
+// alert's flag shares a bit with the written one's, and our own close_notify proves nothing.
+void noteAlert(const SSL* ssl, int where, int value) {
+    if ((where & SSL_CB_READ_ALERT) == SSL_CB_READ_ALERT && (value & 0xff) == SSL_AD_CLOSE_NOTIFY)
+        if (auto* kept = static_cast<Notes*>(SSL_get_ex_data(ssl, notesIndex())))
+            kept->closeNotifyReceived = true;
+}
+
 } // namespace
+
+Notes& notes(SSL* ssl) {
+    auto* kept = static_cast<Notes*>(SSL_get_ex_data(ssl, notesIndex()));
+    if (!kept) {
+        kept = new Notes;
+        SSL_set_ex_data(ssl, notesIndex(), kept);
+        SSL_set_info_callback(ssl, &noteAlert);
+    }
+    return *kept;
+}
 
 bool handshake(SSL* ssl, int fd, int timeoutMs) {
     const Clock::time_point deadline = deadlineAfter(timeoutMs);
@@ -78,7 +132,6 @@ ReadResult read(SSL* ssl, int fd, char* buffer, std::size_t size, std::size_t& r
 }
 
 bool writeAll(SSL* ssl, int fd, const char* data, std::size_t size, int timeoutMs) {
-    const Clock::time_point deadline = deadlineAfter(timeoutMs);
     while (size > 0) {
         std::size_t written = 0;
         ERR_clear_error();
@@ -88,7 +141,10 @@ bool writeAll(SSL* ssl, int fd, const char* data, std::size_t size, int timeoutM
             size -= written;
             continue;
         }
-        if (!waitToRetry(ssl, fd, result, deadline))
+        const bool ready = SSL_get_error(ssl, result) == SSL_ERROR_WANT_WRITE
+                               ? waitToWrite(fd, timeoutMs)
+                               : waitToRetry(ssl, fd, result, deadlineAfter(timeoutMs));
+        if (!ready)
             return false;
     }
     return true;
@@ -113,6 +169,8 @@ bool awaitPeerClose(SSL* ssl, int fd, int timeoutMs) {
         std::size_t received = 0;
         switch (read(ssl, fd, discard, sizeof discard, received, remainingMs(deadline))) {
         case ReadResult::Ok:
+            if (remainingMs(deadline) == 0)
+                return false;
             continue;
         case ReadResult::Closed:
             return true;

@@ -1,4 +1,5 @@
 #include "session/WinInetAPI.h"
+#include "session/ftp/ListingReader.h"
 #include "tests/support/ScriptedFtpServer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WinInetFiles.h"
@@ -34,7 +35,10 @@ private slots:
         SetNetworkTimeoutMs(400);
         m_internet = InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     }
-    void cleanup() { InternetCloseHandle(m_internet); }
+    void cleanup() {
+        InternetCloseHandle(m_internet);
+        tovo::ftp::ListingReader::limits() = {};
+    }
 
     // sent: how many of "USER user", "PASS secret" the server must have received. A refusal is told
     // apart from silence and hang-ups, and keeps the server's words. AUTH rows connect with FTPS.
@@ -213,6 +217,51 @@ private slots:
         QVERIFY(!FtpDeleteFileA(h, "gone"));
         QCOMPARE(afterLogin(server),
                  (QStringList{"TYPE I", "EPSV", "RETR big", "ABOR", "PWD", "MKD /next", "DELE gone"}));
+    }
+
+    // The server keeps sending on the data connection of an upload and never replies.
+    void uploadEndHasOneDeadline() {
+        ScriptedFtpServer server;
+        server.on("STOR", Endless(std::string(4096, 'x')));
+        QVERIFY(server.start());
+        const HINTERNET h = connect(server);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!WinInetFiles::write(h, "f.bin", "data", FTP_TRANSFER_TYPE_BINARY));
+        QCOMPARE_LT(clock.elapsed(), 3 * 400);
+    }
+
+    // A listing that never ends, under one lowered limit (entries kept, lines, bytes read).
+    void endlessListingStopsAtItsLimit_data() {
+        QTest::addColumn<QByteArray>("repeated");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("kept");
+        const QByteArray entry = "-rw-r--r-- 1 u g 3 Jan 01 2001 x\r\n"; // 34 bytes
+        QTest::newRow("entries") << entry << 0 << 1000 << 1000;
+        QTest::newRow("lines") << "garbage\r\n" + entry << 1 << 1000 << 500;
+        QTest::newRow("bytes read") << entry << 2 << 34 * 700 + 10 << 700;
+    }
+    void endlessListingStopsAtItsLimit() {
+        QFETCH(QByteArray, repeated);
+        QFETCH(int, limit);
+        QFETCH(int, value);
+        using tovo::ftp::ListingReader;
+        QVERIFY(ListingReader::limits() ==
+                (ListingReader::Limits{1'000'000, 192u << 20, 2'000'000, 512u << 20}));
+        *std::array{&ListingReader::limits().entries, &ListingReader::limits().lines,
+                    &ListingReader::limits().readBytes}[std::size_t(limit)] = std::size_t(value);
+        ScriptedFtpServer server;
+        server.on("LIST", Endless(repeated.toStdString())).on("ABOR", "226 Aborted");
+        QVERIFY(server.start());
+        WIN32_FIND_DATAA data;
+        const HINTERNET find = FtpFindFirstFileA(connect(server), "*.*", &data, 0, 0);
+        int kept = find != 0;
+        while (InternetFindNextFileA(find, &data))
+            ++kept;
+        QTEST(kept, "kept");
+        QVERIFY(FindListingCut(find));
+        QCOMPARE(afterLogin(server), (QStringList{"EPSV", "LIST", "ABOR", "PWD"}));
     }
 
     void asciiDownloadConvertsLineEnds() {

@@ -3,6 +3,8 @@
 #include "commandline/SocketFTP.h"
 #include "profiles/TrustedCertificates.h"
 #include "session/WinInetAPI.h"
+#include "session/ftp/Stream.h"
+#include "session/ftp/TlsContext.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/RealFtpServer.h"
 #include "tests/support/ScriptedFtpServer.h"
@@ -11,6 +13,8 @@
 #include "tests/support/WinInetFiles.h"
 
 #include <QtTest>
+#include <arpa/inet.h>
+#include <thread>
 
 // Explicit TLS through the WinInet-named layer and the command line: pyftpdlib and vsftpd requiring
 // TLS and session reuse, certificates the test makes, and a scripted server that speaks no TLS.
@@ -43,6 +47,10 @@ class FtpsTest : public QObject {
             m_asked.push_back(certificate);
             return decision;
         });
+    }
+    static std::shared_ptr<TlsServerContext> scripted(const TestCertificates::Files& files) {
+        return std::make_shared<TlsServerContext>(files.certificate.toStdString(), files.key.toStdString(),
+                                                  true);
     }
     static QString startPyftpdlib(FtpTestServer& server, const TestCertificates::Files& files,
                                   const QString& maxVersion = QStringLiteral("1.3")) {
@@ -127,6 +135,112 @@ private slots:
         QCOMPARE(int(m_asked.size()), asked);
         QCOMPARE(TrustedFingerprint(m_trusted, "127.0.0.1", server.port()).value_or(""),
                  fingerprint(storedAfter));
+    }
+
+    // TLS 1.2 data connections showing the control connection's certificate or another one, whose
+    // session would be resumed next time: three downloads and a listing.
+    void dataConnectionsProveWhoTheyAre_data() {
+        QTest::addColumn<bool>("sameCertificate");
+        QTest::newRow("the control connection's") << true;
+        QTest::newRow("another") << false;
+    }
+    void dataConnectionsProveWhoTheyAre() {
+        QFETCH(bool, sameCertificate);
+        const auto control = m_certificates.make(QStringLiteral("tovo"));
+        const auto other = m_certificates.make(QStringLiteral("posing"));
+        ScriptedFtpServer server;
+        server.useTls(scripted(control), scripted(sameCertificate ? control : other))
+            .on("ABOR", "226 Aborted");
+        server.on("RETR", Transfer("secret")).on("LIST", Transfer("-rw-r--r-- 1 a b 6 Jan 1 2020 f\r\n"));
+        QVERIFY(server.start());
+        const std::string trusted = TestCertificates::fingerprint(control.certificate).toStdString();
+        QVERIFY(TrustCertificate(m_trusted, "127.0.0.1", server.port(), trusted));
+        answer(CertificateDecision::Refuse);
+        Session session(server.port());
+        QVERIFY(session.connect != 0);
+        int accepted = 0;
+        for (int download = 0; download < 3; ++download) {
+            bool ok = false;
+            accepted +=
+                WinInetFiles::read(session.connect, "f", FTP_TRANSFER_TYPE_BINARY, ok) == "secret" && ok;
+        }
+        accepted += int(WinInetFiles::list(session.connect, "*.*").size());
+        QCOMPARE(accepted, sameCertificate ? 4 : 0);
+        QCOMPARE(int(m_asked.size()), sameCertificate ? 0 : 4);
+    }
+
+    // 50,000 bytes announced (to SIZE, else in the 150); the data connection ends after sent bytes.
+    void cutDownloadFails_data() {
+        QTest::addColumn<QByteArray>("sizeReply");
+        QTest::addColumn<int>("sent");
+        QTest::addColumn<bool>("closeNotify");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("cut, bare close") << QByteArray("213 50000") << 20000 << false << false;
+        QTest::newRow("cut, bare close, size in 150") << QByteArray() << 20000 << false << false;
+        QTest::newRow("all, bare close") << QByteArray("213 50000") << 50000 << false << true;
+        QTest::newRow("all, close_notify") << QByteArray() << 50000 << true << true;
+    }
+    void cutDownloadFails() {
+        QFETCH(QByteArray, sizeReply);
+        QFETCH(int, sent);
+        QFETCH(bool, closeNotify);
+        const auto files = m_certificates.make(QStringLiteral("tovo"));
+        const std::string content = RandomBytes(50000).toStdString();
+        FtpAction retr = Transfer(content.substr(0, std::size_t(sent)));
+        retr.lines = sizeReply.isEmpty() ? "150 Opening data connection for f (50000 bytes)" : "150 Opening";
+        retr.closeNotify = closeNotify;
+        ScriptedFtpServer server;
+        server.useTls(scripted(files), scripted(files)).on("RETR", retr);
+        if (!sizeReply.isEmpty())
+            server.on("SIZE", sizeReply.toStdString());
+        QVERIFY(server.start());
+        answer(CertificateDecision::TrustOnce);
+        Session session(server.port());
+        bool ok = false;
+        const std::string got = WinInetFiles::read(session.connect, "f", FTP_TRANSFER_TYPE_BINARY, ok);
+        QTEST(ok, "whole");
+        QVERIFY(!ok || got == content);
+    }
+
+    // After the handshake the peer takes 1 KiB of records every 250 ms (4 KiB/s) through small
+    // socket buffers, so one write takes several time-outs in all while it keeps moving.
+    void slowTlsWriteKeepsGoing() {
+        const auto files = m_certificates.make(QStringLiteral("tovo"));
+        // TLS 1.2: no tickets left unread, whose arrival would make our close a reset.
+        const TlsServerContext peerTls(files.certificate.toStdString(), files.key.toStdString(), true);
+        const int small = 1024; // the least the kernel allows
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_storage address{};
+        socklen_t length = sizeof(sockaddr_in);
+        auto* loopback = reinterpret_cast<sockaddr_in*>(&address);
+        loopback->sin_family = AF_INET;
+        loopback->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listener, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(listener, 1);
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+        ssize_t received = 0;
+        std::thread peer([&] {
+            const int fd = ::accept(listener, nullptr, nullptr);
+            SSL* ssl = peerTls.accept(fd);
+            char buffer[1024];
+            for (ssize_t got = 0; ssl && (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0; received += got)
+                std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            SSL_free(ssl);
+            ::close(fd);
+        });
+        tovo::ftp::Stream stream;
+        tovo::ftp::TlsContext tls("127.0.0.1", {});
+        QVERIFY(stream.connect(address, length, 1000));
+        ::setsockopt(stream.fd(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+        QVERIFY(stream.beginTls(tls.newConnection(stream.fd())) && stream.finishTls(1000));
+        const std::string data(16 * 1024, 'u');
+        const bool sent = stream.sendAll(data.data(), data.size(), 1000);
+        stream.close();
+        peer.join();
+        ::close(listener);
+        QVERIFY(sent);
+        QCOMPARE_GT(std::size_t(received), data.size()); // the records' overhead on top
     }
 
     // The server refuses AUTH TLS, or accepts it and then speaks plain text: no login either way.

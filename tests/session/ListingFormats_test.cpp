@@ -115,26 +115,6 @@ private slots:
         QTEST(describe(mlsd ? ListingParser::parseMlsdLine(text) : ListingParser::parseListLine(text, kNow)),
               "expected");
     }
-
-    // Entries beyond the cap are dropped and counted.
-    void listingIsCapped() {
-        ScriptedFtpServer server;
-        server.on("LIST", Transfer(QByteArray("-rw-r--r-- 1 o g 1 Jan 5 2020 f\n")
-                                       .repeated(ListingReader::kMaxEntries + 5)
-                                       .toStdString()));
-        QVERIFY(server.start());
-        const HINTERNET session = InternetOpenA("test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-        WIN32_FIND_DATAA data{};
-        const HINTERNET find = FtpFindFirstFileA(
-            InternetConnectA(session, "127.0.0.1", server.port(), "u", "p", INTERNET_SERVICE_FTP, 0, 0),
-            "*.*", &data, 0, 0);
-        std::size_t entries = find != 0 ? 1 : 0;
-        while (InternetFindNextFileA(find, &data))
-            ++entries;
-        QCOMPARE(entries, ListingReader::kMaxEntries);
-        QCOMPARE(FindEntriesDropped(find), std::size_t{5});
-        InternetCloseHandle(session);
-    }
 };
 
 QTEST_GUILESS_MAIN(ListingFormatsTest)

@@ -1,6 +1,7 @@
 #include "tests/support/ScriptedFtpServer.h"
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -44,7 +45,30 @@ bool waitFor(int fd, short events, const std::atomic<bool>& stop, int timeoutMs 
     return false;
 }
 
-bool sendAll(int fd, const std::string& bytes, const std::atomic<bool>& stop) {
+// Over TLS: close_notify first unless the connection is cut (reset) or ends with a bare close.
+void closePeer(int& fd, SSL*& ssl, bool reset, bool closeNotify = true) {
+    if (ssl && !reset && closeNotify)
+        SSL_shutdown(ssl);
+    SSL_free(ssl);
+    ssl = nullptr;
+    closeFd(fd, reset);
+}
+
+bool readable(int fd, SSL* ssl, const std::atomic<bool>& stop) {
+    return (ssl && SSL_pending(ssl) > 0) || waitFor(fd, POLLIN, stop);
+}
+
+ssize_t receiveSome(int fd, SSL* ssl, char* buffer, std::size_t size) {
+    std::size_t got = 0;
+    if (ssl)
+        return SSL_read_ex(ssl, buffer, size, &got) == 1 ? ssize_t(got) : 0;
+    return ::recv(fd, buffer, size, 0);
+}
+
+bool sendAll(int fd, SSL* ssl, const std::string& bytes, const std::atomic<bool>& stop) {
+    std::size_t written = 0;
+    if (ssl) // blocking, with the socket's send time-out
+        return bytes.empty() || SSL_write_ex(ssl, bytes.data(), bytes.size(), &written) == 1;
     for (std::size_t done = 0; done < bytes.size();) {
         if (!waitFor(fd, POLLOUT, stop))
             return false;
@@ -109,6 +133,8 @@ FtpAction ScriptedFtpServer::next(const std::string& verb) {
         {"PWD", "257 \"/\" is the current directory"},
         {"CWD", "250 Directory changed"},
         {"FEAT", "211 No features"},
+        {"PBSZ", "200 PBSZ=0"},
+        {"PROT", "200 Protection level set"},
         {"PASV", "227 Entering Passive Mode (127,0,0,1,{p1},{p2})"},
         {"EPSV", "229 Entering Extended Passive Mode (|||{port}|)"}};
     if (verb == "QUIT")
@@ -120,14 +146,19 @@ FtpAction ScriptedFtpServer::next(const std::string& verb) {
 }
 
 void ScriptedFtpServer::run() {
+    // A client that resets a TLS connection must not end the process: OpenSSL writes with write().
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     while (waitFor(m_listener, POLLIN, m_stop)) {
-        int control = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        Peer control{::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC)};
         locked([this] { ++m_connections; });
         std::string pending;
         char buffer[4096];
         bool open = perform(control, "", next(""));
-        while (open && waitFor(control, POLLIN, m_stop)) {
-            const ssize_t got = ::recv(control, buffer, sizeof buffer, 0);
+        while (open && readable(control.fd, control.ssl, m_stop)) {
+            const ssize_t got = receiveSome(control.fd, control.ssl, buffer, sizeof buffer);
             pending.append(buffer, got > 0 ? std::size_t(got) : 0);
             for (std::size_t end = pending.find('\n'); got > 0 && open && end != std::string::npos;
                  end = pending.find('\n')) {
@@ -140,12 +171,17 @@ void ScriptedFtpServer::run() {
             }
             open = open && got > 0;
         }
-        closeFd(control);
+        closePeer(control.fd, control.ssl, false);
         closeFd(m_dataListener);
     }
 }
 
-bool ScriptedFtpServer::perform(int control, const std::string& verb, const FtpAction& action) {
+bool ScriptedFtpServer::perform(Peer& control, const std::string& verb, const FtpAction& action) {
+    if (verb == "AUTH" && m_tlsControl && !control.ssl) {
+        control.ssl =
+            send(control, "234 Proceed with negotiation") ? m_tlsControl->accept(control.fd) : nullptr;
+        return control.ssl != nullptr;
+    }
     if (verb == "PASV" || verb == "EPSV") {
         // Every passive request opens a real listener, so a scripted reply can name it.
         closeFd(m_dataListener);
@@ -164,23 +200,30 @@ bool ScriptedFtpServer::perform(int control, const std::string& verb, const FtpA
                    ? ::accept4(m_dataListener, nullptr, nullptr, SOCK_CLOEXEC)
                    : -1;
     closeFd(m_dataListener);
-    if (data < 0)
+    SSL* ssl = data >= 0 && m_tlsData ? m_tlsData->accept(data) : nullptr;
+    if (data < 0 || (m_tlsData && !ssl)) {
+        closeFd(data);
         return send(control, "425 No data connection");
+    }
     std::string received;
     char buffer[65536];
     // Reads what the client sends (nothing, when stalled) until it closes, or up to the reset.
-    const bool reads = upload || action.kind == FtpAction::Kind::Stall;
-    while (reads && received.size() < action.resetAfter && waitFor(data, POLLIN, m_stop)) {
+    const bool reads = (upload || action.kind == FtpAction::Kind::Stall) && !action.endless;
+    while (reads && received.size() < action.resetAfter && readable(data, ssl, m_stop)) {
         const ssize_t got =
-            ::recv(data, buffer, std::min(sizeof buffer, action.resetAfter - received.size()), 0);
+            receiveSome(data, ssl, buffer, std::min(sizeof buffer, action.resetAfter - received.size()));
         if (got <= 0)
             break;
         received.append(buffer, std::size_t(got));
     }
     // A client that closed the data connection early gets no final reply here: the ABOR action
     // says what the server reports then.
-    const bool sent = reads || sendAll(data, action.data.substr(0, action.resetAfter), m_stop);
-    closeFd(data, reads ? received.size() >= action.resetAfter : action.resetAfter < action.data.size());
+    bool sent = reads || sendAll(data, ssl, action.data.substr(0, action.resetAfter), m_stop);
+    while (sent && action.endless)
+        sent = sendAll(data, ssl, action.data, m_stop);
+    closePeer(data, ssl,
+              reads ? received.size() >= action.resetAfter : action.resetAfter < action.data.size(),
+              action.closeNotify);
     if (action.kind == FtpAction::Kind::Stall || !sent)
         return true;
     if (upload)
@@ -188,7 +231,7 @@ bool ScriptedFtpServer::perform(int control, const std::string& verb, const FtpA
     return send(control, action.finalReply);
 }
 
-bool ScriptedFtpServer::send(int fd, const std::string& lines, int lineDelayMs) {
+bool ScriptedFtpServer::send(const Peer& peer, const std::string& lines, int lineDelayMs) {
     std::string text = lines;
     replaceAll(text, "{port}", std::to_string(m_dataPort));
     replaceAll(text, "{p1}", std::to_string(m_dataPort / 256));
@@ -199,7 +242,7 @@ bool ScriptedFtpServer::send(int fd, const std::string& lines, int lineDelayMs) 
         end = lineDelayMs > 0 ? text.find('\n', start) + 1 : text.size();
         if (start > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(lineDelayMs));
-        if (!sendAll(fd, text.substr(start, end - start), m_stop))
+        if (!sendAll(peer.fd, peer.ssl, text.substr(start, end - start), m_stop))
             return false;
     }
     return true;

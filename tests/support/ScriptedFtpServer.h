@@ -2,9 +2,12 @@
 // A scripted FTP server on loopback for replies no real server gives on demand: one action per verb, a
 // record of every command received. One control connection at a time, on its own thread.
 
+#include "tests/support/TlsServerContext.h"
+
 #include <atomic>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,6 +23,8 @@ struct FtpAction {
     std::string data{};                         // bytes sent on RETR/LIST/MLSD/NLST
     std::size_t resetAfter = std::string::npos; // reset the data connection after this many bytes
     std::string finalReply = "226 Transfer complete";
+    bool endless = false;    // data sent again and again until the client ends the data connection
+    bool closeNotify = true; // over TLS: the data connection ends with close_notify, not a bare close
 };
 
 inline FtpAction Reply(std::string lines, int lineDelayMs = 0) {
@@ -42,6 +47,14 @@ inline FtpAction Transfer(std::string data = {}, std::string finalReply = "226 T
             .resetAfter = resetAfter,
             .finalReply = std::move(finalReply)};
 }
+// 150, then data sent over and over (on STOR too) until the client ends the data connection; no
+// final reply.
+inline FtpAction Endless(std::string data) {
+    return {.kind = FtpAction::Kind::Transfer,
+            .lines = "150 Opening data connection",
+            .data = std::move(data),
+            .endless = true};
+}
 // 150, the data connection opened, then nothing until the client closes it.
 inline FtpAction Stall() {
     return {.kind = FtpAction::Kind::Stall, .lines = "150 Opening data connection"};
@@ -60,6 +73,14 @@ public:
     ScriptedFtpServer& on(const std::string& verb, FtpAction action);
     ScriptedFtpServer& on(const std::string& verb, const std::string& action) {
         return on(verb, ActionFrom(action));
+    }
+    // Explicit TLS: AUTH TLS gets 234 and a handshake showing control's certificate; every data
+    // connection shows data's.
+    ScriptedFtpServer& useTls(std::shared_ptr<TlsServerContext> control,
+                              std::shared_ptr<TlsServerContext> data) {
+        m_tlsControl = std::move(control);
+        m_tlsData = std::move(data);
+        return *this;
     }
     bool start(); // listens on 127.0.0.1:0 or [::1]:0
     int port() const { return m_port; }
@@ -80,10 +101,14 @@ private:
         std::lock_guard lock(m_mutex);
         return step();
     }
+    struct Peer {
+        int fd = -1;
+        SSL* ssl = nullptr;
+    };
     void run();
     FtpAction next(const std::string& verb);
-    bool perform(int control, const std::string& verb, const FtpAction& action); // false: hang up
-    bool send(int fd, const std::string& lines, int lineDelayMs = 0);
+    bool perform(Peer& control, const std::string& verb, const FtpAction& action); // false: hang up
+    bool send(const Peer& peer, const std::string& lines, int lineDelayMs = 0);
 
     mutable std::mutex m_mutex;
     std::map<std::string, std::deque<FtpAction>> m_actions;
@@ -92,6 +117,7 @@ private:
     int m_connections = 0;
     bool m_ipv6;
     int m_listener = -1, m_dataListener = -1, m_port = 0, m_dataPort = 0;
+    std::shared_ptr<TlsServerContext> m_tlsControl, m_tlsData;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
