@@ -1,12 +1,12 @@
-#include "app/DirListBox.h"
-#include "app/DriveListBox.h"
-#include "app/ListView.h"
 #include "app/PanelLayouts.h"
-#include "app/PictureBox.h"
-#include "app/StatusBar.h"
 #include "app/SuperSizer.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "toolkit/DirListBox.h"
+#include "toolkit/DriveListBox.h"
+#include "toolkit/ListView.h"
+#include "toolkit/PictureBox.h"
+#include "toolkit/StatusBar.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QGroupBox>
 #include <QMenuBar>

@@ -1,19 +1,19 @@
 #include "app/frmMain.h"
 
-#include "app/DirListBox.h"
-#include "app/DriveListBox.h"
-#include "app/FileListBox.h"
-#include "app/Images.h"
-#include "app/ListView.h"
-#include "app/PictureBox.h"
-#include "app/StatusBar.h"
-#include "app/WindowLayer.h"
 #include "commandline/frmCommands.h"
 #include "help/CHelp.h"
 #include "help/frmAbout.h"
 #include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
+#include "toolkit/DirListBox.h"
+#include "toolkit/DriveListBox.h"
+#include "toolkit/FileListBox.h"
+#include "toolkit/Images.h"
+#include "toolkit/ListView.h"
+#include "toolkit/PictureBox.h"
+#include "toolkit/StatusBar.h"
+#include "toolkit/WindowLayer.h"
 #include "transfer/ExtensionCompare.h"
 
 #include <QAction>
@@ -415,7 +415,7 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::mnuConnect_Click() {
-    frmConnect dialog(*this);
+    frmConnect dialog([this] { ConnectToServer(*this); });
     ShowModal(&dialog);
 }
 

@@ -3,14 +3,14 @@
 // same server. One run each way. Needs root and the unpacked test servers (configure the build first).
 // Run: build/<preset>/bench/ftps_bench [MiB]
 
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "bench/BenchSupport.h"
 #include "session/FtpSession.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/RealFtpServer.h"
 #include "tests/support/TestCertificates.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

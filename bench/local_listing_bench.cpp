@@ -1,9 +1,9 @@
 // Lists a folder of 10,000 files into ListView1 through Dir1_Change on an offscreen main window.
-#include "app/DirListBox.h"
-#include "app/ListView.h"
 #include "app/frmMain.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/TestFiles.h"
+#include "toolkit/DirListBox.h"
+#include "toolkit/ListView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,8 +3,6 @@
 // connect and a refresh into lstRemoteFiles of an offscreen main window. Time and peak memory of
 // this process. Goals: layer under 2 s, into the pane under 5 s, peak under 512 MiB.
 
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
@@ -12,6 +10,8 @@
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/ScriptedFtpServer.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

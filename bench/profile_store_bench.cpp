@@ -1,10 +1,9 @@
 // Opens the connect dialog on a Profile.ini of 40,000 profiles and saves one more, as a user would.
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
-#include "app/frmMain.h"
 #include "profiles/frmConnect.h"
 #include "tests/support/NoSessionBus.h"
 #include "tests/support/TestFiles.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -28,13 +27,12 @@ int main(int argc, char** argv) {
     if (!WriteFileBytes(folder.filePath(QStringLiteral("Profile.ini")), text))
         return 1;
     SetAppPath(folder.path());
-    frmMain main;
 
     double open = 1e9, save = 1e9;
     for (int run = 0; run < Runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        frmConnect dialog(main);
+        frmConnect dialog({});
         open = std::min(open, static_cast<double>(timer.nsecsElapsed()) / 1e9);
         dialog.txtProfile->setText(QStringLiteral("New %1").arg(run));
         dialog.txtServerLocation->setText(QStringLiteral("host"));

@@ -2,14 +2,14 @@
 // window, and the FTP layer's part alone (find first / find next over the same directory).
 // Goals: under 0.5 s for the whole listing, under 0.2 s for the layer.
 
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "session/WinInetAPI.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

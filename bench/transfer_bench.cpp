@@ -2,12 +2,12 @@
 // pyftpdlib, next to curl on the same server, with the process's peak memory.
 // Run: build/<preset>/bench/transfer_bench [MiB]   (offscreen, or QT_QPA_PLATFORM=xcb under an X server)
 
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "bench/BenchSupport.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,8 +4,8 @@
 #include "help/CHelp.h"
 #include "help/frmAbout.h"
 
-#include "app/StatusBar.h"
-#include "app/WindowLayer.h"
+#include "toolkit/StatusBar.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QCloseEvent>
 #include <QFrame>

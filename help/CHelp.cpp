@@ -1,7 +1,7 @@
 #include "help/CHelp.h"
 
-#include "app/WindowLayer.h"
 #include "help/HelpTarget.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

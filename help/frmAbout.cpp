@@ -1,8 +1,8 @@
 #include "help/frmAbout.h"
 
-#include "app/Images.h"
-#include "app/PictureBox.h"
-#include "app/WindowLayer.h"
+#include "toolkit/Images.h"
+#include "toolkit/PictureBox.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QEvent>
 #include <QFont>

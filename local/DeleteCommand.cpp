@@ -1,14 +1,14 @@
 // The delete command: selected local files, the current local folder, selected remote files or a
 // remote folder, whichever pane had the focus last.
-#include "app/DirListBox.h"
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "local/LocalFileSystem.h"
 #include "session/FileIcons.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "session/WinInetAPI.h"
+#include "toolkit/DirListBox.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QDir>
 #include <QFile>

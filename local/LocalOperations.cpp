@@ -1,12 +1,12 @@
 // The local file list's behaviour: picking rows, sorting, the pop-up menu, rename, new folder.
-#include "app/DirListBox.h"
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "local/LocalFileSystem.h"
 #include "local/LocalFormat.h"
 #include "local/ShellFileOperation.h"
 #include "session/FileIcons.h"
+#include "toolkit/DirListBox.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QCursor>
 #include <QFile>

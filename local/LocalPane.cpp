@@ -1,13 +1,13 @@
 // The local pane: listing the current folder into ListView1, changing drives, the icon by extension.
-#include "app/DirListBox.h"
-#include "app/DriveListBox.h"
-#include "app/FileListBox.h"
-#include "app/ListView.h"
-#include "app/SizeText.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "local/LocalFormat.h"
 #include "session/FileIcons.h"
+#include "toolkit/DirListBox.h"
+#include "toolkit/DriveListBox.h"
+#include "toolkit/FileListBox.h"
+#include "toolkit/ListView.h"
+#include "toolkit/SizeText.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QFile>
 

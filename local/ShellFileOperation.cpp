@@ -1,8 +1,8 @@
 #include "local/ShellFileOperation.h"
 
-#include "app/WindowLayer.h"
 #include "local/LocalFileSystem.h"
 #include "local/LocalFormat.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QFile>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "profiles/TrustedCertificates.h"
 
-#include "app/AppLocations.h"
+#include "profiles/AppLocations.h"
 #include "profiles/IniFile.h"
 
 namespace {

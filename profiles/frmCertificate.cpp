@@ -1,6 +1,6 @@
 #include "profiles/frmCertificate.h"
 
-#include "app/WindowLayer.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

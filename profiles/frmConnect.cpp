@@ -1,13 +1,12 @@
 #include "profiles/frmConnect.h"
 
-#include "app/AppLocations.h"
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
+#include "profiles/AppLocations.h"
 #include "profiles/ConnectFields.h"
 #include "profiles/ProfileStore.h"
 #include "session/FtpSession.h"
-#include "session/NeededSubs.h"
 #include "session/WinInetAPI.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -37,16 +36,10 @@ QString Text(const std::string& bytes) {
     return QString::fromStdString(bytes);
 }
 
-frmConnect::ConnectRoutine g_connectRoutine;
-
 } // namespace
 
-frmConnect::ConnectRoutine frmConnect::SetConnectRoutine(ConnectRoutine routine) {
-    std::swap(g_connectRoutine, routine);
-    return routine;
-}
-
-frmConnect::frmConnect(frmMain& main) : QDialog(nullptr), m_main(main) {
+frmConnect::frmConnect(std::function<void()> connectToServer)
+    : QDialog(nullptr), m_connect(std::move(connectToServer)) {
     setObjectName(QStringLiteral("frmConnect"));
     setWindowTitle(QStringLiteral(" Connect"));
     setFixedSize(PixelsX(kClientWidth), PixelsY(kClientHeight));
@@ -353,10 +346,8 @@ void frmConnect::cmdConnect_Click() {
     // Certificates trusted always are kept beside the profiles.
     SetTrustedCertificatesFile(
         QFile::encodeName(ProfileFolder() + QStringLiteral("/TrustedCertificates.ini")).toStdString());
-    if (g_connectRoutine)
-        g_connectRoutine(m_main);
-    else
-        ConnectToServer(m_main);
+    if (m_connect)
+        m_connect();
     SetMousePointer(vbDefault);
     accept();
 }

@@ -16,13 +16,13 @@ class QPushButton;
 class QRadioButton;
 class ListItem;
 class ListView;
-class frmMain;
 
 class frmConnect : public QDialog {
     Q_OBJECT
 public:
-    // The dialog has no owner window; main is what ConnectToServer works on.
-    explicit frmConnect(frmMain& main);
+    // The dialog has no owner window; connect is what Connect runs once the fields are handed over
+    // to the session.
+    explicit frmConnect(std::function<void()> connectToServer);
 
     ListView* lstProfile = nullptr;
     QLabel* Label1 = nullptr;
@@ -52,10 +52,6 @@ public:
 
     QString ProfilePath;
 
-    // What Connect runs after the hand-over: ConnectToServer unless a test puts another in its place.
-    using ConnectRoutine = std::function<void(frmMain&)>;
-    static ConnectRoutine SetConnectRoutine(ConnectRoutine routine); // returns the previous one
-
     void Form_Load();
     void lstProfile_ItemClick(ListItem* item);
     void lstProfile_Click();
@@ -78,6 +74,6 @@ private:
     void ReportStoreResult(PasswordStore::Result result, const QString& name, const std::string& reason,
                            bool removing);
 
-    frmMain& m_main;
+    std::function<void()> m_connect;
     PasswordStore m_passwords;
 };

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 count() { find "$@" \( -name '*.cpp' -o -name '*.h' \) -type f -print0 | xargs -0 cat | grep -cv '^[[:space:]]*$'; }
 tests=$(count tests)
-code=$(count app session local transfer profiles commandline help)
+code=$(count app toolkit session local transfer profiles commandline help)
 percent=$(( (100 * tests + code / 2) / code ))
 echo "Test lines: $tests, code lines: $code, ratio: ${percent}%"
 if [ $# -ge 1 ] && [ "$percent" -gt "$1" ]; then

@@ -1,15 +1,15 @@
 #include "session/NeededSubs.h"
 
-#include "app/ListView.h"
-#include "app/SizeText.h"
-#include "app/StatusBar.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "commandline/SocketFTP.h"
 #include "commandline/frmCommands.h"
 #include "session/FileIcons.h"
 #include "session/FtpSession.h"
 #include "session/RemoteFormat.h"
+#include "toolkit/ListView.h"
+#include "toolkit/SizeText.h"
+#include "toolkit/StatusBar.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,12 +1,12 @@
 #include "session/RemotePane.h"
 
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "session/FileIcons.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "session/RemoteFormat.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QCursor>
 #include <QLabel>

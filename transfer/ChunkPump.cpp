@@ -1,6 +1,6 @@
 #include "transfer/ChunkPump.h"
 
-#include "app/WindowLayer.h"
+#include "toolkit/WindowLayer.h"
 
 ChunkPump::ChunkPump() {
     m_sincePump.start();

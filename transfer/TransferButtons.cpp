@@ -1,7 +1,7 @@
-#include "app/ListView.h"
-#include "app/PictureBox.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "toolkit/ListView.h"
+#include "toolkit/PictureBox.h"
+#include "toolkit/WindowLayer.h"
 #include "transfer/TransferQueue.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "transfer/TransferDisplay.h"
 
-#include "app/SizeText.h"
-#include "app/StatusBar.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "toolkit/SizeText.h"
+#include "toolkit/StatusBar.h"
+#include "toolkit/WindowLayer.h"
 #include "transfer/ChunkPump.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "app/StatusBar.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "toolkit/StatusBar.h"
+#include "toolkit/WindowLayer.h"
 #include "transfer/StopResize.h"
 #include "transfer/TempFileWriter.h"
 

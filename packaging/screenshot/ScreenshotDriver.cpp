@@ -3,12 +3,12 @@
 // window's geometry appended ("WxH+X+Y"). Message boxes are answered OK and printed; the splash is
 // skipped.
 //   tovo-screenshot-driver HOST PORT USER PASSWORD LOCAL_FOLDER REMOTE_FILE DELAY_MS CAPTURE_COMMAND...
-#include "app/DirListBox.h"
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
+#include "toolkit/DirListBox.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QApplication>
 #include <QProcess>

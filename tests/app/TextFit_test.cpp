@@ -1,10 +1,10 @@
 // Every text the windows show fits its control (ctest runs this once more with QT_SCALE_FACTOR=2).
-#include "app/ListView.h"
 #include "app/frmMain.h"
 #include "commandline/frmCommands.h"
 #include "help/frmAbout.h"
 #include "profiles/frmConnect.h"
 #include "tests/support/MainWindowHarness.h"
+#include "toolkit/ListView.h"
 #include "transfer/TransferDisplay.h"
 
 #include <QtTest>
@@ -67,7 +67,7 @@ private slots:
         frmMain& form = harness.form();
         std::unique_ptr<QWidget> dialog;
         if (window == "connect")
-            dialog = std::make_unique<frmConnect>(form);
+            dialog = std::make_unique<frmConnect>(std::function<void()>{});
         else if (window == "about")
             dialog = std::make_unique<frmAbout>();
         QWidget* shown = dialog                 ? dialog.get()

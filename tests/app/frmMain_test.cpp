@@ -1,12 +1,12 @@
 // The real main window: names shown as typed, the session kept while a transfer holds it.
 #include "app/frmMain.h"
 
-#include "app/PictureBox.h"
 #include "session/FtpSession.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/TestFiles.h"
+#include "toolkit/PictureBox.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,6 +1,5 @@
 // The command-line window on the main form: logging in with the session, hiding on close, and the
 // status when its connection drops.
-#include "app/StatusBar.h"
 #include "app/frmMain.h"
 #include "commandline/SocketFTP.h"
 #include "commandline/frmCommands.h"
@@ -8,6 +7,7 @@
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/ScriptedFtpServer.h"
+#include "toolkit/StatusBar.h"
 
 #include <QTextEdit>
 #include <QtTest>

@@ -1,13 +1,13 @@
 // The local pane in the real window: listing, folders and drives; rename, new folder and delete as
 // the user does them (click a row, then the toolbar or the menu, then type the name or answer).
-#include "app/DirListBox.h"
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/TestFiles.h"
+#include "toolkit/DirListBox.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QDir>
 #include <QLineEdit>

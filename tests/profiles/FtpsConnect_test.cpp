@@ -1,16 +1,17 @@
-#include "app/ListView.h"
-#include "app/StatusBar.h"
 #include "app/frmMain.h"
 #include "profiles/ProfileStore.h"
 #include "profiles/TrustedCertificates.h"
 #include "profiles/frmCertificate.h"
 #include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
+#include "session/NeededSubs.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/NoSessionBus.h"
 #include "tests/support/TestCertificates.h"
+#include "toolkit/ListView.h"
+#include "toolkit/StatusBar.h"
 
 #include <QApplication>
 #include <QFile>
@@ -48,7 +49,7 @@ private slots:
             QFile::encodeName(harness.appPath() + "/Profile.ini").toStdString(),
             {"secure", "127.0.0.1", "FTPS", "user", "secret", std::to_string(server.port()), "Passive"});
         for (int attempt = 0; attempt < 2; ++attempt) {
-            frmConnect dialog(harness.form());
+            frmConnect dialog([&harness] { ConnectToServer(harness.form()); });
             dialog.lstProfile_ItemClick(dialog.lstProfile->Item(1));
             dialog.cmdConnect_Click();
             QVERIFY(harness.remoteNames().contains(QStringLiteral("hello.txt")));

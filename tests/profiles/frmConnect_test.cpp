@@ -1,13 +1,12 @@
 // The connect dialog: Save with its checks and the password's place, Delete after asking, and Connect,
 // which hands a valid port and the fields to the session.
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
-#include "app/frmMain.h"
 #include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/NoSessionBus.h"
 #include "tests/support/TestFiles.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -21,14 +20,13 @@ class frmConnectTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     const QString m_file = m_dir.filePath(QStringLiteral("Profile.ini"));
-    std::unique_ptr<frmMain> m_main;
     std::unique_ptr<frmConnect> m_dialog;
     int m_connects = 0;
 
     void reopen(const QByteArray& file = {}) {
         if (!file.isEmpty())
             QVERIFY(WriteFileBytes(m_file, file));
-        m_dialog = std::make_unique<frmConnect>(*m_main);
+        m_dialog = std::make_unique<frmConnect>([this] { ++m_connects; });
     }
     void fill(const QString& name, const QString& location, const QString& user, const QString& password) {
         for (auto [field, text] : {std::pair{m_dialog->txtProfile, name},
@@ -42,17 +40,14 @@ private slots:
     void initTestCase() {
         CutOffSessionBus();
         SetAppPath(m_dir.path());
-        m_main = std::make_unique<frmMain>();
     }
     void init() {
         QFile::remove(m_file);
         QDir(m_file).removeRecursively();
         ResetFtpSession();
         m_connects = 0;
-        frmConnect::SetConnectRoutine([this](frmMain&) { ++m_connects; });
         reopen();
     }
-    void cleanup() { frmConnect::SetConnectRoutine({}); }
 
     void saveRefusesIncompleteFields() {
         MsgBoxRecorder boxes;

@@ -1,7 +1,5 @@
 #include "session/RemotePane.h"
 
-#include "app/ListView.h"
-#include "app/StatusBar.h"
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
 #include "tests/support/FtpTestServer.h"
@@ -9,6 +7,8 @@
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/ScriptedFtpServer.h"
 #include "tests/support/UnusedPort.h"
+#include "toolkit/ListView.h"
+#include "toolkit/StatusBar.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,13 +1,13 @@
 #include "tests/support/MainWindowHarness.h"
 
-#include "app/DirListBox.h"
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "help/frmAbout.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
 #include "session/RemotePane.h"
 #include "tests/support/MsgBoxRecorder.h"
+#include "toolkit/DirListBox.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QDir>
 #include <QTest>

@@ -2,7 +2,7 @@
 // Answers the program's message boxes in tests: records each one (text, style, title) and replies
 // from a queue of answers. A message box that nobody expected fails the test at the end.
 
-#include "app/WindowLayer.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QStringList>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The running rate, bar scaling of 64-bit counts, the queue's saturating totals a hostile listing can
 // force, and the ASCII (1) or binary (2) choice by name and mode.
-#include "app/SizeText.h"
+#include "toolkit/SizeText.h"
 #include "transfer/ExtensionCompare.h"
 #include "transfer/TransferProgress.h"
 #include "transfer/TransferQueue.h"

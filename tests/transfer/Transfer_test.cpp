@@ -1,14 +1,14 @@
 // Downloads and uploads through the real window against a real server: rows clicked as a user does,
 // exact bytes on both sides, cancel, the failures a user meets, and the transfer buttons.
-#include "app/DirListBox.h"
-#include "app/ListView.h"
-#include "app/WindowLayer.h"
 #include "app/frmMain.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/ScriptedFtpServer.h"
 #include "tests/support/TestFiles.h"
+#include "toolkit/DirListBox.h"
+#include "toolkit/ListView.h"
+#include "toolkit/WindowLayer.h"
 #include "transfer/StopResize.h"
 
 #include <QDir>

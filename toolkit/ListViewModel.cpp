@@ -1,6 +1,6 @@
-#include "app/ListViewModel.h"
+#include "toolkit/ListViewModel.h"
 
-#include "app/ListView.h"
+#include "toolkit/ListView.h"
 
 #include <algorithm>
 

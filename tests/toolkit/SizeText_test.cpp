@@ -1,5 +1,5 @@
 // Kilobyte texts of the remote list (1024, "Kb"), the local list (1000, " Kb") and the transfer panel.
-#include "app/SizeText.h"
+#include "toolkit/SizeText.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "app/DriveListBox.h"
+#include "toolkit/DriveListBox.h"
 
 #include "local/Drives.h"
 

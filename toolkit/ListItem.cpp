@@ -1,4 +1,4 @@
-#include "app/ListItem.h"
+#include "toolkit/ListItem.h"
 
 ListItem::ListItem(const QString& text, int smallIcon) : m_texts(text), m_smallIcon(smallIcon) {
     m_ends.fill(static_cast<std::int32_t>(text.size()));

@@ -1,6 +1,6 @@
-#include "app/PictureBox.h"
+#include "toolkit/PictureBox.h"
 
-#include "app/WindowLayer.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QIcon>
 #include <QMouseEvent>

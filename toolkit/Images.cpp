@@ -1,4 +1,4 @@
-#include "app/Images.h"
+#include "toolkit/Images.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "app/StatusBar.h"
+#include "toolkit/StatusBar.h"
 
 #include <QHBoxLayout>
 

@@ -2,7 +2,7 @@
 // The rows of a ListView as a flat table model: the list owns its ListItems and keeps each one's
 // position current, so a row pointer finds its index at once however the rows are sorted.
 
-#include "app/ListItem.h"
+#include "toolkit/ListItem.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "app/FileListBox.h"
+#include "toolkit/FileListBox.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 // A list view in report mode with the operations and events the forms use: rows by 1-based index,
 // sub-items 1-3, small icons from an image list, selection, sorting and label editing.
 
-#include "app/ListItem.h"
+#include "toolkit/ListItem.h"
 
 #include <QIcon>
 #include <QList>

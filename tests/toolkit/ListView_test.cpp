@@ -1,7 +1,7 @@
 // The list behind every pane: a row's columns kept in one buffer, a stable case-blind sort that the
 // selection and the current row follow, and rows handed whole from one list to another.
-#include "app/ListView.h"
 #include "tests/support/MainWindowHarness.h"
+#include "toolkit/ListView.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "app/SizeText.h"
+#include "toolkit/SizeText.h"
 
 #include <cstddef>
 

@@ -1,5 +1,5 @@
 // Where the read-only files and Profile.ini live: beside a build, or in share/ and a private folder.
-#include "app/AppLocations.h"
+#include "profiles/AppLocations.h"
 #include "profiles/ProfileStore.h"
 #include "tests/support/TestFiles.h"
 

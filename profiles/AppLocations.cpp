@@ -1,4 +1,4 @@
-#include "app/AppLocations.h"
+#include "profiles/AppLocations.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/DirListBox.h"
+#include "toolkit/DirListBox.h"
 
 #include "local/Drives.h"
 #include "local/LocalFileSystem.h"

@@ -1,6 +1,6 @@
-#include "app/WindowLayer.h"
+#include "toolkit/WindowLayer.h"
 
-#include "app/AppLocations.h"
+#include "profiles/AppLocations.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
-#include "app/ListView.h"
+#include "toolkit/ListView.h"
 
-#include "app/ListViewModel.h"
-#include "app/WindowLayer.h"
+#include "toolkit/ListViewModel.h"
+#include "toolkit/WindowLayer.h"
 
 #include <QApplication>
 #include <QHeaderView>
