@@ -23,9 +23,6 @@ QString joined(const QString& folder, const QString& name) {
 } // namespace
 
 DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
-    // Every row is one line of text: no row needs measuring on its own, which a folder of
-    // 100,000 subfolders would otherwise pay for on every listing.
-    setUniformItemSizes(true);
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::open);
 }
 
