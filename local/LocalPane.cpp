@@ -34,6 +34,8 @@ void frmMain::Dir1_Change() {
         ListView::SetSubItem(row, 1, QString::fromStdString(KilobyteText(file.size, 1000, 0, " Kb")));
         ListView::SetSubItem(row, 2, QString::fromStdString(LocalDateText(file.modified)));
         ListView::SetSubItem(row, 3, QString::number(file.size));
+        ListView::SetSortValue(row, 1, file.size);
+        ListView::SetSortValue(row, 2, file.modified);
     }
     ListView1->SetSorted(sorted);
     ListView1->setUpdatesEnabled(true);

@@ -52,9 +52,21 @@ private slots:
         big.close();
         files({".profile", "old"});
         QVERIFY(QDir(m_dir).mkdir("sub") && QFile::remove(m_dir + "old"));
+        QVERIFY(WriteFileBytes(m_dir + "c", QByteArray(10000, 'c')));
+        const auto dated = [&](const QString& name, const QDate& day) {
+            QFile file(m_dir + name);
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(QDateTime(day, QTime(9, 0)), QFileDevice::FileModificationTime));
+        };
+        dated("A.log", {2025, 1, 2}), dated("b.txt", {2024, 6, 15}), dated("c", {2023, 12, 31});
         m_form->Dir1_Change(); // rebuilt from the disk
-        QCOMPARE(rows(), QStringList({"A.log", "b.txt"}));
-        QCOMPARE(rows(3), QStringList({"5000000000", "1500"}));
+        QCOMPARE(rows(), QStringList({"A.log", "b.txt", "c"}));
+        QCOMPARE(rows(3), QStringList({"5000000000", "1500", "10000"}));
+        // As texts "10 Kb" would come before "2 Kb", and "1/2/2025" before "12/31/2023".
+        m_form->ListView1_ColumnClick(2);
+        QCOMPARE(rows(), QStringList({"b.txt", "c", "A.log"}));
+        m_form->ListView1_ColumnClick(3);
+        QCOMPARE(rows(), QStringList({"c", "b.txt", "A.log"}));
     }
 
     void foldersAreEnteredAndLeft() {
@@ -126,11 +138,19 @@ private slots:
     void remoteFilesAndFolders() {
         FtpTestServer server;
         TOVO_REQUIRE_SERVER(server);
-        for (const QString name : {"a.txt", "b.txt", "c.txt", "full/inner.txt"})
+        for (const QString name : {"a.txt", "full/inner.txt"})
             server.writeFile(name, "x");
+        server.writeFile("b.txt", QByteArray(10 * 1024, 'b'));
+        server.writeFile("c.txt", QByteArray(9 * 1024, 'c'));
         server.makeDir("empty");
         MsgBoxRecorder boxes;
         m_window->connectOk(server, "user", "secret", boxes);
+        // Sizes by value: as texts "10Kb" would come before "9Kb".
+        m_form->lstRemoteFiles->SetSortKey(1);
+        m_form->lstRemoteFiles->SetSorted(true);
+        QCOMPARE(m_window->remoteNames().mid(2),
+                 QStringList({"a.txt", "c.txt", "b.txt"})); // after the folders
+        m_form->lstRemoteFiles->SetSorted(false);
         const auto remove = [&](const QStringList& rows, const QList<int>& answers) {
             m_window->clickRemote(rows);
             return answering(answers, [&] { m_form->Toolbar3_ButtonClick(); });
