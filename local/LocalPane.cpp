@@ -6,12 +6,19 @@
 #include "app/SizeText.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
+#include "local/LocalFileSystem.h"
 #include "local/LocalFormat.h"
 #include "session/FileIcons.h"
 
 #include <QFile>
 
 void frmMain::Dir1_Change() {
+    // A folder removed while shown: the pane moves to the nearest folder left, whose Change lists it.
+    const std::string shown = QFile::encodeName(Dir1->Path()).toStdString();
+    if (!shown.empty() && CanEnterFolder(shown) != 0 &&
+        Dir1->SetPath(QFile::decodeName(QByteArray::fromStdString(NearestEnterableFolder(shown)))))
+        return;
+
     LocalDirPath = Dir1->Path();
 
     Drive1->Refresh();

@@ -114,25 +114,79 @@ private slots:
 
     void localFiles_data() {
         QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("middleIsAFolder"); // deleting it as a file fails, even as root
+        QTest::addColumn<QString>("middle"); // b.txt when the command runs: "file", "folder" or "gone"
         QTest::addColumn<QStringList>("left");
-        QTest::newRow("yes") << int(vbYes) << false << QStringList{"b.txt"};
-        QTest::newRow("no") << int(vbNo) << false << QStringList{"a.txt", "b.txt", "c.txt"};
-        QTest::newRow("a failure stops the command") << int(vbYes) << true << QStringList{"b.txt", "c.txt"};
+        QTest::addColumn<QString>("failure"); // the message after the question; empty: none
+        QTest::newRow("yes") << int(vbYes) << "file" << QStringList{} << "";
+        QTest::newRow("no") << int(vbNo) << "file" << QStringList{"a.txt", "b.txt", "c.txt"} << "";
+        // Deleting a folder as a file fails, even as root.
+        QTest::newRow("a failure stops the command and is reported")
+            << int(vbYes) << "folder" << QStringList{"b.txt", "c.txt"}
+            << "Could not delete b.txt.\r\nIs a directory";
+        QTest::newRow("a file gone meanwhile") << int(vbYes) << "gone" << QStringList{} << "";
     }
     void localFiles() {
         QFETCH(int, answer);
-        QFETCH(bool, middleIsAFolder);
+        QFETCH(QString, middle);
         QFETCH(QStringList, left);
+        QFETCH(QString, failure);
         files({"a.txt", "b.txt", "c.txt"});
-        if (middleIsAFolder)
-            QVERIFY(QFile::remove(m_dir + "b.txt") && QDir(m_dir).mkpath("b.txt/inner"));
-        m_window->clickLocal(middleIsAFolder ? QStringList{"a.txt", "b.txt", "c.txt"}
-                                             : QStringList{"a.txt", "c.txt"});
-        QCOMPARE(answering({answer}, [&] { m_form->Toolbar3_ButtonClick(); }).size(), 1); // the question only
+        m_window->clickLocal({"a.txt", "b.txt", "c.txt"});
+        if (middle != "file")
+            QVERIFY(QFile::remove(m_dir + "b.txt") &&
+                    (middle == "gone" || QDir(m_dir).mkpath("b.txt/inner")));
+        const QStringList shown = answering({answer, vbOK}, [&] { m_form->Toolbar3_ButtonClick(); });
+        QCOMPARE(shown.mid(1).join(""), failure);
         QCOMPARE(m_window->localEntries(), left);
-        // Only a command that went through lists the folder again.
-        QCOMPARE(rows().size(), left.size() == 1 ? 1 : 3);
+        // The list shows what is left, whether the command went through or stopped.
+        QCOMPARE(rows(), answer == vbNo ? left : QStringList(left.mid(middle == "folder" ? 1 : 0)));
+    }
+
+    // The current folder: removed as its link's target would be, refused with the real cause, or
+    // already gone; the pane then moves to the start-up folder.
+    void currentFolder_data() {
+        QTest::addColumn<QString>("shown"); // entered from the test folder
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("empty") << "empty"
+                               << "" << QStringList{"full", "start"};
+        QTest::newRow("holds files") << "full"
+                                     << "full  is not empty.  Could not delete directory."
+                                     << QStringList{"empty", "full", "link", "start"};
+        QTest::newRow("through a link") << "link"
+                                        << "" << QStringList{"full", "start"}; // its target goes
+        QTest::newRow("the root") << "/"
+                                  << "/  Could not delete directory.\r\nDevice or resource busy"
+                                  << QStringList{"empty", "full", "link", "start"};
+        QTest::newRow("gone meanwhile") << "gone"
+                                        << "" << QStringList{"empty", "full", "link", "start"};
+    }
+    void currentFolder() {
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        QFETCH(QStringList, left);
+        QVERIFY(QDir(m_dir).mkpath("empty") && QDir(m_dir).mkpath("full/f") && QDir(m_dir).mkpath("start") &&
+                QDir(m_dir).mkpath("gone"));
+        QVERIFY(QFile::link(m_dir + "empty", m_dir + "link"));
+        const QString path = shown.startsWith('/') ? shown : m_dir + shown;
+        QVERIFY(m_form->Dir1->SetPath(path));
+        QVERIFY(QDir(m_dir).rmdir("gone"));
+        m_form->StartLocalDir = m_dir + "start";
+        const QStringList texts =
+            answering({vbYes, vbOK}, [&] { m_form->Dir1_GotFocus(), m_form->Toolbar3_ButtonClick(); });
+        QCOMPARE(texts.mid(1).join(""), message.startsWith('/') ? message
+                                        : message.isEmpty()     ? ""
+                                                                : m_dir + message);
+        QCOMPARE(m_window->localEntries(), left);
+        QCOMPARE(m_form->Dir1->Path(), message.isEmpty() ? m_dir + "start" : path);
+    }
+
+    void removedFolderIsLeftForTheNearestParent() {
+        QVERIFY(QDir(m_dir).mkpath("a/b/c") && m_form->Dir1->SetPath(m_dir + "a/b/c"));
+        QVERIFY(QDir(m_dir + "a/b").removeRecursively());
+        m_form->Dir1_Change(); // as Refresh does
+        QCOMPARE(m_form->Dir1->Path(), m_dir + "a");
+        QCOMPARE(m_form->LocalDir, m_dir + "a/");
     }
 
     void remoteFilesAndFolders() {
