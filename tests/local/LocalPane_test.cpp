@@ -101,12 +101,42 @@ private slots:
         edit("z.txt", 0);
         QCOMPARE(ReadFileBytes(m_dir + "z.txt"), QByteArray("a.txt"));
         QCOMPARE(rows(), QStringList({"b.txt", "z.txt"}));
+        m_window->clickLocal({"z.txt"});
+        m_form->Toolbar4_ButtonClick();
+        QCOMPARE(answering({vbOK}, [&] { m_form->ListView1->CommitLabelEdit(".z.txt"); }).size(),
+                 1); // hidden
+        QCOMPARE(rows(), QStringList({"b.txt"}));
     }
 
+    void newFolderThenName_data() {
+        QTest::addColumn<QString>("folder"); // where; "gone" is a folder removed while shown
+        QTest::addColumn<QString>("cause");  // the message's second line; empty: no message
+        QTest::newRow("writable") << ""
+                                  << "";
+        QTest::newRow("removed while shown") << "gone"
+                                             << "No such file or directory";
+        QTest::newRow("takes no new folder") << "/sys"
+                                             << "";
+    }
     void newFolderThenName() {
+        QFETCH(QString, folder);
+        QFETCH(QString, cause);
         files({"b.txt"});
-        m_window->clickLocal({"b.txt"});
-        m_form->mnuLocalNewFolder->trigger();
+        if (folder == "gone") {
+            QVERIFY(QDir(m_dir).mkdir("gone") && m_form->Dir1->SetPath(m_dir + "gone") &&
+                    QDir(m_dir).rmdir("gone"));
+        } else if (!folder.isEmpty()) {
+            QVERIFY(m_form->Dir1->SetPath(folder));
+        }
+        const QStringList shown = answering(QList<int>(folder.isEmpty() ? 0 : 1, vbOK),
+                                            [&] { m_form->mnuLocalNewFolder->trigger(); });
+        if (!folder.isEmpty()) { // a message with the cause, and no row to name
+            QCOMPARE(shown.size(), 1);
+            if (!cause.isEmpty())
+                QCOMPARE(shown[0].section("\r\n", 1), cause);
+            QVERIFY(!m_form->ListView1->IsEditingLabel() && !rows().contains("New Folder"));
+            return;
+        }
         QVERIFY(QFileInfo(m_dir + "New Folder").isDir() && m_form->ListView1->IsEditingLabel());
         m_form->ListView1->CommitLabelEdit(QStringLiteral("Projects"));
         QCOMPARE(m_window->localEntries(), QStringList({"Projects", "b.txt"}));
