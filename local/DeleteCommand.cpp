@@ -10,7 +10,6 @@
 #include "toolkit/ListView.h"
 #include "toolkit/WindowLayer.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <cerrno>
@@ -21,11 +20,8 @@ std::string encoded(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-// The nearest folder at or above `path` that can still be entered.
-QString nearestExistingFolder(QString path) {
-    while (!path.isEmpty() && CanEnterFolder(encoded(path)) != 0 && path != QStringLiteral("/"))
-        path = QDir::cleanPath(path + QStringLiteral("/.."));
-    return path.isEmpty() ? QStringLiteral("/") : path;
+QString causeLine(int error) {
+    return QStringLiteral("\r\n") + QString::fromLocal8Bit(LocalErrorText(error).c_str());
 }
 
 } // namespace
@@ -43,9 +39,18 @@ void frmMain::DeleteSelection() {
         const int count = ListView1->Count();
         for (int i = 1; i <= count; ++i) {
             ListItem* row = ListView1->Item(i);
-            // A file that cannot be deleted ends the command: later rows stay, nothing is relisted.
-            if (ListView::Selected(row) && DeleteLocalFile(encoded(LocalDir + ListView::Text(row))) != 0)
+            if (!ListView::Selected(row))
+                continue;
+            const QString name = ListView::Text(row);
+            const int error = DeleteLocalFile(encoded(LocalDir + name));
+            // A file gone since the listing is as the user wants it. Any other failure ends the
+            // command; the list then shows what is really left.
+            if (error != 0 && error != ENOENT) {
+                Dir1_Change();
+                MsgBox(QStringLiteral("Could not delete %1.").arg(name) + causeLine(error),
+                       vbOKOnly | vbExclamation, QStringLiteral("Error Deleting File"));
                 return;
+            }
         }
         Dir1_Change();
         return;
@@ -107,17 +112,18 @@ void frmMain::DeleteSelection() {
                    vbYesNo | vbQuestion, QStringLiteral("Delete Folder?")) != vbYes)
             return;
         const int error = RemoveEmptyFolder(encoded(LocalDirPath));
-        if (error == ENOTEMPTY || error == EEXIST || error == EACCES || error == EPERM || error == EBUSY) {
-            MsgBox(LocalDirPath + QStringLiteral("  is not empty.  Could not delete directory."),
+        // A folder already gone counts as deleted.
+        if (error != 0 && error != ENOENT) {
+            const bool notEmpty = error == ENOTEMPTY || error == EEXIST;
+            MsgBox(LocalDirPath + (notEmpty
+                                       ? QStringLiteral("  is not empty.  Could not delete directory.")
+                                       : QStringLiteral("  Could not delete directory.") + causeLine(error)),
                    vbOKOnly | vbInformation, QStringLiteral("Error Deleting Directory"));
             return;
         }
-        if (error != 0)
-            return;
-        // Back to the start-up folder; if it went with the removed one, to the nearest folder left.
+        // Back to the start-up folder; if it went with the removed one, the listing moves on to the
+        // nearest folder left.
         if (!Dir1->SetPath(StartLocalDir))
-            Dir1->SetPath(nearestExistingFolder(LocalDirPath));
-        Dir1->Refresh();
-        Dir1_Change();
+            Dir1_Change();
     }
 }

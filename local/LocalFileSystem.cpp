@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -82,6 +84,15 @@ int CanEnterFolder(const std::string& folder) {
     return result(access(folder.c_str(), R_OK | X_OK));
 }
 
+std::string NearestEnterableFolder(const std::string& folder) {
+    std::string path = folder;
+    while (path.size() > 1 && CanEnterFolder(path) != 0) {
+        const std::size_t slash = path.find_last_of('/');
+        path = slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+    }
+    return path.empty() ? "/" : path;
+}
+
 bool IsValidEntryName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
            name.find('\0') == std::string::npos;
@@ -128,5 +139,19 @@ int DeleteLocalFile(const std::string& path) {
 }
 
 int RemoveEmptyFolder(const std::string& path) {
+    // rmdir refuses a link (ENOTDIR) however empty the folder behind it is.
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        char* target = realpath(path.c_str(), nullptr);
+        if (!target)
+            return errno;
+        const int error = result(rmdir(target));
+        std::free(target);
+        return error;
+    }
     return result(rmdir(path.c_str()));
+}
+
+std::string LocalErrorText(int error) {
+    return std::strerror(error);
 }

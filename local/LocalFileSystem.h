@@ -21,6 +21,8 @@ std::vector<std::string> ListSubfolders(const std::string& folder);
 
 // 0 when the folder exists and may be listed and entered.
 int CanEnterFolder(const std::string& folder);
+// The folder itself or the nearest folder above it that can be entered ("/" at the last).
+std::string NearestEnterableFolder(const std::string& folder);
 
 // A name that stays inside its folder: not empty, not "." or "..", no "/" and no NUL.
 bool IsValidEntryName(const std::string& name);
@@ -31,5 +33,9 @@ int RenameNoReplace(const std::string& from, const std::string& to);
 int MakeFolder(const std::string& path);
 // Deletes one file (never a folder).
 int DeleteLocalFile(const std::string& path);
-// Removes a folder only when it is empty.
+// Removes a folder only when it is empty. A link to a folder removes the folder it leads to, as
+// deleting that folder would (the link is left).
 int RemoveEmptyFolder(const std::string& path);
+
+// The system's wording for an error number, as the message's cause line.
+std::string LocalErrorText(int error);

@@ -43,10 +43,14 @@ void frmMain::ListView1_AfterLabelEdit(bool& cancel, QString& newText) {
         return;
     }
     // A cancelled edit (null text), an emptied or an unchanged name renames nothing.
-    if (!newText.isEmpty() && newText != LocalRenameOldName)
-        ShellFileOperation::Rename(Dir1->Path(), LocalRenameOldName, newText);
+    const bool renamed = !newText.isEmpty() && newText != LocalRenameOldName &&
+                         ShellFileOperation::Rename(Dir1->Path(), LocalRenameOldName, newText);
     ListView1->SetSorted(true);
     Dir1_Change();
+    // The list leaves dot files out, so the row just vanishes unless the user is told why.
+    if (renamed && newText.startsWith(QLatin1Char('.')))
+        MsgBox(QStringLiteral("%1 is now hidden: names beginning with \".\" are not listed.").arg(newText),
+               vbOKOnly | vbInformation, QStringLiteral("Rename"));
     // The rows now come from the disk; the list view must not write the typed text into one.
     cancel = true;
 }
@@ -63,13 +67,21 @@ void frmMain::mnuLocalNewFolder_Click() {
     if (Dir1->Path().isEmpty())
         return; // no folder listed yet
     const QString name = QStringLiteral("New Folder");
+    const int error = MakeFolder(FolderWithSlash(QFile::encodeName(Dir1->Path()).toStdString()) +
+                                 QFile::encodeName(name).toStdString());
+    // Made first: a folder that could not be made (nothing may be written here, or the folder shown
+    // has gone) gets no row to name.
+    if (error != 0 && error != EEXIST) {
+        MsgBox(QStringLiteral("Could not create folder!\r\n") +
+                   QString::fromLocal8Bit(LocalErrorText(error).c_str()),
+               vbOKOnly | vbCritical, QStringLiteral("Error"));
+        return;
+    }
     ListView1->SetSorted(false); // the new row stays on top
     ListItem* row = ListView1->Insert(1, name, FolderIcon);
     ListView1->SetSelectedItem(row);
     LocalRenameOldName = ListView::Text(ListView1->SelectedItem());
     ListView1->StartLabelEdit();
-    const int error = MakeFolder(FolderWithSlash(QFile::encodeName(Dir1->Path()).toStdString()) +
-                                 QFile::encodeName(name).toStdString());
     if (error == EEXIST)
         MsgBox(QStringLiteral("Folder already exists!"), vbOKOnly | vbCritical, QStringLiteral("Error"));
 }

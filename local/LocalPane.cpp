@@ -1,5 +1,6 @@
 // The local pane: listing the current folder into ListView1, changing drives, the icon by extension.
 #include "app/frmMain.h"
+#include "local/LocalFileSystem.h"
 #include "local/LocalFormat.h"
 #include "session/FileIcons.h"
 #include "toolkit/DirListBox.h"
@@ -12,6 +13,12 @@
 #include <QFile>
 
 void frmMain::Dir1_Change() {
+    // A folder removed while shown: the pane moves to the nearest folder left, whose Change lists it.
+    const std::string shown = QFile::encodeName(Dir1->Path()).toStdString();
+    if (!shown.empty() && CanEnterFolder(shown) != 0 &&
+        Dir1->SetPath(QFile::decodeName(QByteArray::fromStdString(NearestEnterableFolder(shown)))))
+        return;
+
     LocalDirPath = Dir1->Path();
 
     Drive1->Refresh();
@@ -34,6 +41,8 @@ void frmMain::Dir1_Change() {
         ListView::SetSubItem(row, 1, QString::fromStdString(KilobyteText(file.size, 1000, 0, " Kb")));
         ListView::SetSubItem(row, 2, QString::fromStdString(LocalDateText(file.modified)));
         ListView::SetSubItem(row, 3, QString::number(file.size));
+        ListView::SetSortValue(row, 1, file.size);
+        ListView::SetSortValue(row, 2, file.modified);
     }
     ListView1->SetSorted(sorted);
     ListView1->setUpdatesEnabled(true);

@@ -29,6 +29,12 @@ HINTERNET connectSession(std::uint32_t service) {
                             FtpSession.User.c_str(), FtpSession.Password.c_str(), service, flags, 0);
 }
 
+// A file time as one number, so the date column sorts by time rather than by its text.
+std::int64_t fileTimeValue(const FILETIME& time) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                                     time.dwLowDateTime);
+}
+
 const QString ListingCutPrefix = QStringLiteral("Status:  Connected, listing cut");
 
 QString connectFailureText(const ConnectFailureInfo& failure) {
@@ -224,6 +230,8 @@ void ListRemoteFiles(frmMain& form) {
             ListView::SetSubItem(row, 1, QString::fromStdString(KilobyteText(size, 1024, 0, "Kb")));
             ListView::SetSubItem(row, 2, QString::fromStdString(RemoteDateText(data.ftLastWriteTime)));
             ListView::SetSubItem(row, 3, QString::number(size));
+            ListView::SetSortValue(row, 1, size);
+            ListView::SetSortValue(row, 2, fileTimeValue(data.ftLastWriteTime));
             files.append(row);
         }
     }

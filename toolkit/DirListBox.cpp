@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int PathRole = Qt::UserRole;
 constexpr int IndentPerLevel = 2;
 
 std::string encoded(const QString& path) {
@@ -34,8 +33,10 @@ bool DirListBox::SetPath(const QString& path) {
     if (clean == m_path)
         return true;
     m_path = clean;
-    Refresh();
+    m_built = false;
     emit Change();
+    if (!m_built)
+        Refresh();
     return true;
 }
 
@@ -45,6 +46,8 @@ void DirListBox::SetDriveRoot(const QString& root) {
 
 void DirListBox::Refresh() {
     clear();
+    m_entryPaths.clear();
+    m_built = true;
     if (m_path.isEmpty())
         return;
     const QString root = PathIsWithin(encoded(m_path), encoded(m_root)) ? m_root : QStringLiteral("/");
@@ -56,24 +59,28 @@ void DirListBox::Refresh() {
         folder = joined(folder, name);
         chain.append(folder);
     }
+    QStringList captions;
     int level = 0;
     for (const QString& open : chain) {
         const QString caption = level == 0 ? open : QFileInfo(open).fileName();
-        auto* item = new QListWidgetItem(QString(level * IndentPerLevel, QLatin1Char(' ')) + caption, this);
-        item->setData(PathRole, open);
+        captions.append(QString(level * IndentPerLevel, QLatin1Char(' ')) + caption);
+        m_entryPaths.append(open);
         ++level;
     }
-    setCurrentRow(count() - 1);
-
+    const QString indent(level * IndentPerLevel, QLatin1Char(' '));
     for (const std::string& name : ListSubfolders(encoded(m_path))) {
         const QString decoded = QFile::decodeName(QByteArray::fromStdString(name));
-        auto* item = new QListWidgetItem(QString(level * IndentPerLevel, QLatin1Char(' ')) + decoded, this);
-        item->setData(PathRole, joined(m_path, decoded));
+        captions.append(indent + decoded);
+        m_entryPaths.append(joined(m_path, decoded));
     }
+    // All rows in one insertion: added one by one, each new row is searched for in the whole list.
+    addItems(captions);
+    setCurrentRow(static_cast<int>(chain.size()) - 1);
 }
 
 QString DirListBox::EntryPath(const QListWidgetItem* item) {
-    return item ? item->data(PathRole).toString() : QString();
+    const auto* list = item ? qobject_cast<const DirListBox*>(item->listWidget()) : nullptr;
+    return list ? list->m_entryPaths.value(list->row(item)) : QString();
 }
 
 void DirListBox::open(QListWidgetItem* item) {

@@ -11,8 +11,9 @@ public:
 
     // The current folder; no trailing "/" except for the root "/".
     QString Path() const { return m_path; }
-    // Moves to a folder and raises Change (not when it is already the current one). Returns false,
-    // changing nothing, when the folder cannot be entered (missing, not a folder, no permission).
+    // Moves to a folder and raises Change (not when it is already the current one); the tree is built
+    // once, by the Change handler's Refresh or else here. Returns false, changing nothing, when the
+    // folder cannot be entered (missing, not a folder, no permission).
     bool SetPath(const QString& path);
     // The root the tree starts from (the chosen drive's mount point); "/" when the current folder
     // does not lie below it.
@@ -35,4 +36,6 @@ private:
 
     QString m_path;
     QString m_root = QStringLiteral("/");
+    QStringList m_entryPaths; // the full path of each row, by row
+    bool m_built = false;     // the rows show m_path
 };

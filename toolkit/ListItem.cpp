@@ -37,3 +37,14 @@ void ListItem::SetColumn(int column, const QString& text) {
     for (int later = column; later < ColumnCount - 1; ++later)
         m_ends[static_cast<std::size_t>(later)] += shift;
 }
+
+std::int64_t ListItem::SortValue(int column) const {
+    const int slot = column - FirstValueColumn;
+    return slot >= 0 && slot < ValueColumnCount ? m_sortValues[static_cast<std::size_t>(slot)] : NoSortValue;
+}
+
+void ListItem::SetSortValue(int column, std::int64_t value) {
+    const int slot = column - FirstValueColumn;
+    if (slot >= 0 && slot < ValueColumnCount)
+        m_sortValues[static_cast<std::size_t>(slot)] = value;
+}

@@ -41,6 +41,11 @@ public:
     static void SetSubItem(ListItem* item, int n, const QString& text);
     static int SmallIcon(const ListItem* item) { return item ? item->SmallIcon() : 0; }
     static void SetSmallIcon(ListItem* item, int index);
+    // The number a size or date column sorts by (see ListItem::SetSortValue).
+    static void SetSortValue(ListItem* item, int n, std::int64_t value) {
+        if (item)
+            item->SetSortValue(n, value);
+    }
     static bool Selected(const ListItem* item);
     static void SetSelected(ListItem* item, bool selected);
 

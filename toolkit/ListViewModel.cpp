@@ -6,11 +6,21 @@
 
 namespace {
 
+// By the rows' sort values where they have them ("9 Kb" before "10 Kb", dates by time), else by
+// text. A row without a value sorts before one with, as an empty text would.
+int compareRows(const ListItem& left, const ListItem& right, int column) {
+    const std::int64_t leftValue = left.SortValue(column);
+    const std::int64_t rightValue = right.SortValue(column);
+    if (leftValue != ListItem::NoSortValue || rightValue != ListItem::NoSortValue)
+        return leftValue < rightValue ? -1 : (leftValue > rightValue ? 1 : 0);
+    return left.Column(column).compare(right.Column(column), Qt::CaseInsensitive);
+}
+
 // Sorts on a view of the column, so no key is copied: a million keys would be a million strings.
 template <typename Rows> void sortByColumn(Rows& rows, int column, Qt::SortOrder order) {
     const bool ascending = order == Qt::AscendingOrder;
     const auto before = [column, ascending](const auto& left, const auto& right) {
-        const int compared = left->Column(column).compare(right->Column(column), Qt::CaseInsensitive);
+        const int compared = compareRows(*left, *right, column);
         return ascending ? compared < 0 : compared > 0;
     };
     if (!std::is_sorted(rows.begin(), rows.end(), before))

@@ -33,7 +33,8 @@ public:
     // Hands every row back to the caller, who then owns them.
     QList<ListItem*> takeRows();
     void clearRows();
-    // Stable and blind to case, by the text of one column; rows the view shows or selects follow.
+    // Stable, by one column's sort values or else its text blind to case; rows the view shows or
+    // selects follow.
     void sortRows(int column, Qt::SortOrder order);
     static void sortRows(QList<ListItem*>& rows, int column, Qt::SortOrder order);
     void rowChanged(const ListItem* item);

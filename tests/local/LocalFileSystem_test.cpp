@@ -73,7 +73,10 @@ private slots:
         QCOMPARE(DeleteLocalFile(s(dir.filePath("f"))), 0);
         QVERIFY(DeleteLocalFile(s(dir.filePath("empty"))) != 0); // never a folder
         QCOMPARE(RemoveEmptyFolder(s(dir.filePath("full"))), ENOTEMPTY);
-        QCOMPARE(RemoveEmptyFolder(s(dir.filePath("empty"))), 0);
+        QVERIFY(QFile::link(dir.filePath("empty"), dir.filePath("link")));
+        QCOMPARE(RemoveEmptyFolder(s(dir.filePath("link"))), 0); // the folder it leads to
+        QVERIFY(!QFileInfo::exists(dir.filePath("empty")));
+        QCOMPARE(NearestEnterableFolder(s(dir.filePath("empty/a/b"))), s(dir.path()));
     }
 
     void drivesFromMountTable_data() {

@@ -52,9 +52,21 @@ private slots:
         big.close();
         files({".profile", "old"});
         QVERIFY(QDir(m_dir).mkdir("sub") && QFile::remove(m_dir + "old"));
+        QVERIFY(WriteFileBytes(m_dir + "c", QByteArray(10000, 'c')));
+        const auto dated = [&](const QString& name, const QDate& day) {
+            QFile file(m_dir + name);
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(QDateTime(day, QTime(9, 0)), QFileDevice::FileModificationTime));
+        };
+        dated("A.log", {2025, 1, 2}), dated("b.txt", {2024, 6, 15}), dated("c", {2023, 12, 31});
         m_form->Dir1_Change(); // rebuilt from the disk
-        QCOMPARE(rows(), QStringList({"A.log", "b.txt"}));
-        QCOMPARE(rows(3), QStringList({"5000000000", "1500"}));
+        QCOMPARE(rows(), QStringList({"A.log", "b.txt", "c"}));
+        QCOMPARE(rows(3), QStringList({"5000000000", "1500", "10000"}));
+        // As texts "10 Kb" would come before "2 Kb", and "1/2/2025" before "12/31/2023".
+        m_form->ListView1_ColumnClick(2);
+        QCOMPARE(rows(), QStringList({"b.txt", "c", "A.log"}));
+        m_form->ListView1_ColumnClick(3);
+        QCOMPARE(rows(), QStringList({"c", "b.txt", "A.log"}));
     }
 
     void foldersAreEnteredAndLeft() {
@@ -89,12 +101,42 @@ private slots:
         edit("z.txt", 0);
         QCOMPARE(ReadFileBytes(m_dir + "z.txt"), QByteArray("a.txt"));
         QCOMPARE(rows(), QStringList({"b.txt", "z.txt"}));
+        m_window->clickLocal({"z.txt"});
+        m_form->Toolbar4_ButtonClick();
+        QCOMPARE(answering({vbOK}, [&] { m_form->ListView1->CommitLabelEdit(".z.txt"); }).size(),
+                 1); // hidden
+        QCOMPARE(rows(), QStringList({"b.txt"}));
     }
 
+    void newFolderThenName_data() {
+        QTest::addColumn<QString>("folder"); // where; "gone" is a folder removed while shown
+        QTest::addColumn<QString>("cause");  // the message's second line; empty: no message
+        QTest::newRow("writable") << ""
+                                  << "";
+        QTest::newRow("removed while shown") << "gone"
+                                             << "No such file or directory";
+        QTest::newRow("takes no new folder") << "/sys"
+                                             << "";
+    }
     void newFolderThenName() {
+        QFETCH(QString, folder);
+        QFETCH(QString, cause);
         files({"b.txt"});
-        m_window->clickLocal({"b.txt"});
-        m_form->mnuLocalNewFolder->trigger();
+        if (folder == "gone") {
+            QVERIFY(QDir(m_dir).mkdir("gone") && m_form->Dir1->SetPath(m_dir + "gone") &&
+                    QDir(m_dir).rmdir("gone"));
+        } else if (!folder.isEmpty()) {
+            QVERIFY(m_form->Dir1->SetPath(folder));
+        }
+        const QStringList shown = answering(QList<int>(folder.isEmpty() ? 0 : 1, vbOK),
+                                            [&] { m_form->mnuLocalNewFolder->trigger(); });
+        if (!folder.isEmpty()) { // a message with the cause, and no row to name
+            QCOMPARE(shown.size(), 1);
+            if (!cause.isEmpty())
+                QCOMPARE(shown[0].section("\r\n", 1), cause);
+            QVERIFY(!m_form->ListView1->IsEditingLabel() && !rows().contains("New Folder"));
+            return;
+        }
         QVERIFY(QFileInfo(m_dir + "New Folder").isDir() && m_form->ListView1->IsEditingLabel());
         m_form->ListView1->CommitLabelEdit(QStringLiteral("Projects"));
         QCOMPARE(m_window->localEntries(), QStringList({"Projects", "b.txt"}));
@@ -102,35 +144,97 @@ private slots:
 
     void localFiles_data() {
         QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("middleIsAFolder"); // deleting it as a file fails, even as root
+        QTest::addColumn<QString>("middle"); // b.txt when the command runs: "file", "folder" or "gone"
         QTest::addColumn<QStringList>("left");
-        QTest::newRow("yes") << int(vbYes) << false << QStringList{"b.txt"};
-        QTest::newRow("no") << int(vbNo) << false << QStringList{"a.txt", "b.txt", "c.txt"};
-        QTest::newRow("a failure stops the command") << int(vbYes) << true << QStringList{"b.txt", "c.txt"};
+        QTest::addColumn<QString>("failure"); // the message after the question; empty: none
+        QTest::newRow("yes") << int(vbYes) << "file" << QStringList{} << "";
+        QTest::newRow("no") << int(vbNo) << "file" << QStringList{"a.txt", "b.txt", "c.txt"} << "";
+        // Deleting a folder as a file fails, even as root.
+        QTest::newRow("a failure stops the command and is reported")
+            << int(vbYes) << "folder" << QStringList{"b.txt", "c.txt"}
+            << "Could not delete b.txt.\r\nIs a directory";
+        QTest::newRow("a file gone meanwhile") << int(vbYes) << "gone" << QStringList{} << "";
     }
     void localFiles() {
         QFETCH(int, answer);
-        QFETCH(bool, middleIsAFolder);
+        QFETCH(QString, middle);
         QFETCH(QStringList, left);
+        QFETCH(QString, failure);
         files({"a.txt", "b.txt", "c.txt"});
-        if (middleIsAFolder)
-            QVERIFY(QFile::remove(m_dir + "b.txt") && QDir(m_dir).mkpath("b.txt/inner"));
-        m_window->clickLocal(middleIsAFolder ? QStringList{"a.txt", "b.txt", "c.txt"}
-                                             : QStringList{"a.txt", "c.txt"});
-        QCOMPARE(answering({answer}, [&] { m_form->Toolbar3_ButtonClick(); }).size(), 1); // the question only
+        m_window->clickLocal({"a.txt", "b.txt", "c.txt"});
+        if (middle != "file")
+            QVERIFY(QFile::remove(m_dir + "b.txt") &&
+                    (middle == "gone" || QDir(m_dir).mkpath("b.txt/inner")));
+        const QStringList shown = answering({answer, vbOK}, [&] { m_form->Toolbar3_ButtonClick(); });
+        QCOMPARE(shown.mid(1).join(""), failure);
         QCOMPARE(m_window->localEntries(), left);
-        // Only a command that went through lists the folder again.
-        QCOMPARE(rows().size(), left.size() == 1 ? 1 : 3);
+        // The list shows what is left, whether the command went through or stopped.
+        QCOMPARE(rows(), answer == vbNo ? left : QStringList(left.mid(middle == "folder" ? 1 : 0)));
+    }
+
+    // The current folder: removed as its link's target would be, refused with the real cause, or
+    // already gone; the pane then moves to the start-up folder.
+    void currentFolder_data() {
+        QTest::addColumn<QString>("shown"); // entered from the test folder
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("empty") << "empty"
+                               << "" << QStringList{"full", "start"};
+        QTest::newRow("holds files") << "full"
+                                     << "full  is not empty.  Could not delete directory."
+                                     << QStringList{"empty", "full", "link", "start"};
+        QTest::newRow("through a link") << "link"
+                                        << "" << QStringList{"full", "start"}; // its target goes
+        QTest::newRow("the root") << "/"
+                                  << "/  Could not delete directory.\r\nDevice or resource busy"
+                                  << QStringList{"empty", "full", "link", "start"};
+        QTest::newRow("gone meanwhile") << "gone"
+                                        << "" << QStringList{"empty", "full", "link", "start"};
+    }
+    void currentFolder() {
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        QFETCH(QStringList, left);
+        QVERIFY(QDir(m_dir).mkpath("empty") && QDir(m_dir).mkpath("full/f") && QDir(m_dir).mkpath("start") &&
+                QDir(m_dir).mkpath("gone"));
+        QVERIFY(QFile::link(m_dir + "empty", m_dir + "link"));
+        const QString path = shown.startsWith('/') ? shown : m_dir + shown;
+        QVERIFY(m_form->Dir1->SetPath(path));
+        QVERIFY(QDir(m_dir).rmdir("gone"));
+        m_form->StartLocalDir = m_dir + "start";
+        const QStringList texts =
+            answering({vbYes, vbOK}, [&] { m_form->Dir1_GotFocus(), m_form->Toolbar3_ButtonClick(); });
+        QCOMPARE(texts.mid(1).join(""), message.startsWith('/') ? message
+                                        : message.isEmpty()     ? ""
+                                                                : m_dir + message);
+        QCOMPARE(m_window->localEntries(), left);
+        QCOMPARE(m_form->Dir1->Path(), message.isEmpty() ? m_dir + "start" : path);
+    }
+
+    void removedFolderIsLeftForTheNearestParent() {
+        QVERIFY(QDir(m_dir).mkpath("a/b/c") && m_form->Dir1->SetPath(m_dir + "a/b/c"));
+        QVERIFY(QDir(m_dir + "a/b").removeRecursively());
+        m_form->Dir1_Change(); // as Refresh does
+        QCOMPARE(m_form->Dir1->Path(), m_dir + "a");
+        QCOMPARE(m_form->LocalDir, m_dir + "a/");
     }
 
     void remoteFilesAndFolders() {
         FtpTestServer server;
         TOVO_REQUIRE_SERVER(server);
-        for (const QString name : {"a.txt", "b.txt", "c.txt", "full/inner.txt"})
+        for (const QString name : {"a.txt", "full/inner.txt"})
             server.writeFile(name, "x");
+        server.writeFile("b.txt", QByteArray(10 * 1024, 'b'));
+        server.writeFile("c.txt", QByteArray(9 * 1024, 'c'));
         server.makeDir("empty");
         MsgBoxRecorder boxes;
         m_window->connectOk(server, "user", "secret", boxes);
+        // Sizes by value: as texts "10Kb" would come before "9Kb".
+        m_form->lstRemoteFiles->SetSortKey(1);
+        m_form->lstRemoteFiles->SetSorted(true);
+        QCOMPARE(m_window->remoteNames().mid(2),
+                 QStringList({"a.txt", "c.txt", "b.txt"})); // after the folders
+        m_form->lstRemoteFiles->SetSorted(false);
         const auto remove = [&](const QStringList& rows, const QList<int>& answers) {
             m_window->clickRemote(rows);
             return answering(answers, [&] { m_form->Toolbar3_ButtonClick(); });

@@ -1,5 +1,6 @@
 // The list behind every pane: a row's columns kept in one buffer, a stable case-blind sort that the
-// selection and the current row follow, and rows handed whole from one list to another.
+// selection and the current row follow, sizes and dates sorted by value, and rows handed whole from
+// one list to another.
 #include "tests/support/MainWindowHarness.h"
 #include "toolkit/ListView.h"
 
@@ -56,6 +57,40 @@ private slots:
         list.Insert(1, QStringLiteral("ab"));
         QCOMPARE(texts(list), "c b B ab A a");
         QCOMPARE(list.Item(list.IndexOf(rows[3])), rows[3]);
+    }
+
+    void sortsByValue_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("rows");      // text=value;...  (a row without "=" has no value)
+        QTest::addColumn<QString>("ascending"); // the texts afterwards
+        QTest::newRow("sizes") << 1 << "10 Kb=10240;9 Kb=9216;1,000 Kb=1024000;2 Kb=2048"
+                               << "2 Kb;9 Kb;10 Kb;1,000 Kb";
+        QTest::newRow("dates") << 2
+                               << "1/2/2024=1704153600;12/31/2023 9:00:00 PM=1704056400;6/1/2023=1685577600"
+                               << "6/1/2023;12/31/2023 9:00:00 PM;1/2/2024";
+        QTest::newRow("rows without a value first") << 1 << "10 Kb=10240;folder;9 Kb=9216"
+                                                    << "folder;9 Kb;10 Kb";
+    }
+    void sortsByValue() {
+        QFETCH(int, column);
+        QFETCH(QString, rows);
+        QFETCH(QString, ascending);
+        ListView list;
+        QList<ListItem*> items;
+        for (const QString& row : rows.split(';')) {
+            items << ListView::NewRow(QString());
+            ListView::SetSubItem(items.last(), column, row.section('=', 0, 0));
+            if (row.contains('='))
+                ListView::SetSortValue(items.last(), column, row.section('=', 1).toLongLong());
+        }
+        list.AddRows(items);
+        list.SetSortKey(column);
+        list.SetSorted(true);
+        QCOMPARE(MainWindowHarness::RowTexts(&list, column).join(';'), ascending);
+        list.SetSortOrder(Qt::DescendingOrder);
+        QStringList descending = ascending.split(';');
+        std::reverse(descending.begin(), descending.end());
+        QCOMPARE(MainWindowHarness::RowTexts(&list, column), descending);
     }
 
     void rowsMoveToAnotherList() {
