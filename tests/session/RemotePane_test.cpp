@@ -42,17 +42,16 @@ class RemotePaneTest : public QObject {
 private slots:
     void initTestCase() {
         QList<FtpTestServer::User> users;
-        for (const char* name : {"pub", "rename", "mkdir"})
+        for (const char* name : {"pub", "edit"})
             users.append({QString::fromLatin1(name),
                           QStringLiteral("pw"),
                           {},
                           QLatin1Char('/') + QLatin1String(name)});
         m_server = std::make_unique<FtpTestServer>(users);
         TOVO_REQUIRE_SERVER(*m_server);
-        m_server->makeDir(QStringLiteral("mkdir/exists"));
         m_server->makeDir(QStringLiteral("pub/b"));
         m_server->writeFile(QStringLiteral("pub/My Folder/inner.txt"), "x");
-        m_server->writeFile(QStringLiteral("pub/B.txt"), QByteArray(512, 'b'));
+        QVERIFY(WriteSizedFile(m_server->path(QStringLiteral("pub/B.txt")), (qint64(5) << 30) + 512));
         m_server->writeFile(QStringLiteral("pub/a.TXT"), QByteArray(511, 'a'));
     }
     void init() {
@@ -64,32 +63,47 @@ private slots:
         m_messages.reset();
     }
 
-    // A name another entry has is refused before the server is asked (it would replace that entry).
-    void rename_data() {
+    // Renaming, and a new folder: a name another entry has is refused before the server is asked (it
+    // would replace that entry).
+    void editNames_data() {
+        QTest::addColumn<QString>("oldName"); // "": a new folder
         QTest::addColumn<QString>("newName");
-        QTest::addColumn<bool>("renamed");
-        QTest::newRow("new name") << QStringLiteral("new name.txt") << true;
-        QTest::newRow("letter case only") << QStringLiteral("OLD.txt") << true;
-        QTest::newRow("onto another file") << QStringLiteral("other.txt") << false;
+        QTest::addColumn<QStringList>("entries"); // in the folder afterwards
+        QTest::newRow("new name") << "old.txt"
+                                  << "new name.txt" << QStringList{"new name.txt", "other.txt"};
+        QTest::newRow("letter case only") << "old.txt"
+                                          << "OLD.txt" << QStringList{"OLD.txt", "other.txt"};
+        QTest::newRow("onto another file") << "old.txt"
+                                           << "other.txt" << QStringList{"old.txt", "other.txt"};
+        QTest::newRow("new folder") << ""
+                                    << "made here" << QStringList{"made here", "old.txt", "other.txt"};
     }
-    void rename() {
+    void editNames() {
+        QFETCH(QString, oldName);
         QFETCH(QString, newName);
-        QFETCH(bool, renamed);
-        QDir(m_server->path(QStringLiteral("rename"))).removeRecursively();
-        m_server->writeFile(QStringLiteral("rename/old.txt"), "o");
-        m_server->writeFile(QStringLiteral("rename/other.txt"), "x");
-        connectAs("rename");
-        if (!renamed)
+        QFETCH(QStringList, entries);
+        const QString folder = m_server->path(QStringLiteral("edit"));
+        QDir(folder).removeRecursively();
+        m_server->writeFile(QStringLiteral("edit/old.txt"), "o");
+        m_server->writeFile(QStringLiteral("edit/other.txt"), "x");
+        connectAs("edit");
+        const bool refused = entries.contains(oldName);
+        if (refused)
             m_messages->answerNext(vbOK);
-        form().lstRemoteFiles->SetSelectedItem(
-            form().lstRemoteFiles->Item(m_harness->remoteRow(QStringLiteral("old.txt"))));
-        form().BeginRemoteRename();
+        if (oldName.isEmpty()) {
+            form().cmdMakeDir_Click();
+            QCOMPARE(names(), (QStringList{".^.", "New Folder", "old.txt", "other.txt"}));
+        } else {
+            form().lstRemoteFiles->SetSelectedItem(
+                form().lstRemoteFiles->Item(m_harness->remoteRow(oldName)));
+            form().BeginRemoteRename();
+        }
         form().lstRemoteFiles->CommitLabelEdit(newName);
-        QStringList files = QDir(m_server->path(QStringLiteral("rename"))).entryList(QDir::Files);
-        files.sort();
-        QCOMPARE(files, QStringList({renamed ? newName : QStringLiteral("old.txt"), "other.txt"}));
-        QCOMPARE(m_server->readFile(QStringLiteral("rename/other.txt")), QByteArray("x"));
-        QCOMPARE(m_messages->calls().size(), renamed ? 0 : 1);
+        QStringList got = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        got.sort();
+        QCOMPARE(got, entries);
+        QCOMPARE(m_server->readFile(QStringLiteral("edit/other.txt")), QByteArray("x"));
+        QCOMPARE(m_messages->calls().size(), refused ? 1 : 0);
     }
 
     // However a connect fails, after a good one, the window is left ready to connect again, and the
@@ -155,8 +169,6 @@ private slots:
             QTest::newRow(name) << QByteArray(verb) << QByteArray(action) << command << said << connected;
         };
         row("421 on CWD", "CWD", "close:421 Timeout, closing", open, lost, false);
-        row("end of stream on CWD", "CWD", "close", open, lost, false);
-        row("no answer to CWD", "CWD", "silent", open, lost, false);
         row("end of stream on DELE", "DELE", "close", remove("f.txt"), lost, false);
         row("421 on RNFR", "RNFR", "close:421 Bye", rename, lost, false);
         row("end of stream on MKD", "MKD", "close", makeFolder, lost, false);
@@ -194,15 +206,6 @@ private slots:
         QCOMPARE(std::count(sent.begin(), sent.end(), "USER user"), 1);
     }
 
-    void makeFolder() {
-        connectAs("mkdir");
-        form().cmdMakeDir_Click();
-        QCOMPARE(names(), (QStringList{".^.", "New Folder", "exists"}));
-        form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("made here"));
-        QCOMPARE(QDir(m_server->path(QStringLiteral("mkdir"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-                 (QStringList{"exists", "made here"}));
-    }
-
     void connectListsThenBrowses() {
         connectAs("pub");
         const ListView* list = form().lstRemoteFiles;
@@ -211,7 +214,9 @@ private slots:
         folders.sort();
         QCOMPARE(folders, (QStringList{"My Folder", "b"}));
         QCOMPARE(MainWindowHarness::RowTexts(list).mid(3), (QStringList{"a.TXT", "B.txt"}));
-        QCOMPARE(MainWindowHarness::RowTexts(list, 1), (QStringList{"", "", "", "0Kb", "1Kb"}));
+        QCOMPARE(MainWindowHarness::RowTexts(list, 1), (QStringList{"", "", "", "0Kb", "5,242,881Kb"}));
+        QCOMPARE(MainWindowHarness::RowTexts(list, 3).last(),
+                 QStringLiteral("5368709632")); // what the queue sums
     }
 };
 
