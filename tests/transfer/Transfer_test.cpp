@@ -1,6 +1,5 @@
 // Downloads and uploads through the real window against a real server: rows clicked as a user does,
 // exact bytes on both sides, cancel, the failures a user meets, and the transfer buttons.
-#include "app/DirListBox.h"
 #include "app/ListView.h"
 #include "app/WindowLayer.h"
 #include "app/frmMain.h"
