@@ -56,6 +56,10 @@ private slots:
         dialogue("greeting not 220", "", "421 Busy", Result::NoCommandLine, 0, "421 Busy\r\n");
         dialogue("never greets", "", "silent", Result::NoCommandLine, 0);
         dialogue("never answers USER", "USER", "silent", Result::LoginFailed, 1);
+        // Each line in time, the reply as a whole not: one deadline for it all.
+        dialogue("reply dripping", "USER",
+                 "slow:" + QByteArray("331-\n").repeated(14).toStdString() + "331 ok", Result::LoginFailed,
+                 1);
         // More lines than any reply needs: given up, not read on into the transcript until the time-out.
         dialogue("flood of lines", "USER", QByteArray("331-x\n").repeated(5000).toStdString() + "331 ok",
                  Result::LoginFailed, 1, "331-x\r\n");

@@ -68,24 +68,16 @@ private slots:
     void update_data() {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("file") << "file"
-                              << "";
-        QTest::newRow("link to a file") << "link"
-                                        << "";
-        QTest::newRow("link to nothing") << "dangling"
-                                         << "which cannot be reached";
-        QTest::newRow("full disk") << "full"
-                                   << "File too large";
-        QTest::newRow("folder is a file") << "parent"
-                                          << "Not a directory";
-        QTest::newRow("a folder") << "folder"
-                                  << "folder";
-        QTest::newRow("a pipe") << "fifo"
-                                << "not a regular file";
-        QTest::newRow("link to a device") << "/dev/zero"
-                                          << "not a regular file";
-        QTest::newRow("over 64 MiB") << "huge"
-                                     << "larger than 64 MiB";
+        for (const auto& [name, setup, reason] : {std::tuple{"file", "file", ""},
+                                                  {"link to a file", "link", ""},
+                                                  {"link to nothing", "dangling", "which cannot be reached"},
+                                                  {"full disk", "full", "File too large"},
+                                                  {"folder is a file", "parent", "Not a directory"},
+                                                  {"a folder", "folder", "folder"},
+                                                  {"a pipe", "fifo", "not a regular file"},
+                                                  {"link to a device", "/dev/zero", "not a regular file"},
+                                                  {"over 64 MiB", "huge", "larger than 64 MiB"}})
+            QTest::newRow(name) << setup << reason;
     }
     void update() {
         QFETCH(QString, setup);

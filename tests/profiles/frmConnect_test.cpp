@@ -49,18 +49,6 @@ private slots:
         reopen();
     }
 
-    void saveRefusesIncompleteFields() {
-        MsgBoxRecorder boxes;
-        for (const char* row : {"Site||u|p", "Site|host|u|", "a]b|host|u|p"}) { // name|location|user|password
-            const QStringList fields = QString::fromLatin1(row).split('|');
-            fill(fields[0], fields[1], fields[2], fields[3]);
-            boxes.answerNext(vbOK);
-            QTest::mouseClick(m_dialog->cmdSave, Qt::LeftButton);
-        }
-        QCOMPARE(boxes.calls().size(), 3);
-        QVERIFY(!QFile::exists(m_file));
-    }
-
     // With Save Password on, the user is asked whether it may go into Profile.ini.
     void savePasswordWithoutSecretStore_data() {
         QTest::addColumn<int>("answer");
@@ -105,28 +93,36 @@ private slots:
         QVERIFY(!ReadFileBytes(m_file).contains("Extra"));
     }
 
-    // Connect takes the port only when it is a whole number from 1 to 65535 (0 below: refused).
-    void connectPort_data() {
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<int>("value");
+    // Save and Connect refuse a missing field, a profile name the file cannot hold and a port that is
+    // not a whole number from 1 to 65535, with a message; an accepted Connect hands the port on.
+    void fieldChecks_data() {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("fields"); // name|location|user|password|port
+        QTest::addColumn<int>("port");       // handed to the session; 0: refused
+        for (const char* fields : {"Site||u|p|21", "Site|host|u||21", "a]b|host|u|p|21"})
+            QTest::newRow(fields) << true << fields << 0;
         for (const char* bad : {"", "abc", "0", "65536", "1.5"})
-            QTest::newRow(bad) << QString::fromLatin1(bad) << 0;
+            QTest::addRow("port %s", bad) << false << QStringLiteral("|host|u|p|") + bad << 0;
         for (auto [port, value] : {std::pair{"65535", 65535}, {" 2121 ", 2121}})
-            QTest::newRow(port) << QString::fromLatin1(port) << value;
+            QTest::addRow("port %s", port) << false << QStringLiteral("|host|u|p|") + port << value;
     }
-    void connectPort() {
-        QFETCH(QString, port);
-        QFETCH(int, value);
-        fill(QString(), QStringLiteral("host"), QStringLiteral("u"), QStringLiteral("p"));
+    void fieldChecks() {
+        QFETCH(bool, save);
+        QFETCH(QString, fields);
+        QFETCH(int, port);
+        const QStringList field = fields.split('|');
+        fill(field[0], field[1], field[2], field[3]);
         m_dialog->optHTTP->setChecked(true);
-        m_dialog->txtPort->setText(port);
+        m_dialog->txtPort->setText(field[4]);
         MsgBoxRecorder boxes;
-        if (value == 0)
+        if (port == 0)
             boxes.answerNext(vbOK);
-        QTest::mouseClick(m_dialog->cmdConnect, Qt::LeftButton);
-        QCOMPARE(m_connects, value == 0 ? 0 : 1);
-        if (value)
-            QCOMPARE(int(FtpSession.Port), value);
+        QTest::mouseClick(save ? m_dialog->cmdSave : m_dialog->cmdConnect, Qt::LeftButton);
+        QCOMPARE(boxes.calls().size(), port == 0 ? 1 : 0);
+        QCOMPARE(m_connects, port == 0 ? 0 : 1);
+        QVERIFY(!QFile::exists(m_file));
+        if (port)
+            QCOMPARE(int(FtpSession.Port), port);
     }
 };
 

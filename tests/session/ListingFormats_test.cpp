@@ -1,8 +1,5 @@
-#include "session/WinInetAPI.h"
 #include "session/ftp/CivilTime.h"
 #include "session/ftp/ListingParser.h"
-#include "session/ftp/ListingReader.h"
-#include "tests/support/ScriptedFtpServer.h"
 
 #include <QtTest>
 

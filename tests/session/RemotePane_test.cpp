@@ -16,8 +16,6 @@
 #include <QToolBar>
 #include <QtTest>
 
-using RemoteCommand = std::function<void(MainWindowHarness&)>;
-
 // Connecting, listing, browsing, renaming and making folders in the remote pane of the real window.
 // Every test logs in as its own user, whose login folder is its own, on one server for the whole class.
 class RemotePaneTest : public QObject {
@@ -42,17 +40,16 @@ class RemotePaneTest : public QObject {
 private slots:
     void initTestCase() {
         QList<FtpTestServer::User> users;
-        for (const char* name : {"pub", "rename", "mkdir"})
+        for (const char* name : {"pub", "edit"})
             users.append({QString::fromLatin1(name),
                           QStringLiteral("pw"),
                           {},
                           QLatin1Char('/') + QLatin1String(name)});
         m_server = std::make_unique<FtpTestServer>(users);
         TOVO_REQUIRE_SERVER(*m_server);
-        m_server->makeDir(QStringLiteral("mkdir/exists"));
         m_server->makeDir(QStringLiteral("pub/b"));
         m_server->writeFile(QStringLiteral("pub/My Folder/inner.txt"), "x");
-        m_server->writeFile(QStringLiteral("pub/B.txt"), QByteArray(512, 'b'));
+        QVERIFY(WriteSizedFile(m_server->path(QStringLiteral("pub/B.txt")), (qint64(5) << 30) + 512));
         m_server->writeFile(QStringLiteral("pub/a.TXT"), QByteArray(511, 'a'));
     }
     void init() {
@@ -64,32 +61,47 @@ private slots:
         m_messages.reset();
     }
 
-    // A name another entry has is refused before the server is asked (it would replace that entry).
-    void rename_data() {
+    // Renaming, and a new folder: a name another entry has is refused before the server is asked (it
+    // would replace that entry).
+    void editNames_data() {
+        QTest::addColumn<QString>("oldName"); // "": a new folder
         QTest::addColumn<QString>("newName");
-        QTest::addColumn<bool>("renamed");
-        QTest::newRow("new name") << QStringLiteral("new name.txt") << true;
-        QTest::newRow("letter case only") << QStringLiteral("OLD.txt") << true;
-        QTest::newRow("onto another file") << QStringLiteral("other.txt") << false;
+        QTest::addColumn<QStringList>("entries"); // in the folder afterwards
+        QTest::newRow("new name") << "old.txt"
+                                  << "new name.txt" << QStringList{"new name.txt", "other.txt"};
+        QTest::newRow("letter case only") << "old.txt"
+                                          << "OLD.txt" << QStringList{"OLD.txt", "other.txt"};
+        QTest::newRow("onto another file") << "old.txt"
+                                           << "other.txt" << QStringList{"old.txt", "other.txt"};
+        QTest::newRow("new folder") << ""
+                                    << "made here" << QStringList{"made here", "old.txt", "other.txt"};
     }
-    void rename() {
+    void editNames() {
+        QFETCH(QString, oldName);
         QFETCH(QString, newName);
-        QFETCH(bool, renamed);
-        QDir(m_server->path(QStringLiteral("rename"))).removeRecursively();
-        m_server->writeFile(QStringLiteral("rename/old.txt"), "o");
-        m_server->writeFile(QStringLiteral("rename/other.txt"), "x");
-        connectAs("rename");
-        if (!renamed)
+        QFETCH(QStringList, entries);
+        const QString folder = m_server->path(QStringLiteral("edit"));
+        QDir(folder).removeRecursively();
+        m_server->writeFile(QStringLiteral("edit/old.txt"), "o");
+        m_server->writeFile(QStringLiteral("edit/other.txt"), "x");
+        connectAs("edit");
+        const bool refused = entries.contains(oldName);
+        if (refused)
             m_messages->answerNext(vbOK);
-        form().lstRemoteFiles->SetSelectedItem(
-            form().lstRemoteFiles->Item(m_harness->remoteRow(QStringLiteral("old.txt"))));
-        form().BeginRemoteRename();
+        if (oldName.isEmpty()) {
+            form().cmdMakeDir_Click();
+            QCOMPARE(names(), (QStringList{".^.", "New Folder", "old.txt", "other.txt"}));
+        } else {
+            form().lstRemoteFiles->SetSelectedItem(
+                form().lstRemoteFiles->Item(m_harness->remoteRow(oldName)));
+            form().BeginRemoteRename();
+        }
         form().lstRemoteFiles->CommitLabelEdit(newName);
-        QStringList files = QDir(m_server->path(QStringLiteral("rename"))).entryList(QDir::Files);
-        files.sort();
-        QCOMPARE(files, QStringList({renamed ? newName : QStringLiteral("old.txt"), "other.txt"}));
-        QCOMPARE(m_server->readFile(QStringLiteral("rename/other.txt")), QByteArray("x"));
-        QCOMPARE(m_messages->calls().size(), renamed ? 0 : 1);
+        QStringList got = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        got.sort();
+        QCOMPARE(got, entries);
+        QCOMPARE(m_server->readFile(QStringLiteral("edit/other.txt")), QByteArray("x"));
+        QCOMPARE(m_messages->calls().size(), refused ? 1 : 0);
     }
 
     // However a connect fails, after a good one, the window is left ready to connect again, and the
@@ -129,48 +141,27 @@ private slots:
     void refusedOrLost_data() {
         QTest::addColumn<QByteArray>("verb");
         QTest::addColumn<QByteArray>("action");
-        QTest::addColumn<RemoteCommand>("command");
-        QTest::addColumn<QString>("said");
-        QTest::addColumn<bool>("connected");
-        const RemoteCommand open = [](MainWindowHarness& h) { h.doubleClickRemote(QStringLiteral("sub")); };
-        const auto remove = [](const char* name) {
-            return RemoteCommand([name](MainWindowHarness& h) {
-                h.clickRemote({QString::fromLatin1(name)});
-                h.form().LastFocus = QStringLiteral("remote");
-                h.form().DeleteSelection();
-            });
+        QTest::addColumn<QString>("command"); // "open", "delete NAME", "rename" or "new folder"
+        QTest::addColumn<QString>("said");    // "": the session's end
+        const auto row = [](const char* verb, const char* action, const char* command,
+                            const char* said = "") {
+            QTest::addRow("%s: %s", verb, action)
+                << QByteArray(verb) << QByteArray(action) << command << said;
         };
-        const RemoteCommand rename = [](MainWindowHarness& h) {
-            h.clickRemote({QStringLiteral("f.txt")});
-            h.form().BeginRemoteRename();
-            h.form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("g.txt"));
-        };
-        const RemoteCommand makeFolder = [](MainWindowHarness& h) {
-            h.form().cmdMakeDir_Click();
-            h.form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("n"));
-        };
-        const QString lost = QStringLiteral("Connection has been terminated");
-        const auto row = [](const char* name, const char* verb, const char* action,
-                            const RemoteCommand& command, const QString& said, bool connected) {
-            QTest::newRow(name) << QByteArray(verb) << QByteArray(action) << command << said << connected;
-        };
-        row("421 on CWD", "CWD", "close:421 Timeout, closing", open, lost, false);
-        row("end of stream on CWD", "CWD", "close", open, lost, false);
-        row("no answer to CWD", "CWD", "silent", open, lost, false);
-        row("end of stream on DELE", "DELE", "close", remove("f.txt"), lost, false);
-        row("421 on RNFR", "RNFR", "close:421 Bye", rename, lost, false);
-        row("end of stream on MKD", "MKD", "close", makeFolder, lost, false);
-        row("CWD refused", "CWD", "550 No way in.", open, "550 No way in.", true);
-        row("RMD refused", "RMD", "550 Lock file present.", remove("sub"), "550 Lock file present.", true);
-        row("DELE refused", "DELE", "550 Read-only file.", remove("f.txt"), "550 Read-only file.", true);
-        row("folder unknown", "PWD", "257 somewhere", makeFolder, "folder", true);
+        row("CWD", "close:421 Timeout, closing", "open");
+        row("DELE", "close", "delete f.txt");
+        row("RNFR", "close:421 Bye", "rename");
+        row("MKD", "close", "new folder");
+        row("CWD", "550 No way in.", "open", "550 No way in.");
+        row("RMD", "550 Lock file present.", "delete sub", "550 Lock file present.");
+        row("DELE", "550 Read-only file.", "delete f.txt", "550 Read-only file.");
+        row("PWD", "257 somewhere", "new folder", "folder"); // the current folder unknown
     }
     void refusedOrLost() {
         QFETCH(QByteArray, verb);
         QFETCH(QByteArray, action);
-        QFETCH(RemoteCommand, command);
+        QFETCH(QString, command);
         QFETCH(QString, said);
-        QFETCH(bool, connected);
         ScriptedFtpServer server;
         server.on("LIST",
                   Transfer("drwxr-xr-x 1 u g 0 Jan 01 2001 sub\r\n-rw-r--r-- 1 u g 3 Jan 01 2001 f.txt\r\n"));
@@ -182,25 +173,31 @@ private slots:
         const QStringList listed = names();
         m_messages->clear();
         m_messages->allowUnexpected(); // Yes to a question, OK to the answer
-        command(*m_harness);
+        if (command == "open")
+            m_harness->doubleClickRemote(QStringLiteral("sub"));
+        if (command.startsWith("delete")) {
+            m_harness->clickRemote({command.section(' ', 1)});
+            form().LastFocus = QStringLiteral("remote");
+            form().DeleteSelection();
+        }
+        if (command == "rename") {
+            m_harness->clickRemote({QStringLiteral("f.txt")});
+            form().BeginRemoteRename();
+        }
+        if (command == "new folder")
+            form().cmdMakeDir_Click();
+        if (command == "rename" || command == "new folder")
+            form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("n"));
         QVERIFY(!m_messages->calls().isEmpty());
         const QString text = m_messages->calls().last().text;
-        QVERIFY2(text.contains(said), qPrintable(text));
-        if (connected)
+        QVERIFY2(text.contains(said.isEmpty() ? QStringLiteral("Connection has been terminated") : said),
+                 qPrintable(text));
+        if (!said.isEmpty())
             QVERIFY(FtpSession.hConnect != 0 && names() == listed);
         else
             verifyNotConnected();
         const std::vector<std::string> sent = server.commands();
         QCOMPARE(std::count(sent.begin(), sent.end(), "USER user"), 1);
-    }
-
-    void makeFolder() {
-        connectAs("mkdir");
-        form().cmdMakeDir_Click();
-        QCOMPARE(names(), (QStringList{".^.", "New Folder", "exists"}));
-        form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("made here"));
-        QCOMPARE(QDir(m_server->path(QStringLiteral("mkdir"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-                 (QStringList{"exists", "made here"}));
     }
 
     void connectListsThenBrowses() {
@@ -211,7 +208,9 @@ private slots:
         folders.sort();
         QCOMPARE(folders, (QStringList{"My Folder", "b"}));
         QCOMPARE(MainWindowHarness::RowTexts(list).mid(3), (QStringList{"a.TXT", "B.txt"}));
-        QCOMPARE(MainWindowHarness::RowTexts(list, 1), (QStringList{"", "", "", "0Kb", "1Kb"}));
+        QCOMPARE(MainWindowHarness::RowTexts(list, 1), (QStringList{"", "", "", "0Kb", "5,242,881Kb"}));
+        QCOMPARE(MainWindowHarness::RowTexts(list, 3).last(),
+                 QStringLiteral("5368709632")); // what the queue sums
     }
 };
 

@@ -19,11 +19,9 @@ MainWindowHarness::MainWindowHarness() {
     frmMain::SetEndProcess([] {});
     ResetFtpSession();
     ResetRemotePane();
-    const ModalInterceptor previous = SetModalInterceptor([this](QWidget* form) {
-        if (auto* splash = qobject_cast<frmAbout*>(form)) {
-            ++m_splashes;
+    const ModalInterceptor previous = SetModalInterceptor([](QWidget* form) {
+        if (auto* splash = qobject_cast<frmAbout*>(form))
             splash->Timer1_Timer();
-        }
     });
     m_form = std::make_unique<frmMain>();
     m_form->Form_Load();

@@ -20,7 +20,6 @@ public:
 
     frmMain& form() { return *m_form; }
     QString appPath() const { return m_appDir.path(); }
-    int splashCount() const { return m_splashes; }
 
     // Runs ConnectToServer on a loopback port; the command line logs in on the same port.
     void connectTo(int port, const QString& user = "user", const QString& password = "secret");
@@ -56,5 +55,4 @@ private:
     std::unique_ptr<frmMain> m_form;
     std::function<void()> m_pumpCallback;
     QTimer* m_pump = nullptr;
-    int m_splashes = 0;
 };

@@ -90,7 +90,7 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 
 FtpAction ActionFrom(const std::string& action) {
     if (action == "silent" || action == "stall")
-        return action == "stall" ? Stall() : Silent();
+        return action == "stall" ? Stall() : FtpAction{.kind = FtpAction::Kind::Silent};
     if (action.starts_with("close"))
         return CloseAfter(action.substr(std::min<std::size_t>(action.size(), 6)));
     return action.starts_with("slow:") ? Reply(action.substr(5), 100) : Reply(action);

@@ -34,10 +34,6 @@ inline FtpAction Reply(std::string lines, int lineDelayMs = 0) {
 inline FtpAction CloseAfter(std::string partialLines = {}) {
     return {.lines = std::move(partialLines), .closeAfter = true};
 }
-// Never answers.
-inline FtpAction Silent() {
-    return {.kind = FtpAction::Kind::Silent};
-}
 // 150, the data (sent, or received for STOR/APPE) up to resetAfter bytes and then reset, the final reply.
 inline FtpAction Transfer(std::string data = {}, std::string finalReply = "226 Transfer complete",
                           std::size_t resetAfter = std::string::npos) {
