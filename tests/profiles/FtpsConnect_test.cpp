@@ -4,7 +4,7 @@
 #include "profiles/frmCertificate.h"
 #include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
-#include "session/NeededSubs.h"
+#include "session/RemotePane.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -49,7 +49,7 @@ private slots:
             QFile::encodeName(harness.appPath() + "/Profile.ini").toStdString(),
             {"secure", "127.0.0.1", "FTPS", "user", "secret", std::to_string(server.port()), "Passive"});
         for (int attempt = 0; attempt < 2; ++attempt) {
-            frmConnect dialog([&harness] { ConnectToServer(harness.form()); });
+            frmConnect dialog([&harness] { harness.form().remote().ConnectToServer(); });
             dialog.lstProfile_ItemClick(dialog.lstProfile->Item(1));
             dialog.cmdConnect_Click();
             QVERIFY(harness.remoteNames().contains(QStringLiteral("hello.txt")));

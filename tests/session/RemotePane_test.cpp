@@ -83,7 +83,7 @@ private slots:
             m_messages->answerNext(vbOK);
         form().lstRemoteFiles->SetSelectedItem(
             form().lstRemoteFiles->Item(m_harness->remoteRow(QStringLiteral("old.txt"))));
-        form().BeginRemoteRename();
+        form().remote().BeginRemoteRename();
         form().lstRemoteFiles->CommitLabelEdit(newName);
         QStringList files = QDir(m_server->path(QStringLiteral("rename"))).entryList(QDir::Files);
         files.sort();
@@ -142,11 +142,11 @@ private slots:
         };
         const RemoteCommand rename = [](MainWindowHarness& h) {
             h.clickRemote({QStringLiteral("f.txt")});
-            h.form().BeginRemoteRename();
+            h.form().remote().BeginRemoteRename();
             h.form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("g.txt"));
         };
         const RemoteCommand makeFolder = [](MainWindowHarness& h) {
-            h.form().cmdMakeDir_Click();
+            h.form().remote().cmdMakeDir_Click();
             h.form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("n"));
         };
         const QString lost = QStringLiteral("Connection has been terminated");
@@ -196,7 +196,7 @@ private slots:
 
     void makeFolder() {
         connectAs("mkdir");
-        form().cmdMakeDir_Click();
+        form().remote().cmdMakeDir_Click();
         QCOMPARE(names(), (QStringList{".^.", "New Folder", "exists"}));
         form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("made here"));
         QCOMPARE(QDir(m_server->path(QStringLiteral("mkdir"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
