@@ -194,6 +194,45 @@ private slots:
         QCOMPARE(std::count(sent.begin(), sent.end(), "USER user"), 1);
     }
 
+    // A name that is not UTF-8 is shown with replacement characters; what is done to it is done with
+    // the server's bytes.
+    void rawNames_data() {
+        QTest::addColumn<RemoteCommand>("command");
+        QTest::addColumn<QByteArray>("sent");
+        const QString file = QString::fromUtf8("caf\xe9.txt");
+        QTest::newRow("open") << RemoteCommand([](MainWindowHarness& h) {
+            h.doubleClickRemote(QString::fromUtf8("d\xe9r"));
+        }) << QByteArray("CWD d\xe9r");
+        QTest::newRow("delete") << RemoteCommand([file](MainWindowHarness& h) {
+            h.clickRemote({file});
+            h.form().LastFocus = QStringLiteral("remote");
+            h.form().DeleteSelection();
+        }) << QByteArray("DELE /caf\xe9.txt");
+        QTest::newRow("rename") << RemoteCommand([file](MainWindowHarness& h) {
+            h.clickRemote({file});
+            h.form().remote().BeginRemoteRename();
+            h.form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("new.txt"));
+        }) << QByteArray("RNFR caf\xe9.txt");
+    }
+    void rawNames() {
+        QFETCH(RemoteCommand, command);
+        QFETCH(QByteArray, sent);
+        ScriptedFtpServer server;
+        server.on("LIST", Transfer("drwxr-xr-x 1 u g 0 Jan 01 2001 d\xe9r\r\n"
+                                   "-rw-r--r-- 1 u g 3 Jan 01 2001 caf\xe9.txt\r\n"));
+        server.on("DELE", "250 Deleted.");
+        QVERIFY(server.start());
+        m_messages->answerNext(vbOK); // the command line finds no second connection
+        m_harness->connectTo(server.port());
+        m_harness->clickRemote({QString::fromUtf8("caf\xe9.txt")});
+        const std::vector<RemoteEntry> selected = form().remote().SelectedEntries();
+        QVERIFY(selected.size() == 1 && selected[0].name == "caf\xe9.txt" && selected[0].size == 3);
+        m_messages->answerNext(vbYes);
+        command(*m_harness);
+        const std::vector<std::string> commands = server.commands();
+        QVERIFY(std::find(commands.begin(), commands.end(), sent.toStdString()) != commands.end());
+    }
+
     void makeFolder() {
         connectAs("mkdir");
         form().remote().cmdMakeDir_Click();
