@@ -112,14 +112,22 @@ QString RemotePane::CurrentDir() const {
 void RemotePane::clearList() {
     m_view.list->ClearRows();
     m_entries.clear();
-    m_parentRow = false;
+    m_rowEntries.clear();
 }
 
 const RemoteEntry* RemotePane::entryOf(const ListItem* row) const {
-    const int index = m_view.list->IndexOf(row) - 1 - (m_parentRow ? 1 : 0);
-    if (!row || index < 0 || static_cast<std::size_t>(index) >= m_entries.size())
+    const auto byRow = [](const std::pair<const ListItem*, std::size_t>& pair, const ListItem* key) {
+        return std::less<const ListItem*>()(pair.first, key);
+    };
+    const auto found = std::lower_bound(m_rowEntries.begin(), m_rowEntries.end(), row, byRow);
+    if (!row || found == m_rowEntries.end() || found->first != row)
         return nullptr;
-    return &m_entries[static_cast<std::size_t>(index)];
+    return &m_entries[found->second];
+}
+
+void RemotePane::addRowEntry(const ListItem* row, std::size_t entry) {
+    const auto at = std::lower_bound(m_rowEntries.begin(), m_rowEntries.end(), std::pair(row, entry));
+    m_rowEntries.insert(at, {row, entry});
 }
 
 std::vector<RemoteEntry> RemotePane::SelectedEntries() const {
@@ -286,7 +294,6 @@ void RemotePane::FillRemoteList(bool parentRow, std::vector<RemoteEntry> folders
     rows.reserve(static_cast<qsizetype>(folders.size() + files.size()) + 1);
     m_entries = std::move(folders);
     m_entries.reserve(m_entries.size() + files.size());
-    m_parentRow = parentRow;
     if (parentRow)
         rows.append(ListView::NewRow(ParentRowText, ParentRowIcon));
     for (const RemoteEntry& folder : m_entries)
@@ -295,6 +302,11 @@ void RemotePane::FillRemoteList(bool parentRow, std::vector<RemoteEntry> folders
         rows.append(fileRow(file.text, file.entry, file.time));
         m_entries.push_back(std::move(file.entry));
     }
+    const qsizetype first = parentRow ? 1 : 0;
+    m_rowEntries.reserve(m_entries.size());
+    for (qsizetype i = first; i < rows.size(); ++i)
+        m_rowEntries.emplace_back(rows[i], static_cast<std::size_t>(i - first));
+    std::sort(m_rowEntries.begin(), m_rowEntries.end());
     m_view.list->AddRows(rows);
 }
 
@@ -372,11 +384,11 @@ void RemotePane::lstRemoteFiles_DblClick() {
     const ListItem* item = m_view.list->SelectedItem();
     if (!item)
         return;
-    if (ListView::SmallIcon(item) == ParentRowIcon && m_parentRow && m_view.list->IndexOf(item) == 1) {
+    const RemoteEntry* entry = entryOf(item);
+    if (!entry && ListView::SmallIcon(item) == ParentRowIcon) {
         NavigateRemoteUp();
         return;
     }
-    const RemoteEntry* entry = entryOf(item);
     if (!entry || !entry->folder || SessionLost())
         return;
     openRemoteFolder(std::string(entry->name)); // a copy: the listing is replaced while it opens
@@ -443,9 +455,8 @@ void RemotePane::cmdMakeDir_Click() {
                 vbOKOnly | vbInformation, QStringLiteral("Error Creating New Directory"));
         return;
     }
-    // The new row has an entry of its own, so that the rows below it keep theirs.
-    const auto at = static_cast<std::ptrdiff_t>(std::min<std::size_t>(m_parentRow ? 0 : 1, m_entries.size()));
-    m_entries.insert(m_entries.begin() + at, RemoteEntry{"New Folder", 0, std::nullopt, true});
+    m_entries.push_back(RemoteEntry{"New Folder", 0, std::nullopt, true});
+    addRowEntry(row, m_entries.size() - 1);
     m_view.list->ClearSelectedItem();
     m_view.list->SetSelectedItem(row);
     m_view.list->StartLabelEdit();

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ListItem;
@@ -104,9 +105,11 @@ private:
     void reportNoConnection();
 
     RemotePaneView m_view;
-    std::vector<RemoteEntry> m_entries; // in the list's order, the parent row not counted
-    bool m_parentRow = false;           // the list's first row is the parent row
-    std::string m_currentDir;           // ends with "/" when known
+    std::vector<RemoteEntry> m_entries; // in the order listed
+    // Each row's entry, by the row's address: the list may be sorted, rows keep their addresses.
+    std::vector<std::pair<const ListItem*, std::size_t>> m_rowEntries;
+    void addRowEntry(const ListItem* row, std::size_t entry);
+    std::string m_currentDir; // ends with "/" when known
     bool m_itemSelected = false;
     QString m_selectedFolder; // "/" + name + "/" when the last clicked row is a folder
     bool m_creatingFolder = false;
