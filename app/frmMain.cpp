@@ -5,7 +5,7 @@
 #include "help/frmAbout.h"
 #include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
-#include "session/NeededSubs.h"
+#include "session/RemotePane.h"
 #include "toolkit/DirListBox.h"
 #include "toolkit/DriveListBox.h"
 #include "toolkit/FileListBox.h"
@@ -119,9 +119,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     ImageList6 = Images::SmallIcons();
     createControls();
     createMenus();
+    Commands = new frmCommands();
+    m_remote = std::make_unique<RemotePane>(
+        RemotePaneView{lstRemoteFiles, lblDirectory, StatusBar1, Toolbar1, Text1, mnuLocal, Commands});
     connectHandlers();
     LoadNormalButtonImages();
-    Commands = new frmCommands();
     Client->resize(PixelsX(DesignClientWidth), PixelsY(DesignClientHeight));
     resize(PixelsX(DesignClientWidth), PixelsY(DesignClientHeight) + menuBar()->sizeHint().height());
 }
@@ -289,7 +291,6 @@ void frmMain::connectHandlers() {
         };
     };
     connect(mnuConnect, &QAction::triggered, this, unlessBusy(&frmMain::mnuConnect_Click));
-    connect(mnuDisconnect, &QAction::triggered, this, unlessBusy(&frmMain::mnuDisconnect_Click));
     connect(mnuCommandLine, &QAction::triggered, this, &frmMain::mnuCommandLine_Click);
     connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
     connect(mnuContents, &QAction::triggered, this, &frmMain::mnuContents_Click);
@@ -306,22 +307,29 @@ void frmMain::connectHandlers() {
     connect(Toolbar4, &QToolBar::actionTriggered, this, unlessBusy(&frmMain::Toolbar4_ButtonClick, true));
     connect(Toolbar5, &QToolBar::actionTriggered, this, unlessBusy(&frmMain::Toolbar5_ButtonClick));
 
-    connect(lstRemoteFiles, &ListView::GotFocus, this, &frmMain::lstRemoteFiles_GotFocus);
-    connect(lstRemoteFiles, &ListView::Click, this, &frmMain::lstRemoteFiles_Click);
-    connect(lstRemoteFiles, &ListView::ItemClick, this, &frmMain::lstRemoteFiles_ItemClick);
-    connect(lstRemoteFiles, &ListView::DblClick, this, unlessBusy(&frmMain::lstRemoteFiles_DblClick));
-    connect(lstRemoteFiles, &ListView::ColumnClick, this, &frmMain::lstRemoteFiles_ColumnClick);
-    connect(lstRemoteFiles, &ListView::MouseDown, this, &frmMain::lstRemoteFiles_MouseDown);
-    connect(lstRemoteFiles, &ListView::AfterLabelEdit, this, [this](bool& cancel, QString& newText) {
-        // An edit left open when the transfer began ends without touching the server.
-        if (!SessionBusy()) {
-            lstRemoteFiles_AfterLabelEdit(cancel, newText);
-            return;
-        }
-        cancel = true;
-        CreatingRemoteFolder = false;
-    });
-    connect(cmdMakeDir, &QPushButton::clicked, this, unlessBusy(&frmMain::cmdMakeDir_Click));
+    // The remote pane's handlers: connected with the pane as context, so none runs once it is gone.
+    RemotePane* remotePane = m_remote.get();
+    remotePane->isBusy = [this] { return SessionBusy(); };
+    remotePane->abandonTransfer = [this] { AbandonTransfer(); };
+    const auto remoteUnlessBusy = [this, remotePane](void (RemotePane::*handler)()) {
+        return [this, remotePane, handler] {
+            if (!SessionBusy())
+                (remotePane->*handler)();
+        };
+    };
+    connect(remotePane, &RemotePane::focused, this, [this] { LastFocus = QStringLiteral("remote"); });
+    connect(mnuDisconnect, &QAction::triggered, remotePane,
+            remoteUnlessBusy(&RemotePane::mnuDisconnect_Click));
+    connect(lstRemoteFiles, &ListView::GotFocus, remotePane, &RemotePane::lstRemoteFiles_GotFocus);
+    connect(lstRemoteFiles, &ListView::Click, remotePane, &RemotePane::lstRemoteFiles_Click);
+    connect(lstRemoteFiles, &ListView::ItemClick, remotePane, &RemotePane::lstRemoteFiles_ItemClick);
+    connect(lstRemoteFiles, &ListView::DblClick, remotePane,
+            remoteUnlessBusy(&RemotePane::lstRemoteFiles_DblClick));
+    connect(lstRemoteFiles, &ListView::ColumnClick, remotePane, &RemotePane::lstRemoteFiles_ColumnClick);
+    connect(lstRemoteFiles, &ListView::MouseDown, remotePane, &RemotePane::lstRemoteFiles_MouseDown);
+    connect(lstRemoteFiles, &ListView::AfterLabelEdit, remotePane,
+            &RemotePane::lstRemoteFiles_AfterLabelEdit);
+    connect(cmdMakeDir, &QPushButton::clicked, remotePane, remoteUnlessBusy(&RemotePane::cmdMakeDir_Click));
 
     connect(Dir1, &DirListBox::Change, this, &frmMain::Dir1_Change);
     connect(Dir1, &DirListBox::GotFocus, this, &frmMain::Dir1_GotFocus);
@@ -382,8 +390,7 @@ void frmMain::Form_Load() {
     MoveForm(static_cast<long long>(ScreenWidth() - FormWidth()) / 2,
              static_cast<long long>(ScreenHeight() - FormHeight()) / 2);
     NormalHeight = FormHeight();
-    StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
-    lstRemoteFiles->ClearRows();
+    m_remote->Load();
     lstRemoteFiles->SetSmallIcons(ImageList6);
     ListView1->ClearRows();
     ListView1->SetSmallIcons(ImageList6);
@@ -392,7 +399,6 @@ void frmMain::Form_Load() {
     const QRect directory = lblDirectory->geometry();
     Line1->setGeometry(Line1->x(), Line1->y(), directory.x() + directory.width() - Line1->x(),
                        Line1->height());
-    RemoteCurrentDir.clear();
     SelectedLocalName.clear();
     CurrentTransferType = 1;
     StartLocalDir = Dir1->Path();
@@ -400,13 +406,10 @@ void frmMain::Form_Load() {
     if (ScreenWidth() == 9600 && ScreenHeight() == 7200)
         MsgBox(QStringLiteral("Tovo FTP Suggests a Minumum\r\nScreen Resolution of 800 x 600."),
                vbOKOnly | vbInformation, QStringLiteral("Tovo FTP"));
-    RemoteItemSelected = false;
     LocalItemSelected = false;
-    StatusBar1->SetPanelText(2, QStringLiteral("Command Line:  No"));
     LastFocus = QStringLiteral("Dir1");
     TwipsPerPixelX = ScreenTwipsPerPixelX();
     TwipsPerPixelY = ScreenTwipsPerPixelY();
-    CreatingRemoteFolder = false;
     StatusClock->start();
     show();
     // The splash sits on the shown window until its timer or a click closes it.
@@ -415,7 +418,7 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::mnuConnect_Click() {
-    frmConnect dialog([this] { ConnectToServer(*this); });
+    frmConnect dialog([this] { m_remote->ConnectToServer(); });
     ShowModal(&dialog);
 }
 
@@ -424,7 +427,7 @@ void frmMain::Toolbar1_ButtonClick() {
 }
 
 void frmMain::Toolbar5_ButtonClick() {
-    mnuDisconnect_Click();
+    m_remote->mnuDisconnect_Click();
 }
 
 void frmMain::Toolbar2_ButtonClick() {
@@ -434,8 +437,7 @@ void frmMain::Toolbar2_ButtonClick() {
 void frmMain::RefreshBothPanes() {
     ListView1->SetSorted(true);
     Dir1_Change();
-    lstRemoteFiles->ClearRows();
-    ListRemoteFiles(*this);
+    m_remote->ListRemoteFiles();
     lstRemoteFiles->Refresh();
 }
 

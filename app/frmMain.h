@@ -11,6 +11,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -30,6 +31,7 @@ class DriveListBox;
 class FileListBox;
 class ListView;
 class PictureBox;
+class RemotePane;
 class StatusBar;
 class TempFileWriter;
 class frmCommands;
@@ -112,16 +114,11 @@ public:
 
     // ---- Form-level state ----
     QString LastFocus = QStringLiteral("Dir1"); // "Dir1", "listview1" or "remote"
-    QString RemoteCurrentDir;                   // ends with "/" when known
     QString SelectedLocalName;
     QString StartLocalDir;
     QString LocalDir;     // ends with "/"
     QString LocalDirPath; // Dir1's path at the last listing
-    bool RemoteItemSelected = false;
     bool LocalItemSelected = false;
-    bool CreatingRemoteFolder = false;
-    QString RenameOldName;
-    QString RenameNewName;
     QString LocalRenameOldName;
     QString LocalRenameNewName;
     HINTERNET TransferHandle = 0;
@@ -168,17 +165,7 @@ public:
     bool LeavingConfirmed = false;
 
     // ---- FTP session and remote pane (session/RemotePane.cpp) ----
-    void mnuDisconnect_Click();
-    void lstRemoteFiles_GotFocus();
-    void lstRemoteFiles_Click();
-    void lstRemoteFiles_ItemClick(ListItem* item);
-    void lstRemoteFiles_DblClick();
-    void lstRemoteFiles_ColumnClick(int column);
-    void lstRemoteFiles_MouseDown(int button, int shift, double x, double y);
-    void lstRemoteFiles_AfterLabelEdit(bool& cancel, QString& newText);
-    void cmdMakeDir_Click();
-    void BeginRemoteRename();
-    void NavigateRemoteUp();
+    RemotePane& remote() { return *m_remote; }
 
     // ---- Local pane (local/LocalPane.cpp) ----
     void Dir1_Change();
@@ -254,6 +241,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    std::unique_ptr<RemotePane> m_remote;
+
     void createControls();
     void createMenus();
     void connectHandlers();

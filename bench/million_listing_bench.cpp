@@ -6,6 +6,7 @@
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
+#include "session/RemotePane.h"
 #include "session/WinInetAPI.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -130,8 +131,7 @@ int main(int argc, char** argv) {
     resetPeak();
     timer.restart();
     cpu = cpuSeconds();
-    form.lstRemoteFiles->ClearRows();
-    ListRemoteFiles(form);
+    form.remote().ListRemoteFiles();
     DoEvents();
     const double refresh = seconds(timer);
     const double refreshCpu = cpuSeconds() - cpu;

@@ -5,6 +5,7 @@
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
+#include "session/RemotePane.h"
 #include "session/WinInetAPI.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
@@ -75,8 +76,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < Runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        form.lstRemoteFiles->ClearRows();
-        ListRemoteFiles(form);
+        form.remote().ListRemoteFiles();
         DoEvents();
         whole.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e9);
         if (form.lstRemoteFiles->Count() != FileCount)

@@ -1,10 +1,10 @@
-// The delete command: selected local files, the current local folder, selected remote files or a
-// remote folder, whichever pane had the focus last.
+// The delete command: selected local files or the current local folder, or the remote pane's
+// selection, whichever pane had the focus last.
 #include "app/frmMain.h"
 #include "local/LocalFileSystem.h"
 #include "session/FileIcons.h"
 #include "session/FtpSession.h"
-#include "session/NeededSubs.h"
+#include "session/RemotePane.h"
 #include "session/WinInetAPI.h"
 #include "toolkit/DirListBox.h"
 #include "toolkit/ListView.h"
@@ -57,53 +57,7 @@ void frmMain::DeleteSelection() {
     }
 
     if (LastFocus == QStringLiteral("remote")) {
-        ListItem* current = lstRemoteFiles->SelectedItem();
-        if (!current || SessionLost(*this) || (FtpSession.hConnect != 0 && !RemoteFolderKnown(*this)))
-            return;
-        if (ListView::SmallIcon(current) == FolderIcon) {
-            // The folder removed is the row the question names, however the selection got there.
-            const QString name = ListView::Text(current);
-            if (MsgBox(QStringLiteral("Are you sure you want to delete directory: \r\n    ") + name,
-                       vbYesNoCancel | vbQuestion, QStringLiteral("Delete Directory")) != vbYes)
-                return;
-            const QString path = RemoteCurrentDir + name + QLatin1Char('/');
-            if (!FtpRemoveDirectoryA(FtpSession.hConnect, path.toStdString().c_str())) {
-                ReportRefusal(*this, QStringLiteral("Could not delete directory: ") + name,
-                              vbOKOnly | vbExclamation, QStringLiteral("Error Deleting Directory"));
-                return;
-            }
-            lstRemoteFiles->ClearRows();
-            ListRemoteFiles(*this);
-            return;
-        }
-        if (MsgBox(deleteFilesQuestion, vbYesNo | vbQuestion, QStringLiteral("Delete Files")) != vbYes)
-            return;
-        QStringList refusals;
-        const int count = lstRemoteFiles->Count();
-        for (int i = 1; i <= count; ++i) {
-            const ListItem* row = lstRemoteFiles->Item(i);
-            if (!ListView::Selected(row) || ListView::SmallIcon(row) == ParentRowIcon)
-                continue;
-            const QString name = ListView::Text(row);
-            if (FtpDeleteFileA(FtpSession.hConnect, (RemoteCurrentDir + name).toStdString().c_str()))
-                continue;
-            const QString reply = QString::fromStdString(InternetLastResponseText());
-            if (SessionLost(*this))
-                return;
-            refusals.append(reply.isEmpty() ? name : name + QStringLiteral(": ") + reply);
-        }
-        lstRemoteFiles->ClearRows();
-        ListRemoteFiles(*this);
-        if (refusals.isEmpty() || FtpSession.hConnect == 0)
-            return;
-        constexpr qsizetype shownRefusals = 10;
-        if (refusals.size() > shownRefusals) {
-            const qsizetype more = refusals.size() - shownRefusals;
-            refusals.resize(shownRefusals);
-            refusals.append(QStringLiteral("... and %1 more").arg(more));
-        }
-        MsgBox(QStringLiteral("Could not delete:\r\n") + refusals.join(QStringLiteral("\r\n")),
-               vbOKOnly | vbExclamation, QStringLiteral("Error Deleting Files"));
+        remote().DeleteSelection();
         return;
     }
 

@@ -4,6 +4,7 @@
 #include "local/LocalFormat.h"
 #include "local/ShellFileOperation.h"
 #include "session/FileIcons.h"
+#include "session/RemotePane.h"
 #include "toolkit/DirListBox.h"
 #include "toolkit/ListView.h"
 #include "toolkit/WindowLayer.h"
@@ -61,7 +62,7 @@ void frmMain::mnuLocalDelete_Click() {
 
 void frmMain::mnuLocalNewFolder_Click() {
     if (LastFocus == QStringLiteral("remote")) {
-        cmdMakeDir_Click();
+        remote().cmdMakeDir_Click();
         return;
     }
     if (Dir1->Path().isEmpty())
@@ -92,7 +93,7 @@ void frmMain::mnuLocalRefresh_Click() {
 
 void frmMain::mnuLocalRename_Click() {
     if (LastFocus == QStringLiteral("remote"))
-        BeginRemoteRename();
+        remote().BeginRemoteRename();
     else
         BeginLocalRename();
 }
@@ -101,7 +102,7 @@ void frmMain::Toolbar4_ButtonClick() {
     if (LastFocus == QStringLiteral("listview1"))
         BeginLocalRename();
     else if (LastFocus == QStringLiteral("remote"))
-        BeginRemoteRename();
+        remote().BeginRemoteRename();
     else
         MsgBox(QStringLiteral("You must select a file!"), vbOKOnly | vbExclamation, QStringLiteral("Error!"));
 }

@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 #include "local/LocalFileSystem.h"
 #include "session/FtpSession.h"
+#include "session/RemotePane.h"
 #include "toolkit/ListView.h"
 #include "toolkit/WindowLayer.h"
 #include "transfer/ChunkPump.h"
@@ -55,9 +56,8 @@ QList<QPair<QString, std::int64_t>> frmMain::BeginQueue(std::int64_t& total) {
 }
 
 void frmMain::Picture1_Click() {
-    if (TransferRunning || !RemoteItemSelected)
+    if (TransferRunning || !remote().TakeItemSelected())
         return;
-    RemoteItemSelected = false;
     ListItem* current = lstRemoteFiles->SelectedItem();
     if (!current || ListView::SmallIcon(current) == FolderIcon)
         return;
@@ -141,7 +141,7 @@ void frmMain::DownloadQueue() {
             continue;
         }
 
-        const std::string remotePath = (RemoteCurrentDir + name).toStdString();
+        const std::string remotePath = (remote().CurrentDir() + name).toStdString();
         const TransferMode mode = SelectedTransferMode();
         if (mode == TransferMode::Auto)
             TransferHandle = OpenRemoteFileAuto(name.toStdString(), remotePath);

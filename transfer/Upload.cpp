@@ -1,6 +1,6 @@
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
-#include "session/NeededSubs.h"
+#include "session/RemotePane.h"
 #include "toolkit/ListView.h"
 #include "toolkit/SizeText.h"
 #include "toolkit/WindowLayer.h"
@@ -52,8 +52,7 @@ void frmMain::Picture2_Click() {
     Label9->setText(QStringLiteral("Bytes Sent:"));
     BuildTransferQueue(ListView1);
     RunQueueWithPanel(&frmMain::UploadQueue);
-    lstRemoteFiles->ClearRows();
-    ListRemoteFiles(*this);
+    remote().ListRemoteFiles();
     LoadNormalButtonImages();
 }
 

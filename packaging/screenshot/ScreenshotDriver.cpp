@@ -5,7 +5,7 @@
 //   tovo-screenshot-driver HOST PORT USER PASSWORD LOCAL_FOLDER REMOTE_FILE DELAY_MS CAPTURE_COMMAND...
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
-#include "session/NeededSubs.h"
+#include "session/RemotePane.h"
 #include "toolkit/DirListBox.h"
 #include "toolkit/ListView.h"
 #include "toolkit/WindowLayer.h"
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     FtpSession.User = args[3].toStdString();
     FtpSession.Password = args[4].toStdString();
     FtpSession.Service = 1;
-    ConnectToServer(form);
+    form.remote().ConnectToServer();
     DoEvents();
 
     ListItem* row = nullptr;
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     }
     form.lstRemoteFiles->setFocus();
     form.lstRemoteFiles->SetSelectedItem(row);
-    form.lstRemoteFiles_ItemClick(row);
+    form.remote().lstRemoteFiles_ItemClick(row);
 
     // The download pumps the event loop every few milliseconds, so the timer fires while the panel is up.
     QTimer::singleShot(args[7].toInt(), &form, [&] {

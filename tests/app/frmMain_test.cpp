@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 
 #include "session/FtpSession.h"
+#include "session/RemotePane.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -93,7 +94,7 @@ private slots:
         messages.answerNext(vbOK);
         form.Picture1_Click();
         QCOMPARE(ReadFileBytes(h.localDir() + "file.bin"), content);
-        QVERIFY(FtpSession.hConnect != 0 && form.RemoteCurrentDir == "/sub/");
+        QVERIFY(FtpSession.hConnect != 0 && form.remote().CurrentDir() == "/sub/");
         QVERIFY(QFileInfo(server.path("sub/file.bin")).isFile());
     }
 };

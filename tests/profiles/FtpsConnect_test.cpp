@@ -3,7 +3,7 @@
 #include "profiles/TrustedCertificates.h"
 #include "profiles/frmCertificate.h"
 #include "profiles/frmConnect.h"
-#include "session/NeededSubs.h"
+#include "session/RemotePane.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -69,7 +69,7 @@ private slots:
         if (key)
             messages.answerNext(vbOK);
         for (int attempt = 0; attempt < (key ? 1 : 2); ++attempt) {
-            frmConnect dialog([&harness] { ConnectToServer(harness.form()); });
+            frmConnect dialog([&harness] { harness.form().remote().ConnectToServer(); });
             dialog.lstProfile_ItemClick(dialog.lstProfile->Item(1));
             dialog.cmdConnect_Click();
             QCOMPARE(harness.remoteNames().contains(QStringLiteral("hello.txt")), !key);

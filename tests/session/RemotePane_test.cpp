@@ -16,6 +16,8 @@
 #include <QToolBar>
 #include <QtTest>
 
+using RemoteCommand = std::function<void(MainWindowHarness&)>;
+
 // Connecting, listing, browsing, renaming and making folders in the remote pane of the real window.
 // Every test logs in as its own user, whose login folder is its own, on one server for the whole class.
 class RemotePaneTest : public QObject {
@@ -89,12 +91,12 @@ private slots:
         if (refused)
             m_messages->answerNext(vbOK);
         if (oldName.isEmpty()) {
-            form().cmdMakeDir_Click();
+            form().remote().cmdMakeDir_Click();
             QCOMPARE(names(), (QStringList{".^.", "New Folder", "old.txt", "other.txt"}));
         } else {
             form().lstRemoteFiles->SetSelectedItem(
                 form().lstRemoteFiles->Item(m_harness->remoteRow(oldName)));
-            form().BeginRemoteRename();
+            form().remote().BeginRemoteRename();
         }
         form().lstRemoteFiles->CommitLabelEdit(newName);
         QStringList got = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -182,10 +184,10 @@ private slots:
         }
         if (command == "rename") {
             m_harness->clickRemote({QStringLiteral("f.txt")});
-            form().BeginRemoteRename();
+            form().remote().BeginRemoteRename();
         }
         if (command == "new folder")
-            form().cmdMakeDir_Click();
+            form().remote().cmdMakeDir_Click();
         if (command == "rename" || command == "new folder")
             form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("n"));
         QVERIFY(!m_messages->calls().isEmpty());
@@ -198,6 +200,45 @@ private slots:
             verifyNotConnected();
         const std::vector<std::string> sent = server.commands();
         QCOMPARE(std::count(sent.begin(), sent.end(), "USER user"), 1);
+    }
+
+    // A name that is not UTF-8 is shown with replacement characters; what is done to it is done with
+    // the server's bytes.
+    void rawNames_data() {
+        QTest::addColumn<RemoteCommand>("command");
+        QTest::addColumn<QByteArray>("sent");
+        const QString file = QString::fromUtf8("caf\xe9.txt");
+        QTest::newRow("open") << RemoteCommand([](MainWindowHarness& h) {
+            h.doubleClickRemote(QString::fromUtf8("d\xe9r"));
+        }) << QByteArray("CWD d\xe9r");
+        QTest::newRow("delete") << RemoteCommand([file](MainWindowHarness& h) {
+            h.clickRemote({file});
+            h.form().LastFocus = QStringLiteral("remote");
+            h.form().DeleteSelection();
+        }) << QByteArray("DELE /caf\xe9.txt");
+        QTest::newRow("rename") << RemoteCommand([file](MainWindowHarness& h) {
+            h.clickRemote({file});
+            h.form().remote().BeginRemoteRename();
+            h.form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("new.txt"));
+        }) << QByteArray("RNFR caf\xe9.txt");
+    }
+    void rawNames() {
+        QFETCH(RemoteCommand, command);
+        QFETCH(QByteArray, sent);
+        ScriptedFtpServer server;
+        server.on("LIST", Transfer("drwxr-xr-x 1 u g 0 Jan 01 2001 d\xe9r\r\n"
+                                   "-rw-r--r-- 1 u g 3 Jan 01 2001 caf\xe9.txt\r\n"));
+        server.on("DELE", "250 Deleted.");
+        QVERIFY(server.start());
+        m_messages->answerNext(vbOK); // the command line finds no second connection
+        m_harness->connectTo(server.port());
+        m_harness->clickRemote({QString::fromUtf8("caf\xe9.txt")});
+        const std::vector<RemoteEntry> selected = form().remote().SelectedEntries();
+        QVERIFY(selected.size() == 1 && selected[0].name == "caf\xe9.txt" && selected[0].size == 3);
+        m_messages->answerNext(vbYes);
+        command(*m_harness);
+        const std::vector<std::string> commands = server.commands();
+        QVERIFY(std::find(commands.begin(), commands.end(), sent.toStdString()) != commands.end());
     }
 
     void connectListsThenBrowses() {

@@ -2,7 +2,6 @@
 
 #include "help/frmAbout.h"
 #include "session/FtpSession.h"
-#include "session/NeededSubs.h"
 #include "session/RemotePane.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "toolkit/DirListBox.h"
@@ -18,7 +17,6 @@ MainWindowHarness::MainWindowHarness() {
     SetNetworkTimeoutMs(3000);
     frmMain::SetEndProcess([] {});
     ResetFtpSession();
-    ResetRemotePane();
     const ModalInterceptor previous = SetModalInterceptor([](QWidget* form) {
         if (auto* splash = qobject_cast<frmAbout*>(form))
             splash->Timer1_Timer();
@@ -42,7 +40,6 @@ MainWindowHarness::~MainWindowHarness() {
     InternetCloseHandle(FtpSession.hConnect);
     InternetCloseHandle(FtpSession.hInternet);
     ResetFtpSession();
-    ResetRemotePane();
 }
 
 void MainWindowHarness::connectTo(int port, const QString& user, const QString& password) {
@@ -51,7 +48,7 @@ void MainWindowHarness::connectTo(int port, const QString& user, const QString& 
     FtpSession.User = user.toStdString();
     FtpSession.Password = password.toStdString();
     FtpSession.Service = 1;
-    ConnectToServer(*m_form);
+    m_form->remote().ConnectToServer();
 }
 
 void MainWindowHarness::connectOk(const FtpTestServer& server, const QString& user, const QString& password,
