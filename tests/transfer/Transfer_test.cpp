@@ -10,6 +10,7 @@
 #include "toolkit/ListView.h"
 #include "toolkit/WindowLayer.h"
 #include "transfer/StopResize.h"
+#include "transfer/Transfers.h"
 
 #include <QDir>
 #include <QLabel>
@@ -61,7 +62,8 @@ class TransferTest : public QObject {
     }
     void go(bool upload, const QStringList& rows) {
         upload ? m_window->clickLocal(rows) : m_window->clickRemote(rows);
-        upload ? m_window->form().Picture2_Click() : m_window->form().Picture1_Click();
+        upload ? m_window->form().transfers().Picture2_Click()
+               : m_window->form().transfers().Picture1_Click();
     }
     void verifyEnded() { QVERIFY(!m_window->form().cmdCancel->isVisible() && !StopResize.HookInstalled); }
 
@@ -192,8 +194,8 @@ private slots:
             // between them (awake, it would take the reset it sees before the ABOR for an end of file).
             // Every byte sent: the server's verdict is awaited.
             const bool midFile = size > (8 << 20) && running.elapsed() > 1500;
-            if (midFile ||
-                (form.TransferHandle == 0 && form.ProgressBar2->value() == form.ProgressBar2->maximum())) {
+            if (midFile || (form.transfers().TransferHandle == 0 &&
+                            form.ProgressBar2->value() == form.ProgressBar2->maximum())) {
                 m_window->onPump({});
                 closeBox ? void(form.close()) : form.mnuExit->trigger();
             }
@@ -235,9 +237,10 @@ private slots:
         bool acted = false;
         m_window->onPump([&] {
             if (!std::exchange(acted, true))
-                local == "shrinks" ? void(QFile::resize(path, 0)) : m_window->form().cmdCancel_Click();
+                local == "shrinks" ? void(QFile::resize(path, 0))
+                                   : m_window->form().transfers().cmdCancel_Click();
         });
-        m_window->form().Picture2_Click();
+        m_window->form().transfers().Picture2_Click();
         QVERIFY(!boxes.texts().contains(Completed));
         QVERIFY(server.uploaded().size() < std::size_t(32 << 20)); // stopped mid-file, not at its end
         QStringList sent;
@@ -258,7 +261,7 @@ private slots:
         server.reset();
         MsgBoxRecorder boxes;
         boxes.allowUnexpected();
-        m_window->form().Picture1_Click();
+        m_window->form().transfers().Picture1_Click();
         QVERIFY(!boxes.texts().contains(Completed));
         QVERIFY(m_window->localEntries().isEmpty());
         verifyEnded();
