@@ -7,6 +7,7 @@
 #include "toolkit/PictureBox.h"
 #include "toolkit/StatusBar.h"
 #include "toolkit/WindowLayer.h"
+#include "transfer/Transfers.h"
 
 #include <QGroupBox>
 #include <QMenuBar>
@@ -191,7 +192,7 @@ void frmMain::HidePanelNormal() {
 }
 
 void frmMain::ShowPanelMaximized() {
-    ShowTransferPanel();
+    m_transfers->ShowTransferPanel();
     SkipNextResize = true;
     ControlRects rects = panelLayoutRects(*this);
     LayoutShowPanelMaximized(rects, PanelLayout, LoadRemoteHeight);

@@ -15,10 +15,13 @@
 #include "toolkit/StatusBar.h"
 #include "toolkit/WindowLayer.h"
 #include "transfer/ExtensionCompare.h"
+#include "transfer/TransferQueue.h"
+#include "transfer/Transfers.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -34,6 +37,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -106,6 +110,38 @@ QToolBar* makeToolbar(QWidget* parent, const char* name, const QString& caption,
     return bar;
 }
 
+// The selected rows of the remote list as entries: the parent row left out, folders marked.
+std::vector<RemoteEntry> selectedRemoteRows(const ListView* list) {
+    std::vector<RemoteEntry> entries;
+    for (int row = 1; row <= list->Count(); ++row) {
+        const ListItem* item = list->Item(row);
+        const std::string name = ListView::Text(item).toStdString();
+        if (!ListView::Selected(item) || name == ParentFolderText ||
+            ListView::SmallIcon(item) == ParentFolderIcon)
+            continue;
+        RemoteEntry entry;
+        entry.name = name;
+        entry.size = QueuedSizeFromText(ListView::SubItem(item, 3).toStdString());
+        entry.folder = ListView::SmallIcon(item) == FolderIcon;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::vector<LocalEntry> selectedLocalRows(const ListView* list) {
+    std::vector<LocalEntry> entries;
+    for (int row = 1; row <= list->Count(); ++row) {
+        const ListItem* item = list->Item(row);
+        if (!ListView::Selected(item))
+            continue;
+        LocalEntry entry;
+        entry.name = QFile::encodeName(ListView::Text(item)).toStdString();
+        entry.size = QueuedSizeFromText(ListView::SubItem(item, 3).toStdString());
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -122,8 +158,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     Commands = new frmCommands();
     m_remote = std::make_unique<RemotePane>(
         RemotePaneView{lstRemoteFiles, lblDirectory, StatusBar1, Toolbar1, Text1, mnuLocal, Commands});
+    createTransfers();
     connectHandlers();
-    LoadNormalButtonImages();
+    m_transfers->LoadNormalButtonImages();
     Client->resize(PixelsX(DesignClientWidth), PixelsY(DesignClientHeight));
     resize(PixelsX(DesignClientWidth), PixelsY(DesignClientHeight) + menuBar()->sizeHint().height());
 }
@@ -257,7 +294,7 @@ void frmMain::createControls() {
     connect(StatusClock, &QTimer::timeout, this, [this] {
         // A transfer writes its rate into panel 3; the clock waits until it is emptied again.
         const QString text = StatusBar1->PanelText(3);
-        if (!text.startsWith(QStringLiteral("Transfer Rate:")) && !TransferRunning)
+        if (!text.startsWith(QStringLiteral("Transfer Rate:")) && !m_transfers->Running())
             StatusBar1->SetPanelText(3, QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
     });
 }
@@ -286,7 +323,7 @@ void frmMain::connectHandlers() {
     // would act on the remote pane; the local pane stays usable.
     const auto unlessBusy = [this](void (frmMain::*handler)(), bool remoteFocusOnly = false) {
         return [this, handler, remoteFocusOnly] {
-            if (!SessionBusy(remoteFocusOnly))
+            if (!m_transfers->SessionBusy(remoteFocusOnly))
                 (this->*handler)();
         };
     };
@@ -309,11 +346,11 @@ void frmMain::connectHandlers() {
 
     // The remote pane's handlers: connected with the pane as context, so none runs once it is gone.
     RemotePane* remotePane = m_remote.get();
-    remotePane->isBusy = [this] { return SessionBusy(); };
-    remotePane->abandonTransfer = [this] { AbandonTransfer(); };
+    remotePane->isBusy = [this] { return m_transfers->SessionBusy(); };
+    remotePane->abandonTransfer = [this] { m_transfers->AbandonTransfer(); };
     const auto remoteUnlessBusy = [this, remotePane](void (RemotePane::*handler)()) {
         return [this, remotePane, handler] {
-            if (!SessionBusy())
+            if (!m_transfers->SessionBusy())
                 (remotePane->*handler)();
         };
     };
@@ -341,13 +378,66 @@ void frmMain::connectHandlers() {
     connect(ListView1, &ListView::MouseDown, this, &frmMain::ListView1_MouseDown);
     connect(ListView1, &ListView::AfterLabelEdit, this, &frmMain::ListView1_AfterLabelEdit);
 
-    connect(Picture1, &PictureBox::Click, this, &frmMain::Picture1_Click);
-    connect(Picture2, &PictureBox::Click, this, &frmMain::Picture2_Click);
-    connect(Picture1, &PictureBox::MouseMove, this, &frmMain::Picture1_MouseMove);
-    connect(Picture2, &PictureBox::MouseMove, this, &frmMain::Picture2_MouseMove);
-    connect(Picture1, &PictureBox::MouseUp, this, &frmMain::Picture1_MouseUp);
-    connect(Picture2, &PictureBox::MouseUp, this, &frmMain::Picture2_MouseUp);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+    Transfers* transfer = m_transfers.get();
+    connect(Picture1, &PictureBox::Click, transfer, &Transfers::Picture1_Click);
+    connect(Picture2, &PictureBox::Click, transfer, &Transfers::Picture2_Click);
+    connect(Picture1, &PictureBox::MouseMove, transfer, &Transfers::Picture1_MouseMove);
+    connect(Picture2, &PictureBox::MouseMove, transfer, &Transfers::Picture2_MouseMove);
+    connect(Picture1, &PictureBox::MouseUp, transfer, &Transfers::Picture1_MouseUp);
+    connect(Picture2, &PictureBox::MouseUp, transfer, &Transfers::Picture2_MouseUp);
+    connect(cmdCancel, &QPushButton::clicked, transfer, &Transfers::cmdCancel_Click);
+}
+
+void frmMain::createTransfers() {
+    const TransferView view{.window = this,
+                            .optAuto = optAuto,
+                            .optASCII = optASCII,
+                            .Picture1 = Picture1,
+                            .Picture2 = Picture2,
+                            .ProgressBar1 = ProgressBar1,
+                            .ProgressBar2 = ProgressBar2,
+                            .cmdCancel = cmdCancel,
+                            .Label5 = Label5,
+                            .Label8 = Label8,
+                            .Label9 = Label9,
+                            .Label10 = Label10,
+                            .Label11 = Label11,
+                            .Label12 = Label12,
+                            .Label13 = Label13,
+                            .Label14 = Label14,
+                            .Label15 = Label15,
+                            .Label16 = Label16,
+                            .lbSpeed = lbSpeed,
+                            .StatusBar1 = StatusBar1,
+                            .List1 = List1,
+                            .List2 = List2};
+    TransferPanes panes;
+    panes.selectedRemote = [this] { return selectedRemoteRows(lstRemoteFiles); };
+    panes.selectedLocal = [this] { return selectedLocalRows(ListView1); };
+    panes.remoteDir = [this] { return RemoteCurrentDir; };
+    panes.localDir = [this] { return LocalDir; };
+    panes.refreshRemote = [this] {
+        lstRemoteFiles->ClearRows();
+        ListRemoteFiles(*this);
+    };
+    panes.refreshLocal = [this] { Dir1_Change(); };
+    panes.sessionLost = [this] { return SessionLost(*this); };
+    panes.takeRemotePick = [this] { return std::exchange(RemoteItemSelected, false); };
+    panes.takeLocalPick = [this] { return std::exchange(LocalItemSelected, false); };
+    TransferWindow window;
+    window.showPanel = [this] {
+        // The state is read once: the layout undone is the one that was shown.
+        PanelShownMaximized = isMaximized();
+        PanelShownMaximized ? ShowPanelMaximized() : ShowPanelNormal();
+    };
+    window.hidePanel = [this] { PanelShownMaximized ? HidePanelMaximized() : HidePanelNormal(); };
+    window.skipNextResize = [this] { SkipNextResize = true; };
+    window.lastFocus = [this] { return LastFocus; };
+    m_transfers = std::make_unique<Transfers>(view, std::move(panes), std::move(window));
+}
+
+void frmMain::AbandonTransfer() {
+    m_transfers->AbandonTransfer();
 }
 
 double frmMain::FormLeft() const {
@@ -375,10 +465,6 @@ void frmMain::SetFormHeight(double twips) {
 
 void frmMain::MoveForm(double leftTwips, double topTwips) {
     move(PixelsX(leftTwips), PixelsY(topTwips));
-}
-
-bool frmMain::SessionBusy(bool remoteFocusOnly) const {
-    return TransferRunning && (!remoteFocusOnly || LastFocus == QStringLiteral("remote"));
 }
 
 void frmMain::SetEndProcess(void (*endProcess)()) {
@@ -442,7 +528,7 @@ void frmMain::RefreshBothPanes() {
 }
 
 bool frmMain::ConfirmLeaving() {
-    if (!TransferRunning || LeavingConfirmed)
+    if (!m_transfers->Running() || LeavingConfirmed)
         return true;
     LeavingConfirmed = MsgBox(QStringLiteral("A file transfer is running. Stop it and exit?"),
                               vbYesNo | vbQuestion, QStringLiteral("Exit")) == vbYes;

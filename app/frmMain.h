@@ -33,7 +33,7 @@ class ListView;
 class PictureBox;
 class RemotePane;
 class StatusBar;
-class TempFileWriter;
+class Transfers;
 class frmCommands;
 
 class frmMain : public QMainWindow {
@@ -121,9 +121,6 @@ public:
     bool LocalItemSelected = false;
     QString LocalRenameOldName;
     QString LocalRenameNewName;
-    HINTERNET TransferHandle = 0;
-    bool TransferRunning = false;           // a second transfer command while one runs is ignored
-    TempFileWriter* DownloadFile = nullptr; // the file a running download writes, removed on exit
     bool SkipNextResize = false;
     double NormalHeight = 0; // twips
     int TwipsPerPixelX = 15;
@@ -154,9 +151,6 @@ public:
     void mnuContents_Click();
     void mnuAbout_Click();
     void mnuCommandLine_Click();
-    // True while a transfer holds the FTP session; with remoteFocusOnly, only when the command
-    // would also act on the remote pane (the pane that had the focus last).
-    bool SessionBusy(bool remoteFocusOnly = false) const;
     // Ends the program; tests replace it so that the test process lives on.
     static void SetEndProcess(void (*endProcess)());
     // Before leaving while a transfer runs, asks whether to stop it; true when the program may go
@@ -192,37 +186,10 @@ public:
     void DeleteSelection();
     void Toolbar3_ButtonClick();
 
-    // ---- Download, upload, panel and buttons (transfer/*.cpp) ----
-    void Picture1_Click();
-    void BuildTransferQueue(ListView* list);
-    void DownloadQueue();
-    void Picture2_Click();
-    void UploadQueue();
-    void ShowTransferPanel();
-    void HideTransferPanel();
-    void PinWindowSize();
-    void ReleaseWindowSize();
-    void EndTransfer();
-    void cmdCancel_Click();
-    // Stops a running transfer so that nothing of it passes for complete: an upload is aborted on the
-    // server, a download's temporary file removed. Every way out of a transfer but its own end comes
-    // here (Cancel, Exit, closing the window, Disconnect).
+    // ---- Download, upload, panel and buttons (transfer/Transfers.h) ----
+    Transfers& transfers() { return *m_transfers; }
+    // Stops a running transfer (see Transfers::AbandonTransfer).
     void AbandonTransfer();
-    void Picture1_MouseMove(int button, int shift, double x, double y);
-    void Picture2_MouseMove(int button, int shift, double x, double y);
-    void Picture1_MouseUp(int button, int shift, double x, double y);
-    void Picture2_MouseUp(int button, int shift, double x, double y);
-    // The mode of the option buttons, read when each file is opened.
-    TransferMode SelectedTransferMode() const;
-    // Starts a queue: a stale cancel is forgotten and the size pinned. Returns the queue's names and
-    // sizes, copied (the cancel command empties the lists mid-transfer), and its total.
-    QList<QPair<QString, std::int64_t>> BeginQueue(std::int64_t& total);
-    // Shows the panel layout that fits the window state, runs the queue, then undoes that layout.
-    void RunQueueWithPanel(void (frmMain::*queue)());
-    // Puts the normal images on both transfer buttons.
-    void LoadNormalButtonImages();
-    // True when the user confirmed a cancel; the transfer loops test it before each chunk.
-    bool CancelRequested = false;
 
     // ---- Resizing and layouts (app/Layouts.cpp) ----
     void Form_Resize();
@@ -235,6 +202,8 @@ public:
     double LoadRemoteHeight = 0; // lstRemoteFiles' height at start-up, twips
     // What the maximised panel layout took from the lists, and the panel's places before it.
     PanelLayoutState PanelLayout;
+    // The panel layout shown for the running transfer: the one undone is the one that was shown.
+    bool PanelShownMaximized = false;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -247,4 +216,7 @@ private:
     void createMenus();
     void connectHandlers();
     void Form_QueryUnload();
+    void createTransfers();
+
+    std::unique_ptr<Transfers> m_transfers;
 };

@@ -11,6 +11,7 @@
 #include "tests/support/TestCertificates.h"
 #include "toolkit/ListView.h"
 #include "toolkit/WindowLayer.h"
+#include "transfer/Transfers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -55,10 +56,10 @@ int main(int argc, char** argv) {
     SetNetworkTimeoutMs(30000);
 
     f.clickRemote({QStringLiteral("big.bin")});
-    form.BuildTransferQueue(form.lstRemoteFiles);
+    form.transfers().BuildDownloadQueue();
     QElapsedTimer timer;
     timer.start();
-    form.DownloadQueue();
+    form.transfers().DownloadQueue();
     const double down = Seconds(timer);
     const QString local = f.localDir() + QStringLiteral("big.bin");
     const bool downloadOk = QFile(local).size() == size;
@@ -68,9 +69,9 @@ int main(int argc, char** argv) {
 
     f.listLocal();
     f.clickLocal({QStringLiteral("big.bin")});
-    form.BuildTransferQueue(form.ListView1);
+    form.transfers().BuildUploadQueue();
     timer.restart();
-    form.UploadQueue();
+    form.transfers().UploadQueue();
     const double up = Seconds(timer);
     const bool uploadOk = QFile(server.root() + QStringLiteral("/big.bin")).size() == size;
     const double curlUp = RunCurl({QStringLiteral("-s"), QStringLiteral("--ssl-reqd"), QStringLiteral("-k"),

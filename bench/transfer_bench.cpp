@@ -8,6 +8,7 @@
 #include "tests/support/MainWindowHarness.h"
 #include "toolkit/ListView.h"
 #include "toolkit/WindowLayer.h"
+#include "transfer/Transfers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -49,11 +50,11 @@ int main(int argc, char** argv) {
     const QString local = f.localDir() + QStringLiteral("big.bin");
     for (int round = 0; round < 3; ++round) {
         f.clickRemote({QStringLiteral("big.bin")});
-        form.BuildTransferQueue(form.lstRemoteFiles);
+        form.transfers().BuildDownloadQueue();
         SettleDisk();
         QElapsedTimer timer;
         timer.start();
-        form.DownloadQueue();
+        form.transfers().DownloadQueue();
         ours = std::min(ours, Seconds(timer));
         downloadOk = downloadOk && QFile(local).size() == size;
         curlDown =
@@ -65,13 +66,13 @@ int main(int argc, char** argv) {
 
         f.listLocal();
         f.clickLocal({QStringLiteral("big.bin")});
-        form.BuildTransferQueue(form.ListView1);
+        form.transfers().BuildUploadQueue();
         // Both uploads create a new file on a settled disk: replacing a large file costs the server
         // its truncation, which would be charged to whichever upload met it.
         QFile::remove(server.path(QStringLiteral("big.bin")));
         SettleDisk();
         timer.restart();
-        form.UploadQueue();
+        form.transfers().UploadQueue();
         oursUp = std::min(oursUp, Seconds(timer));
         uploadOk = uploadOk && QFile(server.path(QStringLiteral("big.bin"))).size() == size;
         QFile::remove(server.path(QStringLiteral("curl-up.bin")));

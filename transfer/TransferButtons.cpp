@@ -1,11 +1,10 @@
-#include "app/frmMain.h"
-#include "toolkit/ListView.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/WindowLayer.h"
-#include "transfer/TransferQueue.h"
+#include "transfer/Transfers.h"
 
 #include <QDir>
 #include <QLabel>
+#include <algorithm>
 
 namespace {
 
@@ -48,28 +47,31 @@ void trackHover(PictureBox* box, bool live, double x, double y, const QString& n
 
 } // namespace
 
-void frmMain::LoadNormalButtonImages() {
-    loadButtonImage(Picture1, DownloadNormalImage);
-    loadButtonImage(Picture2, UploadNormalImage);
+void Transfers::LoadNormalButtonImages() {
+    loadButtonImage(m_view.Picture1, DownloadNormalImage);
+    loadButtonImage(m_view.Picture2, UploadNormalImage);
 }
 
-void frmMain::Picture1_MouseMove(int, int, double x, double y) {
-    const ListItem* current = lstRemoteFiles->SelectedItem();
-    const bool live = current && ListView::Text(current) != QLatin1String(ParentFolderText) &&
-                      ListView::SmallIcon(current) != FolderIcon && LastFocus == QLatin1String("remote");
-    trackHover(Picture1, live, x, y, DownloadNormalImage, DownloadHoverImage);
+void Transfers::Picture1_MouseMove(int, int, double x, double y) {
+    // Lit for files only: the parent row is never an entry, a folder cannot be downloaded.
+    const std::vector<RemoteEntry> selected = m_panes.selectedRemote();
+    const bool live = !selected.empty() &&
+                      std::none_of(selected.begin(), selected.end(),
+                                   [](const RemoteEntry& entry) { return entry.folder; }) &&
+                      m_window.lastFocus() == QLatin1String("remote");
+    trackHover(m_view.Picture1, live, x, y, DownloadNormalImage, DownloadHoverImage);
 }
 
-void frmMain::Picture2_MouseMove(int, int, double x, double y) {
-    const bool live = ListView1->SelectedItem() && LastFocus == QLatin1String("listview1") &&
-                      !lblDirectory->text().isEmpty();
-    trackHover(Picture2, live, x, y, UploadNormalImage, UploadHoverImage);
+void Transfers::Picture2_MouseMove(int, int, double x, double y) {
+    const bool live = !m_panes.selectedLocal().empty() &&
+                      m_window.lastFocus() == QLatin1String("listview1") && !m_panes.remoteDir().isEmpty();
+    trackHover(m_view.Picture2, live, x, y, UploadNormalImage, UploadHoverImage);
 }
 
-void frmMain::Picture1_MouseUp(int, int, double, double) {
-    Picture1->SetCapture();
+void Transfers::Picture1_MouseUp(int, int, double, double) {
+    m_view.Picture1->SetCapture();
 }
 
-void frmMain::Picture2_MouseUp(int, int, double, double) {
-    Picture2->SetCapture();
+void Transfers::Picture2_MouseUp(int, int, double, double) {
+    m_view.Picture2->SetCapture();
 }

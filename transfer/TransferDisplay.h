@@ -9,19 +9,11 @@
 #include <QString>
 #include <cstdint>
 
-class frmMain;
-class TransferDisplay;
-
-// How a file's transfer ended once its last chunk was moved.
-enum class FileEnd { Cancelled, Refused, Complete };
-// After the last chunk: a cancel confirmed during that chunk's pump has already closed the handle;
-// otherwise the panel shows the file's final values and the close gives the server's verdict, with
-// the window pumped while it comes (a cancel confirmed meanwhile counts as one).
-FileEnd CloseTransferFile(frmMain& form, TransferDisplay& display);
+struct TransferView;
 
 class TransferDisplay {
 public:
-    TransferDisplay(frmMain& form, std::int64_t queueTotal);
+    TransferDisplay(const TransferView& view, std::int64_t queueTotal);
 
     // A new file: caption ("Downloading File: " + name), its number from 1 and its listed size.
     void startFile(const QString& caption, int number, std::int64_t fileSize);
@@ -33,7 +25,7 @@ public:
 private:
     void refresh();
 
-    frmMain& m_form;
+    const TransferView& m_view;
     ProgressScale m_queueScale;
     ProgressScale m_fileScale;
     float m_rate = 0;

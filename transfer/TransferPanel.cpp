@@ -1,55 +1,61 @@
-#include "app/frmMain.h"
 #include "toolkit/StatusBar.h"
 #include "toolkit/WindowLayer.h"
 #include "transfer/StopResize.h"
 #include "transfer/TempFileWriter.h"
+#include "transfer/Transfers.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QWidget>
 #include <cmath>
 #include <initializer_list>
 
-void frmMain::ShowTransferPanel() {
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{ProgressBar2, Label5, Label8, Label9, Label10, Label11, Label12,
-                                         Label13, Label14, Label15, Label16, lbSpeed, cmdCancel})
+void Transfers::ShowTransferPanel() {
+    const TransferView& v = m_view;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             v.ProgressBar2, v.Label5, v.Label8, v.Label9, v.Label10, v.Label11, v.Label12, v.Label13,
+             v.Label14, v.Label15, v.Label16, v.lbSpeed, v.cmdCancel})
         control->setVisible(true);
 }
 
-void frmMain::HideTransferPanel() {
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{ProgressBar1, ProgressBar2, Label5, Label8, Label9, Label10, Label11,
-                                         Label12, Label13, Label14, Label15, Label16, lbSpeed})
+void Transfers::HideTransferPanel() {
+    const TransferView& v = m_view;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             v.ProgressBar1, v.ProgressBar2, v.Label5, v.Label8, v.Label9, v.Label10, v.Label11, v.Label12,
+             v.Label13, v.Label14, v.Label15, v.Label16, v.lbSpeed})
         control->setVisible(false);
-    StatusBar1->SetPanelText(3, QString());
-    cmdCancel->setVisible(false);
-    List1->clear();
-    List2->clear();
+    v.StatusBar1->SetPanelText(3, QString());
+    v.cmdCancel->setVisible(false);
+    m_queue.clear();
+    v.List1->clear();
+    v.List2->clear();
 }
 
-void frmMain::PinWindowSize() {
+void Transfers::PinWindowSize() {
     if (StopResize.HookInstalled)
         return;
+    // The frame's size in whole twips, then back in pixels, as the window reckons its size.
+    const QRect frame = m_view.window->frameGeometry();
     StopResize.MinTrackWidth = StopResize.MaxTrackWidth =
-        static_cast<std::int32_t>(std::llround(FormWidth()) / TwipsPerPixelX);
+        static_cast<std::int32_t>(std::llround(TwipsX(frame.width())) / ScreenTwipsPerPixelX());
     StopResize.MinTrackHeight = StopResize.MaxTrackHeight =
-        static_cast<std::int32_t>(std::llround(FormHeight()) / TwipsPerPixelY);
-    InstallSizeHook(this);
+        static_cast<std::int32_t>(std::llround(TwipsY(frame.height())) / ScreenTwipsPerPixelY());
+    InstallSizeHook(m_view.window);
 }
 
-void frmMain::ReleaseWindowSize() {
-    RemoveSizeHook(this);
+void Transfers::ReleaseWindowSize() {
+    RemoveSizeHook(m_view.window);
 }
 
-void frmMain::EndTransfer() {
+void Transfers::EndTransfer() {
     HideTransferPanel();
     ReleaseWindowSize();
 }
 
-void frmMain::cmdCancel_Click() {
+void Transfers::cmdCancel_Click() {
     if (MsgBox(QStringLiteral("Are you sure you want to cancel file transfer?"), vbYesNo | vbQuestion,
                QStringLiteral("Cancel Transfer")) != vbYes)
         return;
@@ -58,7 +64,7 @@ void frmMain::cmdCancel_Click() {
     ReleaseWindowSize();
 }
 
-void frmMain::AbandonTransfer() {
+void Transfers::AbandonTransfer() {
     if (!TransferRunning)
         return;
     // Aborted, not closed: an upload closed in order would leave the server a file that looks
@@ -71,17 +77,9 @@ void frmMain::AbandonTransfer() {
         DownloadFile->discard();
 }
 
-void frmMain::RunQueueWithPanel(void (frmMain::*queue)()) {
-    // The state is read once: the layout undone is the one that was shown.
-    const bool maximized = isMaximized();
-    if (maximized)
-        ShowPanelMaximized();
-    else
-        ShowPanelNormal();
+void Transfers::RunQueueWithPanel(void (Transfers::*queue)()) {
+    m_window.showPanel();
     QThread::msleep(200);
     (this->*queue)();
-    if (maximized)
-        HidePanelMaximized();
-    else
-        HidePanelNormal();
+    m_window.hidePanel();
 }

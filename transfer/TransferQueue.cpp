@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <limits>
+#include <utility>
 
 bool IsDownloadableRow(const std::string& text, int smallIcon) {
     return smallIcon != FolderIcon && smallIcon != ParentFolderIcon && text != ParentFolderText;
@@ -36,4 +37,14 @@ bool RefusesOnlyThisFile(const std::string& reply) {
         return false;
     return std::isdigit(static_cast<unsigned char>(reply[1])) &&
            std::isdigit(static_cast<unsigned char>(reply[2]));
+}
+
+void TransferQueue::add(std::string name, std::int64_t size) {
+    m_total = AddBytes(m_total, size);
+    m_files.push_back({std::move(name), size});
+}
+
+void TransferQueue::clear() {
+    m_files.clear();
+    m_total = 0;
 }

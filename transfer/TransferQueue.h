@@ -1,8 +1,10 @@
 #pragma once
-// Pure rules of the transfer queue: which rows may be queued and the size a row carries.
+// The transfer queue: its files as plain data, and the pure rules of which rows may be queued and
+// the size a row carries.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Small icons of the remote list that mark rows which are not files.
 inline constexpr int FolderIcon = 12;
@@ -23,3 +25,23 @@ std::int64_t AddBytes(std::int64_t total, std::int64_t bytes);
 // file alone, so the rest of a queue can go on: a 4xx or 5xx reply, except 421, which closes the
 // session. No reply at all means the session is gone.
 bool RefusesOnlyThisFile(const std::string& reply);
+
+// One file of a queue: the name as the pane's entry holds it (bytes, sent and opened unchanged) and
+// the size it listed.
+struct QueuedFile {
+    std::string name;
+    std::int64_t size = 0;
+};
+
+// The files of one transfer in the order they go, and their total (saturating like AddBytes).
+class TransferQueue {
+public:
+    void add(std::string name, std::int64_t size);
+    void clear();
+    const std::vector<QueuedFile>& files() const { return m_files; }
+    std::int64_t total() const { return m_total; }
+
+private:
+    std::vector<QueuedFile> m_files;
+    std::int64_t m_total = 0;
+};

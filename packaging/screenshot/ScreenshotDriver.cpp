@@ -9,6 +9,7 @@
 #include "toolkit/DirListBox.h"
 #include "toolkit/ListView.h"
 #include "toolkit/WindowLayer.h"
+#include "transfer/Transfers.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -80,9 +81,9 @@ int main(int argc, char** argv) {
     // The download pumps the event loop every few milliseconds, so the timer fires while the panel is up.
     QTimer::singleShot(args[7].toInt(), &form, [&] {
         Capture(form, capture);
-        form.cmdCancel_Click();
+        form.transfers().cmdCancel_Click();
     });
-    form.Picture1_Click();
+    form.transfers().Picture1_Click();
     Capture(form, capture); // the transfer ended before the timer: the picture shows the listing
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "tests/support/MainWindowHarness.h"
 #include "toolkit/ListView.h"
 #include "transfer/TransferDisplay.h"
+#include "transfer/Transfers.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -78,7 +79,7 @@ private slots:
             ListItem* row = form.lstRemoteFiles->Add("setup.iso", 1);
             ListView::SetSubItem(row, 3, QString::number(queue));
             ListView::SetSelected(row, true);
-            form.BuildTransferQueue(form.lstRemoteFiles);
+            form.transfers().BuildDownloadQueue();
             if (window.endsWith("maximised")) {
                 form.showMaximized();
                 QTRY_VERIFY(form.isMaximized());
@@ -86,7 +87,7 @@ private slots:
             } else {
                 form.ShowPanelNormal();
             }
-            TransferDisplay display(form, queue);
+            TransferDisplay display(form.transfers().view(), queue);
             display.startFile("Downloading File: setup.iso", 12, queue);
             display.chunk(queue, queue, 1500);
         }

@@ -8,6 +8,7 @@
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "toolkit/PictureBox.h"
+#include "transfer/Transfers.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -86,13 +87,13 @@ private slots:
         frmMain& form = h.form();
         h.clickRemote({"file.bin"});
         h.onPump([&] {
-            if (form.TransferHandle != 0) {
+            if (form.transfers().TransferHandle != 0) {
                 h.onPump({});
                 command(h);
             }
         });
         messages.answerNext(vbOK);
-        form.Picture1_Click();
+        form.transfers().Picture1_Click();
         QCOMPARE(ReadFileBytes(h.localDir() + "file.bin"), content);
         QVERIFY(FtpSession.hConnect != 0 && form.remote().CurrentDir() == "/sub/");
         QVERIFY(QFileInfo(server.path("sub/file.bin")).isFile());

@@ -1,6 +1,7 @@
 // Downloads and uploads through the real window against a real server: rows clicked as a user does,
 // exact bytes on both sides, cancel, the failures a user meets, and the transfer buttons.
 #include "app/frmMain.h"
+#include "session/FtpSession.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -8,17 +9,25 @@
 #include "tests/support/TestFiles.h"
 #include "toolkit/DirListBox.h"
 #include "toolkit/ListView.h"
+#include "toolkit/PictureBox.h"
+#include "toolkit/StatusBar.h"
 #include "toolkit/WindowLayer.h"
 #include "transfer/StopResize.h"
+#include "transfer/Transfers.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QtTest>
 #include <atomic>
 #include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -61,7 +70,8 @@ class TransferTest : public QObject {
     }
     void go(bool upload, const QStringList& rows) {
         upload ? m_window->clickLocal(rows) : m_window->clickRemote(rows);
-        upload ? m_window->form().Picture2_Click() : m_window->form().Picture1_Click();
+        upload ? m_window->form().transfers().Picture2_Click()
+               : m_window->form().transfers().Picture1_Click();
     }
     void verifyEnded() { QVERIFY(!m_window->form().cmdCancel->isVisible() && !StopResize.HookInstalled); }
 
@@ -184,8 +194,8 @@ private slots:
             // between them (awake, it would take the reset it sees before the ABOR for an end of file).
             // Every byte sent: the server's verdict is awaited.
             const bool midFile = size > (8 << 20) && running.elapsed() > 1500;
-            if (midFile ||
-                (form.TransferHandle == 0 && form.ProgressBar2->value() == form.ProgressBar2->maximum())) {
+            if (midFile || (form.transfers().TransferHandle == 0 &&
+                            form.ProgressBar2->value() == form.ProgressBar2->maximum())) {
                 m_window->onPump({});
                 closeBox ? void(form.close()) : form.mnuExit->trigger();
             }
@@ -227,9 +237,10 @@ private slots:
         bool acted = false;
         m_window->onPump([&] {
             if (!std::exchange(acted, true))
-                local == "shrinks" ? void(QFile::resize(path, 0)) : m_window->form().cmdCancel_Click();
+                local == "shrinks" ? void(QFile::resize(path, 0))
+                                   : m_window->form().transfers().cmdCancel_Click();
         });
-        m_window->form().Picture2_Click();
+        m_window->form().transfers().Picture2_Click();
         QVERIFY(!boxes.texts().contains(Completed));
         QVERIFY(server.uploaded().size() < std::size_t(32 << 20)); // stopped mid-file, not at its end
         QStringList sent;
@@ -308,6 +319,158 @@ private slots:
                      QByteArray(middle == "f2.bin" ? "previous" : ""));
         }
         verifyEnded();
+    }
+
+    // The transfers alone, on widgets of their own and without a main window: a name that is not
+    // UTF-8 is opened and sent as the bytes its entry holds, both ways.
+    void rawNameWithoutTheWindow_data() {
+        QTest::addColumn<bool>("upload");
+        QTest::newRow("download") << false;
+        QTest::newRow("upload") << true;
+    }
+    void rawNameWithoutTheWindow() {
+        QFETCH(bool, upload);
+        FtpTestServer server;
+        server.serveRawNames();
+        TOVO_REQUIRE_SERVER(server);
+        const std::string name = "caf\xe9.txt", content = "raw bytes";
+        const std::string localDir = QFile::encodeName(m_window->localDir()).toStdString();
+        const std::string serverDir = QFile::encodeName(server.root() + '/').toStdString();
+        std::ofstream((upload ? localDir : serverDir) + name, std::ios::binary) << content;
+        // The temporary folders cannot remove a name they cannot decode.
+        const auto tidy = qScopeGuard([&] {
+            for (const std::string& dir : {localDir, serverDir})
+                std::remove((dir + name).c_str());
+        });
+        FtpSession.hInternet = InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+        FtpSession.hConnect = InternetConnectA(FtpSession.hInternet, "127.0.0.1", server.port(), "user",
+                                               "secret", INTERNET_SERVICE_FTP, 0, 0);
+        QVERIFY(FtpSession.hConnect != 0);
+
+        QWidget window;
+        const auto label = [&] { return new QLabel(&window); };
+        auto* automatic = new QRadioButton(&window);
+        automatic->setChecked(true);
+        const TransferView view{&window,
+                                automatic,
+                                new QRadioButton(&window),
+                                new PictureBox(&window),
+                                new PictureBox(&window),
+                                new QProgressBar(&window),
+                                new QProgressBar(&window),
+                                new QPushButton(&window),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                new StatusBar(3, &window),
+                                new QListWidget(&window),
+                                new QListWidget(&window)};
+        const std::int64_t size = std::int64_t(content.size());
+        TransferPanes panes{[&] {
+                                return std::vector<RemoteEntry>{{name, size, {}, false}};
+                            },
+                            [&] {
+                                return std::vector<LocalEntry>{{name, size, 0}};
+                            },
+                            [] { return QStringLiteral("/"); },
+                            [&] { return m_window->localDir(); },
+                            [] {},
+                            [] {},
+                            [] { return false; },
+                            [] { return true; },
+                            [] { return true; }};
+        Transfers transfers(view, panes, {[] {}, [] {}, [] {}, [] { return QStringLiteral("remote"); }});
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        upload ? transfers.Picture2_Click() : transfers.Picture1_Click();
+        QCOMPARE(boxes.texts(), QStringList{Completed});
+        std::ostringstream arrived;
+        arrived << std::ifstream((upload ? serverDir : localDir) + name, std::ios::binary).rdbuf();
+        QCOMPARE(arrived.str(), content);
+    }
+
+    // The transfers alone, on widgets of their own and without a main window: a name that is not
+    // UTF-8 is opened and sent as the bytes its entry holds, both ways.
+    void rawNameWithoutTheWindow_data() {
+        QTest::addColumn<bool>("upload");
+        QTest::newRow("download") << false;
+        QTest::newRow("upload") << true;
+    }
+    void rawNameWithoutTheWindow() {
+        QFETCH(bool, upload);
+        FtpTestServer server;
+        server.serveRawNames();
+        TOVO_REQUIRE_SERVER(server);
+        const std::string name = "caf\xe9.txt", content = "raw bytes";
+        const std::string localDir = QFile::encodeName(m_window->localDir()).toStdString();
+        const std::string serverDir = QFile::encodeName(server.root() + '/').toStdString();
+        std::ofstream((upload ? localDir : serverDir) + name, std::ios::binary) << content;
+        // The temporary folders cannot remove a name they cannot decode.
+        const auto tidy = qScopeGuard([&] {
+            for (const std::string& dir : {localDir, serverDir})
+                std::remove((dir + name).c_str());
+        });
+        FtpSession.hInternet = InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+        FtpSession.hConnect = InternetConnectA(FtpSession.hInternet, "127.0.0.1", server.port(), "user",
+                                               "secret", INTERNET_SERVICE_FTP, 0, 0);
+        QVERIFY(FtpSession.hConnect != 0);
+
+        QWidget window;
+        const auto label = [&] { return new QLabel(&window); };
+        auto* automatic = new QRadioButton(&window);
+        automatic->setChecked(true);
+        const TransferView view{&window,
+                                automatic,
+                                new QRadioButton(&window),
+                                new PictureBox(&window),
+                                new PictureBox(&window),
+                                new QProgressBar(&window),
+                                new QProgressBar(&window),
+                                new QPushButton(&window),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                new StatusBar(3, &window),
+                                new QListWidget(&window),
+                                new QListWidget(&window)};
+        const std::int64_t size = std::int64_t(content.size());
+        TransferPanes panes{[&] {
+                                return std::vector<RemoteEntry>{{name, size, {}, false}};
+                            },
+                            [&] {
+                                return std::vector<LocalEntry>{{name, size, 0}};
+                            },
+                            [] { return QStringLiteral("/"); },
+                            [&] { return m_window->localDir(); },
+                            [] {},
+                            [] {},
+                            [] { return false; },
+                            [] { return true; },
+                            [] { return true; }};
+        Transfers transfers(view, panes, {[] {}, [] {}, [] {}, [] { return QStringLiteral("remote"); }});
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        upload ? transfers.Picture2_Click() : transfers.Picture1_Click();
+        QCOMPARE(boxes.texts(), QStringList{Completed});
+        std::ostringstream arrived;
+        arrived << std::ifstream((upload ? serverDir : localDir) + name, std::ios::binary).rdbuf();
+        QCOMPARE(arrived.str(), content);
     }
 };
 
