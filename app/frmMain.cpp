@@ -3,6 +3,7 @@
 #include "commandline/frmCommands.h"
 #include "help/CHelp.h"
 #include "help/frmAbout.h"
+#include "local/LocalPane.h"
 #include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
 #include "session/NeededSubs.h"
@@ -119,6 +120,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     ImageList6 = Images::SmallIcons();
     createControls();
     createMenus();
+    m_local = new LocalPane({Drive1, Dir1, ListView1, mnuLocal}, this);
     connectHandlers();
     LoadNormalButtonImages();
     Commands = new frmCommands();
@@ -297,7 +299,7 @@ void frmMain::connectHandlers() {
     connect(mnuLocalDelete, &QAction::triggered, this, unlessBusy(&frmMain::mnuLocalDelete_Click, true));
     connect(mnuLocalNewFolder, &QAction::triggered, this,
             unlessBusy(&frmMain::mnuLocalNewFolder_Click, true));
-    connect(mnuLocalRefresh, &QAction::triggered, this, unlessBusy(&frmMain::mnuLocalRefresh_Click));
+    connect(mnuLocalRefresh, &QAction::triggered, this, unlessBusy(&frmMain::RefreshBothPanes));
     connect(mnuLocalRename, &QAction::triggered, this, unlessBusy(&frmMain::mnuLocalRename_Click, true));
 
     connect(Toolbar1, &QToolBar::actionTriggered, this, unlessBusy(&frmMain::Toolbar1_ButtonClick));
@@ -323,15 +325,23 @@ void frmMain::connectHandlers() {
     });
     connect(cmdMakeDir, &QPushButton::clicked, this, unlessBusy(&frmMain::cmdMakeDir_Click));
 
-    connect(Dir1, &DirListBox::Change, this, &frmMain::Dir1_Change);
-    connect(Dir1, &DirListBox::GotFocus, this, &frmMain::Dir1_GotFocus);
-    connect(Drive1, &DriveListBox::Change, this, &frmMain::Drive1_Change);
-    connect(ListView1, &ListView::GotFocus, this, &frmMain::ListView1_GotFocus);
-    connect(ListView1, &ListView::Click, this, &frmMain::ListView1_Click);
-    connect(ListView1, &ListView::ItemClick, this, &frmMain::ListView1_ItemClick);
-    connect(ListView1, &ListView::ColumnClick, this, &frmMain::ListView1_ColumnClick);
-    connect(ListView1, &ListView::MouseDown, this, &frmMain::ListView1_MouseDown);
-    connect(ListView1, &ListView::AfterLabelEdit, this, &frmMain::ListView1_AfterLabelEdit);
+    LocalPane* local = m_local;
+    local->isBusy = [this] { return TransferRunning; };
+    connect(Dir1, &DirListBox::Change, local, &LocalPane::Dir1_Change);
+    connect(Dir1, &DirListBox::GotFocus, local, &LocalPane::Dir1_GotFocus);
+    connect(Drive1, &DriveListBox::Change, local, &LocalPane::Drive1_Change);
+    connect(ListView1, &ListView::GotFocus, local, &LocalPane::ListView1_GotFocus);
+    connect(ListView1, &ListView::Click, local, &LocalPane::ListView1_Click);
+    connect(ListView1, &ListView::ItemClick, local, &LocalPane::ListView1_ItemClick);
+    connect(ListView1, &ListView::ColumnClick, local, &LocalPane::ListView1_ColumnClick);
+    connect(ListView1, &ListView::MouseDown, local, &LocalPane::ListView1_MouseDown);
+    connect(ListView1, &ListView::AfterLabelEdit, local, &LocalPane::ListView1_AfterLabelEdit);
+    connect(local, &LocalPane::focused, this, [this](const QString& which) { LastFocus = which; });
+    connect(local, &LocalPane::listed, this, [this] { LocalDir = m_local->CurrentDir(); });
+    connect(ListView1, &ListView::ItemClick, this, [this] {
+        LocalItemSelected = m_local->LocalItemSelected();
+        SelectedLocalName = m_local->SelectedLocalName();
+    });
 
     connect(Picture1, &PictureBox::Click, this, &frmMain::Picture1_Click);
     connect(Picture2, &PictureBox::Click, this, &frmMain::Picture2_Click);
@@ -395,7 +405,7 @@ void frmMain::Form_Load() {
     RemoteCurrentDir.clear();
     SelectedLocalName.clear();
     CurrentTransferType = 1;
-    StartLocalDir = Dir1->Path();
+    m_local->SetStartLocalDir(Dir1->Path());
     SkipNextResize = false;
     if (ScreenWidth() == 9600 && ScreenHeight() == 7200)
         MsgBox(QStringLiteral("Tovo FTP Suggests a Minumum\r\nScreen Resolution of 800 x 600."),
@@ -432,8 +442,7 @@ void frmMain::Toolbar2_ButtonClick() {
 }
 
 void frmMain::RefreshBothPanes() {
-    ListView1->SetSorted(true);
-    Dir1_Change();
+    m_local->mnuLocalRefresh_Click();
     lstRemoteFiles->ClearRows();
     ListRemoteFiles(*this);
     lstRemoteFiles->Refresh();
@@ -494,4 +503,39 @@ void frmMain::mnuAbout_Click() {
 void frmMain::mnuCommandLine_Click() {
     Commands->show();
     Commands->raise();
+}
+
+void frmMain::Dir1_Change() {
+    m_local->Dir1_Change();
+}
+
+void frmMain::Toolbar3_ButtonClick() {
+    DeleteSelection();
+}
+
+void frmMain::mnuLocalDelete_Click() {
+    DeleteSelection();
+}
+
+void frmMain::mnuLocalNewFolder_Click() {
+    if (LastFocus == QStringLiteral("remote"))
+        cmdMakeDir_Click();
+    else
+        m_local->mnuLocalNewFolder_Click();
+}
+
+void frmMain::mnuLocalRename_Click() {
+    if (LastFocus == QStringLiteral("remote"))
+        BeginRemoteRename();
+    else
+        m_local->BeginLocalRename();
+}
+
+void frmMain::Toolbar4_ButtonClick() {
+    if (LastFocus == QStringLiteral("listview1"))
+        m_local->BeginLocalRename();
+    else if (LastFocus == QStringLiteral("remote"))
+        BeginRemoteRename();
+    else
+        MsgBox(QStringLiteral("You must select a file!"), vbOKOnly | vbExclamation, QStringLiteral("Error!"));
 }

@@ -29,6 +29,7 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class ListView;
+class LocalPane;
 class PictureBox;
 class StatusBar;
 class TempFileWriter;
@@ -113,17 +114,10 @@ public:
     // ---- Form-level state ----
     QString LastFocus = QStringLiteral("Dir1"); // "Dir1", "listview1" or "remote"
     QString RemoteCurrentDir;                   // ends with "/" when known
-    QString SelectedLocalName;
-    QString StartLocalDir;
-    QString LocalDir;     // ends with "/"
-    QString LocalDirPath; // Dir1's path at the last listing
     bool RemoteItemSelected = false;
-    bool LocalItemSelected = false;
     bool CreatingRemoteFolder = false;
     QString RenameOldName;
     QString RenameNewName;
-    QString LocalRenameOldName;
-    QString LocalRenameNewName;
     HINTERNET TransferHandle = 0;
     bool TransferRunning = false;           // a second transfer command while one runs is ignored
     TempFileWriter* DownloadFile = nullptr; // the file a running download writes, removed on exit
@@ -180,30 +174,19 @@ public:
     void BeginRemoteRename();
     void NavigateRemoteUp();
 
-    // ---- Local pane (local/LocalPane.cpp) ----
-    void Dir1_Change();
-    void Drive1_Change();
-    void Dir1_GotFocus();
-    // The small icon (index into ImageList6) for a local file name.
-    static int LocalIconIndex(const QString& name);
-
-    // ---- Local file operations (local/LocalOperations.cpp) ----
-    void ListView1_GotFocus();
-    void ListView1_Click();
-    void ListView1_ItemClick(ListItem* item);
-    void ListView1_ColumnClick(int column);
-    void ListView1_MouseDown(int button, int shift, double x, double y);
-    void ListView1_AfterLabelEdit(bool& cancel, QString& newText);
+    // ---- Local pane (local/LocalPane.h); the commands of both panes go to the one focused last ----
+    LocalPane& local() { return *m_local; }
     void mnuLocalDelete_Click();
     void mnuLocalNewFolder_Click();
-    void mnuLocalRefresh_Click();
     void mnuLocalRename_Click();
     void Toolbar4_ButtonClick();
-    void BeginLocalRename();
-
-    // ---- Delete command (local/DeleteCommand.cpp) ----
-    void DeleteSelection();
     void Toolbar3_ButtonClick();
+    void DeleteSelection(); // local/DeleteCommand.cpp
+    // What the transfer code still reads of the local pane by these names, kept in step with it.
+    void Dir1_Change();
+    QString LocalDir; // ends with "/"
+    bool LocalItemSelected = false;
+    QString SelectedLocalName;
 
     // ---- Download, upload, panel and buttons (transfer/*.cpp) ----
     void Picture1_Click();
@@ -254,6 +237,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    LocalPane* m_local = nullptr;
     void createControls();
     void createMenus();
     void connectHandlers();
