@@ -3,6 +3,7 @@
 #include "commandline/frmCommands.h"
 #include "help/CHelp.h"
 #include "help/frmAbout.h"
+#include "local/LocalPane.h"
 #include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
 #include "session/RemotePane.h"
@@ -110,38 +111,6 @@ QToolBar* makeToolbar(QWidget* parent, const char* name, const QString& caption,
     return bar;
 }
 
-// The selected rows of the remote list as entries: the parent row left out, folders marked.
-std::vector<RemoteEntry> selectedRemoteRows(const ListView* list) {
-    std::vector<RemoteEntry> entries;
-    for (int row = 1; row <= list->Count(); ++row) {
-        const ListItem* item = list->Item(row);
-        const std::string name = ListView::Text(item).toStdString();
-        if (!ListView::Selected(item) || name == ParentFolderText ||
-            ListView::SmallIcon(item) == ParentFolderIcon)
-            continue;
-        RemoteEntry entry;
-        entry.name = name;
-        entry.size = QueuedSizeFromText(ListView::SubItem(item, 3).toStdString());
-        entry.folder = ListView::SmallIcon(item) == FolderIcon;
-        entries.push_back(std::move(entry));
-    }
-    return entries;
-}
-
-std::vector<LocalEntry> selectedLocalRows(const ListView* list) {
-    std::vector<LocalEntry> entries;
-    for (int row = 1; row <= list->Count(); ++row) {
-        const ListItem* item = list->Item(row);
-        if (!ListView::Selected(item))
-            continue;
-        LocalEntry entry;
-        entry.name = QFile::encodeName(ListView::Text(item)).toStdString();
-        entry.size = QueuedSizeFromText(ListView::SubItem(item, 3).toStdString());
-        entries.push_back(std::move(entry));
-    }
-    return entries;
-}
-
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -155,6 +124,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     ImageList6 = Images::SmallIcons();
     createControls();
     createMenus();
+    m_local = new LocalPane({Drive1, Dir1, ListView1, mnuLocal}, this);
     Commands = new frmCommands();
     m_remote = std::make_unique<RemotePane>(
         RemotePaneView{lstRemoteFiles, lblDirectory, StatusBar1, Toolbar1, Text1, mnuLocal, Commands});
@@ -335,7 +305,7 @@ void frmMain::connectHandlers() {
     connect(mnuLocalDelete, &QAction::triggered, this, unlessBusy(&frmMain::mnuLocalDelete_Click, true));
     connect(mnuLocalNewFolder, &QAction::triggered, this,
             unlessBusy(&frmMain::mnuLocalNewFolder_Click, true));
-    connect(mnuLocalRefresh, &QAction::triggered, this, unlessBusy(&frmMain::mnuLocalRefresh_Click));
+    connect(mnuLocalRefresh, &QAction::triggered, this, unlessBusy(&frmMain::RefreshBothPanes));
     connect(mnuLocalRename, &QAction::triggered, this, unlessBusy(&frmMain::mnuLocalRename_Click, true));
 
     connect(Toolbar1, &QToolBar::actionTriggered, this, unlessBusy(&frmMain::Toolbar1_ButtonClick));
@@ -368,15 +338,18 @@ void frmMain::connectHandlers() {
             &RemotePane::lstRemoteFiles_AfterLabelEdit);
     connect(cmdMakeDir, &QPushButton::clicked, remotePane, remoteUnlessBusy(&RemotePane::cmdMakeDir_Click));
 
-    connect(Dir1, &DirListBox::Change, this, &frmMain::Dir1_Change);
-    connect(Dir1, &DirListBox::GotFocus, this, &frmMain::Dir1_GotFocus);
-    connect(Drive1, &DriveListBox::Change, this, &frmMain::Drive1_Change);
-    connect(ListView1, &ListView::GotFocus, this, &frmMain::ListView1_GotFocus);
-    connect(ListView1, &ListView::Click, this, &frmMain::ListView1_Click);
-    connect(ListView1, &ListView::ItemClick, this, &frmMain::ListView1_ItemClick);
-    connect(ListView1, &ListView::ColumnClick, this, &frmMain::ListView1_ColumnClick);
-    connect(ListView1, &ListView::MouseDown, this, &frmMain::ListView1_MouseDown);
-    connect(ListView1, &ListView::AfterLabelEdit, this, &frmMain::ListView1_AfterLabelEdit);
+    LocalPane* local = m_local;
+    local->isBusy = [this] { return m_transfers->Running(); };
+    connect(Dir1, &DirListBox::Change, local, &LocalPane::Dir1_Change);
+    connect(Dir1, &DirListBox::GotFocus, local, &LocalPane::Dir1_GotFocus);
+    connect(Drive1, &DriveListBox::Change, local, &LocalPane::Drive1_Change);
+    connect(ListView1, &ListView::GotFocus, local, &LocalPane::ListView1_GotFocus);
+    connect(ListView1, &ListView::Click, local, &LocalPane::ListView1_Click);
+    connect(ListView1, &ListView::ItemClick, local, &LocalPane::ListView1_ItemClick);
+    connect(ListView1, &ListView::ColumnClick, local, &LocalPane::ListView1_ColumnClick);
+    connect(ListView1, &ListView::MouseDown, local, &LocalPane::ListView1_MouseDown);
+    connect(ListView1, &ListView::AfterLabelEdit, local, &LocalPane::ListView1_AfterLabelEdit);
+    connect(local, &LocalPane::focused, this, [this](const QString& which) { LastFocus = which; });
 
     Transfers* transfer = m_transfers.get();
     connect(Picture1, &PictureBox::Click, transfer, &Transfers::Picture1_Click);
@@ -412,18 +385,15 @@ void frmMain::createTransfers() {
                             .List1 = List1,
                             .List2 = List2};
     TransferPanes panes;
-    panes.selectedRemote = [this] { return selectedRemoteRows(lstRemoteFiles); };
-    panes.selectedLocal = [this] { return selectedLocalRows(ListView1); };
-    panes.remoteDir = [this] { return RemoteCurrentDir; };
-    panes.localDir = [this] { return LocalDir; };
-    panes.refreshRemote = [this] {
-        lstRemoteFiles->ClearRows();
-        ListRemoteFiles(*this);
-    };
-    panes.refreshLocal = [this] { Dir1_Change(); };
-    panes.sessionLost = [this] { return SessionLost(*this); };
-    panes.takeRemotePick = [this] { return std::exchange(RemoteItemSelected, false); };
-    panes.takeLocalPick = [this] { return std::exchange(LocalItemSelected, false); };
+    panes.selectedRemote = [this] { return m_remote->SelectedEntries(); };
+    panes.selectedLocal = [this] { return m_local->SelectedEntries(); };
+    panes.remoteDir = [this] { return m_remote->CurrentDir(); };
+    panes.localDir = [this] { return m_local->CurrentDir(); };
+    panes.refreshRemote = [this] { m_remote->ListRemoteFiles(); };
+    panes.refreshLocal = [this] { m_local->Dir1_Change(); };
+    panes.sessionLost = [this] { return m_remote->SessionLost(); };
+    panes.takeRemotePick = [this] { return m_remote->TakeItemSelected(); };
+    panes.takeLocalPick = [this] { return m_local->TakeItemSelected(); };
     TransferWindow window;
     window.showPanel = [this] {
         // The state is read once: the layout undone is the one that was shown.
@@ -434,10 +404,6 @@ void frmMain::createTransfers() {
     window.skipNextResize = [this] { SkipNextResize = true; };
     window.lastFocus = [this] { return LastFocus; };
     m_transfers = std::make_unique<Transfers>(view, std::move(panes), std::move(window));
-}
-
-void frmMain::AbandonTransfer() {
-    m_transfers->AbandonTransfer();
 }
 
 double frmMain::FormLeft() const {
@@ -485,14 +451,12 @@ void frmMain::Form_Load() {
     const QRect directory = lblDirectory->geometry();
     Line1->setGeometry(Line1->x(), Line1->y(), directory.x() + directory.width() - Line1->x(),
                        Line1->height());
-    SelectedLocalName.clear();
     CurrentTransferType = 1;
-    StartLocalDir = Dir1->Path();
+    m_local->SetStartLocalDir(Dir1->Path());
     SkipNextResize = false;
     if (ScreenWidth() == 9600 && ScreenHeight() == 7200)
         MsgBox(QStringLiteral("Tovo FTP Suggests a Minumum\r\nScreen Resolution of 800 x 600."),
                vbOKOnly | vbInformation, QStringLiteral("Tovo FTP"));
-    LocalItemSelected = false;
     LastFocus = QStringLiteral("Dir1");
     TwipsPerPixelX = ScreenTwipsPerPixelX();
     TwipsPerPixelY = ScreenTwipsPerPixelY();
@@ -521,8 +485,7 @@ void frmMain::Toolbar2_ButtonClick() {
 }
 
 void frmMain::RefreshBothPanes() {
-    ListView1->SetSorted(true);
-    Dir1_Change();
+    m_local->mnuLocalRefresh_Click();
     m_remote->ListRemoteFiles();
     lstRemoteFiles->Refresh();
 }
@@ -539,7 +502,7 @@ void frmMain::mnuExit_Click() {
     if (!ConfirmLeaving())
         return;
     // Before the handles close: closing the session would end an upload in order.
-    AbandonTransfer();
+    m_transfers->AbandonTransfer();
     InternetCloseHandle(FtpSession.hInternet);
     InternetCloseHandle(FtpSession.hConnect);
     StatusBar1->SetPanelText(1, QStringLiteral("Status:  No Connection"));
@@ -559,7 +522,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::Form_QueryUnload() {
     // A transfer is stopped first: the process ends before any destructor could remove a download's
     // temporary file, and closing the session would end an upload in order.
-    AbandonTransfer();
+    m_transfers->AbandonTransfer();
     armLeaveDeadline();
     InternetCloseHandle(FtpSession.hInternet);
     InternetCloseHandle(FtpSession.hConnect);
@@ -582,4 +545,42 @@ void frmMain::mnuAbout_Click() {
 void frmMain::mnuCommandLine_Click() {
     Commands->show();
     Commands->raise();
+}
+
+void frmMain::Toolbar3_ButtonClick() {
+    DeleteSelection();
+}
+
+void frmMain::mnuLocalDelete_Click() {
+    DeleteSelection();
+}
+
+void frmMain::mnuLocalNewFolder_Click() {
+    if (LastFocus == QStringLiteral("remote"))
+        m_remote->cmdMakeDir_Click();
+    else
+        m_local->mnuLocalNewFolder_Click();
+}
+
+void frmMain::mnuLocalRename_Click() {
+    if (LastFocus == QStringLiteral("remote"))
+        m_remote->BeginRemoteRename();
+    else
+        m_local->BeginLocalRename();
+}
+
+void frmMain::Toolbar4_ButtonClick() {
+    if (LastFocus == QStringLiteral("listview1"))
+        m_local->BeginLocalRename();
+    else if (LastFocus == QStringLiteral("remote"))
+        m_remote->BeginRemoteRename();
+    else
+        MsgBox(QStringLiteral("You must select a file!"), vbOKOnly | vbExclamation, QStringLiteral("Error!"));
+}
+
+void frmMain::DeleteSelection() {
+    if (LastFocus == QStringLiteral("remote"))
+        m_remote->DeleteSelection();
+    else
+        m_local->DeleteSelection();
 }

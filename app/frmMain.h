@@ -30,6 +30,7 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class ListView;
+class LocalPane;
 class PictureBox;
 class RemotePane;
 class StatusBar;
@@ -114,13 +115,6 @@ public:
 
     // ---- Form-level state ----
     QString LastFocus = QStringLiteral("Dir1"); // "Dir1", "listview1" or "remote"
-    QString SelectedLocalName;
-    QString StartLocalDir;
-    QString LocalDir;     // ends with "/"
-    QString LocalDirPath; // Dir1's path at the last listing
-    bool LocalItemSelected = false;
-    QString LocalRenameOldName;
-    QString LocalRenameNewName;
     bool SkipNextResize = false;
     double NormalHeight = 0; // twips
     int TwipsPerPixelX = 15;
@@ -161,35 +155,17 @@ public:
     // ---- FTP session and remote pane (session/RemotePane.cpp) ----
     RemotePane& remote() { return *m_remote; }
 
-    // ---- Local pane (local/LocalPane.cpp) ----
-    void Dir1_Change();
-    void Drive1_Change();
-    void Dir1_GotFocus();
-    // The small icon (index into ImageList6) for a local file name.
-    static int LocalIconIndex(const QString& name);
-
-    // ---- Local file operations (local/LocalOperations.cpp) ----
-    void ListView1_GotFocus();
-    void ListView1_Click();
-    void ListView1_ItemClick(ListItem* item);
-    void ListView1_ColumnClick(int column);
-    void ListView1_MouseDown(int button, int shift, double x, double y);
-    void ListView1_AfterLabelEdit(bool& cancel, QString& newText);
+    // ---- Local pane (local/LocalPane.h); the commands of both panes go to the one focused last ----
+    LocalPane& local() { return *m_local; }
     void mnuLocalDelete_Click();
     void mnuLocalNewFolder_Click();
-    void mnuLocalRefresh_Click();
     void mnuLocalRename_Click();
     void Toolbar4_ButtonClick();
-    void BeginLocalRename();
-
-    // ---- Delete command (local/DeleteCommand.cpp) ----
-    void DeleteSelection();
     void Toolbar3_ButtonClick();
+    void DeleteSelection();
 
     // ---- Download, upload, panel and buttons (transfer/Transfers.h) ----
     Transfers& transfers() { return *m_transfers; }
-    // Stops a running transfer (see Transfers::AbandonTransfer).
-    void AbandonTransfer();
 
     // ---- Resizing and layouts (app/Layouts.cpp) ----
     void Form_Resize();
@@ -211,6 +187,7 @@ protected:
 
 private:
     std::unique_ptr<RemotePane> m_remote;
+    LocalPane* m_local = nullptr;
 
     void createControls();
     void createMenus();

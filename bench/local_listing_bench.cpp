@@ -1,5 +1,6 @@
 // Lists a folder of 10,000 files into ListView1 through Dir1_Change on an offscreen main window.
 #include "app/frmMain.h"
+#include "local/LocalPane.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/TestFiles.h"
 #include "toolkit/DirListBox.h"
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < Runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        form->Dir1_Change();
+        form->local().Dir1_Change();
         QCoreApplication::processEvents(); // the repaint that follows belongs to the listing
         const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
         best = std::min(best, seconds);

@@ -1,52 +1,37 @@
-// The local file list's behaviour: picking rows, sorting, the pop-up menu, rename, new folder.
-#include "app/frmMain.h"
+// The local pane's commands on the disk: rename, new folder, and deleting the selected files or the
+// current folder. Names are taken from the entries, as the disk's bytes.
 #include "local/LocalFileSystem.h"
 #include "local/LocalFormat.h"
+#include "local/LocalPane.h"
 #include "local/ShellFileOperation.h"
 #include "session/FileIcons.h"
-#include "session/RemotePane.h"
 #include "toolkit/DirListBox.h"
 #include "toolkit/ListView.h"
 #include "toolkit/WindowLayer.h"
 
-#include <QCursor>
 #include <QFile>
-#include <QMenu>
 #include <cerrno>
 
-void frmMain::ListView1_GotFocus() {
-    LastFocus = QStringLiteral("listview1");
+namespace {
+
+QString causeLine(int error) {
+    return QStringLiteral("\r\n") + QString::fromLocal8Bit(LocalErrorText(error).c_str());
 }
 
-void frmMain::ListView1_Click() {}
+} // namespace
 
-void frmMain::ListView1_ItemClick(ListItem* item) {
-    LocalItemSelected = item != nullptr;
-    SelectedLocalName = ListView::Text(item);
-}
-
-void frmMain::ListView1_ColumnClick(int column) {
-    ListView1->SetSortOrder(Qt::AscendingOrder);
-    ListView1->SetSortKey(column - 1);
-}
-
-void frmMain::ListView1_MouseDown(int button, int, double, double) {
-    if (button == 2)
-        mnuLocal->popup(QCursor::pos());
-}
-
-void frmMain::ListView1_AfterLabelEdit(bool& cancel, QString& newText) {
-    LocalRenameNewName = newText;
-    if (LocalRenameOldName.isEmpty()) {
+void LocalPane::ListView1_AfterLabelEdit(bool& cancel, QString& newText) {
+    if (m_renameOldName.empty()) {
         MsgBox(QStringLiteral("Error renaming file!"), vbOKOnly | vbExclamation, QStringLiteral("Error"));
         Dir1_Change();
         cancel = true;
         return;
     }
     // A cancelled edit (null text), an emptied or an unchanged name renames nothing.
-    const bool renamed = !newText.isEmpty() && newText != LocalRenameOldName &&
-                         ShellFileOperation::Rename(Dir1->Path(), LocalRenameOldName, newText);
-    ListView1->SetSorted(true);
+    const bool renamed = !newText.isEmpty() && newText != m_renameOldText &&
+                         ShellFileOperation::Rename(QFile::encodeName(m_view.folders->Path()).toStdString(),
+                                                    m_renameOldName, newText);
+    m_view.files->SetSorted(true);
     Dir1_Change();
     // The list leaves dot files out, so the row just vanishes unless the user is told why.
     if (renamed && newText.startsWith(QLatin1Char('.')))
@@ -56,20 +41,11 @@ void frmMain::ListView1_AfterLabelEdit(bool& cancel, QString& newText) {
     cancel = true;
 }
 
-void frmMain::mnuLocalDelete_Click() {
-    DeleteSelection();
-}
-
-void frmMain::mnuLocalNewFolder_Click() {
-    if (LastFocus == QStringLiteral("remote")) {
-        remote().cmdMakeDir_Click();
-        return;
-    }
-    if (Dir1->Path().isEmpty())
+void LocalPane::mnuLocalNewFolder_Click() {
+    if (m_view.folders->Path().isEmpty())
         return; // no folder listed yet
     const QString name = QStringLiteral("New Folder");
-    const int error = MakeFolder(FolderWithSlash(QFile::encodeName(Dir1->Path()).toStdString()) +
-                                 QFile::encodeName(name).toStdString());
+    const int error = MakeFolder(folderBytes() + QFile::encodeName(name).toStdString());
     // Made first: a folder that could not be made (nothing may be written here, or the folder shown
     // has gone) gets no row to name.
     if (error != 0 && error != EEXIST) {
@@ -78,39 +54,69 @@ void frmMain::mnuLocalNewFolder_Click() {
                vbOKOnly | vbCritical, QStringLiteral("Error"));
         return;
     }
-    ListView1->SetSorted(false); // the new row stays on top
-    ListItem* row = ListView1->Insert(1, name, FolderIcon);
-    ListView1->SetSelectedItem(row);
-    LocalRenameOldName = ListView::Text(ListView1->SelectedItem());
-    ListView1->StartLabelEdit();
+    m_view.files->SetSorted(false); // the new row stays on top
+    ListItem* row = m_view.files->Insert(1, name, FolderIcon);
+    m_view.files->SetSelectedItem(row);
+    m_renameOldText = name;
+    m_renameOldName = QFile::encodeName(name).toStdString();
+    m_view.files->StartLabelEdit();
     if (error == EEXIST)
         MsgBox(QStringLiteral("Folder already exists!"), vbOKOnly | vbCritical, QStringLiteral("Error"));
 }
 
-void frmMain::mnuLocalRefresh_Click() {
-    RefreshBothPanes();
-}
-
-void frmMain::mnuLocalRename_Click() {
-    if (LastFocus == QStringLiteral("remote"))
-        remote().BeginRemoteRename();
-    else
-        BeginLocalRename();
-}
-
-void frmMain::Toolbar4_ButtonClick() {
-    if (LastFocus == QStringLiteral("listview1"))
-        BeginLocalRename();
-    else if (LastFocus == QStringLiteral("remote"))
-        remote().BeginRemoteRename();
-    else
-        MsgBox(QStringLiteral("You must select a file!"), vbOKOnly | vbExclamation, QStringLiteral("Error!"));
-}
-
-void frmMain::BeginLocalRename() {
-    ListItem* row = ListView1->SelectedItem();
-    if (!row)
+void LocalPane::BeginLocalRename() {
+    ListItem* row = m_view.files->SelectedItem();
+    const LocalEntry* entry = entryOf(row);
+    if (!entry)
         return; // nothing to rename (an empty folder)
-    LocalRenameOldName = ListView::Text(row);
-    ListView1->StartLabelEdit();
+    m_renameOldName = entry->name;
+    m_renameOldText = ListView::Text(row);
+    m_view.files->StartLabelEdit();
+}
+
+void LocalPane::DeleteSelection() {
+    if (m_focusedPart == QStringLiteral("listview1"))
+        deleteSelectedFiles();
+    else
+        deleteCurrentFolder();
+}
+
+void LocalPane::deleteSelectedFiles() {
+    if (MsgBox(QStringLiteral("Are you sure you want to delete selected files?"), vbYesNo | vbQuestion,
+               QStringLiteral("Delete Files")) != vbYes)
+        return;
+    for (const LocalEntry& entry : SelectedEntries()) {
+        const int error = DeleteLocalFile(m_listedFolder + entry.name);
+        // A file gone since the listing is as the user wants it. Any other failure ends the
+        // command; the list then shows what is really left.
+        if (error != 0 && error != ENOENT) {
+            Dir1_Change();
+            MsgBox(QStringLiteral("Could not delete %1.")
+                           .arg(QFile::decodeName(QByteArray::fromStdString(entry.name))) +
+                       causeLine(error),
+                   vbOKOnly | vbExclamation, QStringLiteral("Error Deleting File"));
+            return;
+        }
+    }
+    Dir1_Change();
+}
+
+void LocalPane::deleteCurrentFolder() {
+    if (MsgBox(QStringLiteral("Are you sure you want to delete folder:\r\n") + m_localDirPath,
+               vbYesNo | vbQuestion, QStringLiteral("Delete Folder?")) != vbYes)
+        return;
+    const int error = RemoveEmptyFolder(QFile::encodeName(m_localDirPath).toStdString());
+    // A folder already gone counts as deleted.
+    if (error != 0 && error != ENOENT) {
+        const bool notEmpty = error == ENOTEMPTY || error == EEXIST;
+        MsgBox(m_localDirPath + (notEmpty
+                                     ? QStringLiteral("  is not empty.  Could not delete directory.")
+                                     : QStringLiteral("  Could not delete directory.") + causeLine(error)),
+               vbOKOnly | vbInformation, QStringLiteral("Error Deleting Directory"));
+        return;
+    }
+    // Back to the start-up folder; if it went with the removed one, the listing moves on to the
+    // nearest folder left.
+    if (!m_view.folders->SetPath(m_startLocalDir))
+        Dir1_Change();
 }

@@ -1,64 +1,138 @@
-// The local pane: listing the current folder into ListView1, changing drives, the icon by extension.
-#include "app/frmMain.h"
+// The local pane: listing the current folder into the file list, changing drives, picking rows,
+// the icon by extension.
+#include "local/LocalPane.h"
+
 #include "local/LocalFileSystem.h"
 #include "local/LocalFormat.h"
 #include "session/FileIcons.h"
 #include "toolkit/DirListBox.h"
 #include "toolkit/DriveListBox.h"
-#include "toolkit/FileListBox.h"
 #include "toolkit/ListView.h"
 #include "toolkit/SizeText.h"
 #include "toolkit/WindowLayer.h"
 
+#include <QCursor>
 #include <QFile>
+#include <QMenu>
 
-void frmMain::Dir1_Change() {
+namespace {
+
+QString shownName(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+} // namespace
+
+LocalPane::LocalPane(const LocalPaneView& view, QObject* parent) : QObject(parent), m_view(view) {}
+
+std::string LocalPane::folderBytes() const {
+    return FolderWithSlash(QFile::encodeName(m_view.folders->Path()).toStdString());
+}
+
+void LocalPane::Dir1_Change() {
     // A folder removed while shown: the pane moves to the nearest folder left, whose Change lists it.
-    const std::string shown = QFile::encodeName(Dir1->Path()).toStdString();
+    const std::string shown = QFile::encodeName(m_view.folders->Path()).toStdString();
     if (!shown.empty() && CanEnterFolder(shown) != 0 &&
-        Dir1->SetPath(QFile::decodeName(QByteArray::fromStdString(NearestEnterableFolder(shown)))))
+        m_view.folders->SetPath(shownName(NearestEnterableFolder(shown))))
         return;
 
-    LocalDirPath = Dir1->Path();
+    m_localDirPath = m_view.folders->Path();
 
-    Drive1->Refresh();
-    Dir1->SetDriveRoot(Drive1->FollowFolder(LocalDirPath));
-    Dir1->Refresh();
+    m_view.drives->Refresh();
+    m_view.folders->SetDriveRoot(m_view.drives->FollowFolder(m_localDirPath));
+    m_view.folders->Refresh();
 
-    ListView1->ClearRows();
-    File1->SetPath(Dir1->Path()); // re-reads the folder's files
-    LocalDir = QFile::decodeName(
-        QByteArray::fromStdString(FolderWithSlash(QFile::encodeName(Dir1->Path()).toStdString())));
+    m_view.files->ClearRows();
+    m_rowEntries.clear();
+    m_entries.clear();
+    const std::string folder = QFile::encodeName(m_view.folders->Path()).toStdString();
+    if (!folder.empty())
+        for (LocalFileEntry& file : ListPlainFiles(folder))
+            m_entries.push_back({std::move(file.name), file.size, file.modified});
+    m_listedFolder = FolderWithSlash(folder);
+    m_localDir = shownName(m_listedFolder);
+    fillList();
+    emit listed();
+}
 
+void LocalPane::fillList() {
     // Filling row by row in a sorted, painting list costs a sort and a repaint per row; sort once.
-    const bool sorted = ListView1->Sorted();
-    ListView1->setUpdatesEnabled(false);
-    ListView1->SetSorted(false);
-    for (int i = 0; i < File1->ListCount(); ++i) {
-        const QString name = File1->List(i);
-        const LocalFileEntry& file = File1->Entry(i);
-        ListItem* row = ListView1->Add(name, LocalIconIndex(name));
+    ListView* list = m_view.files;
+    const bool sorted = list->Sorted();
+    list->setUpdatesEnabled(false);
+    list->SetSorted(false);
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const LocalEntry& file = m_entries[i];
+        const QString name = shownName(file.name);
+        ListItem* row = list->Add(name, LocalIconIndex(name));
         ListView::SetSubItem(row, 1, QString::fromStdString(KilobyteText(file.size, 1000, 0, " Kb")));
         ListView::SetSubItem(row, 2, QString::fromStdString(LocalDateText(file.modified)));
         ListView::SetSubItem(row, 3, QString::number(file.size));
         ListView::SetSortValue(row, 1, file.size);
         ListView::SetSortValue(row, 2, file.modified);
+        m_rowEntries.emplace(row, i);
     }
-    ListView1->SetSorted(sorted);
-    ListView1->setUpdatesEnabled(true);
+    list->SetSorted(sorted);
+    list->setUpdatesEnabled(true);
 }
 
-void frmMain::Drive1_Change() {
+const LocalEntry* LocalPane::entryOf(const ListItem* row) const {
+    const auto found = m_rowEntries.find(row);
+    return found == m_rowEntries.end() ? nullptr : &m_entries[found->second];
+}
+
+std::vector<LocalEntry> LocalPane::SelectedEntries() const {
+    std::vector<LocalEntry> selected;
+    const int count = m_view.files->Count();
+    for (int i = 1; i <= count; ++i) {
+        const ListItem* row = m_view.files->Item(i);
+        if (ListView::Selected(row))
+            if (const LocalEntry* entry = entryOf(row))
+                selected.push_back(*entry);
+    }
+    return selected;
+}
+
+void LocalPane::Drive1_Change() {
     // The drive's current folder, or its root when that folder has gone.
-    if (Dir1->SetPath(Drive1->Drive()) || Dir1->SetPath(Drive1->MountPoint()))
+    if (m_view.folders->SetPath(m_view.drives->Drive()) ||
+        m_view.folders->SetPath(m_view.drives->MountPoint()))
         return;
     MsgBox(QStringLiteral("Device not ready!"), vbOKOnly | vbCritical, QStringLiteral("Drive Error!"));
 }
 
-void frmMain::Dir1_GotFocus() {
-    LastFocus = QStringLiteral("Dir1");
+void LocalPane::Dir1_GotFocus() {
+    m_focusedPart = QStringLiteral("Dir1");
+    emit focused(m_focusedPart);
 }
 
-int frmMain::LocalIconIndex(const QString& name) {
+void LocalPane::ListView1_GotFocus() {
+    m_focusedPart = QStringLiteral("listview1");
+    emit focused(m_focusedPart);
+}
+
+void LocalPane::ListView1_Click() {}
+
+void LocalPane::ListView1_ItemClick(ListItem* item) {
+    m_localItemSelected = item != nullptr;
+    m_selectedLocalName = ListView::Text(item);
+}
+
+void LocalPane::ListView1_ColumnClick(int column) {
+    m_view.files->SetSortOrder(Qt::AscendingOrder);
+    m_view.files->SetSortKey(column - 1);
+}
+
+void LocalPane::ListView1_MouseDown(int button, int, double, double) {
+    if (button == 2 && m_view.popup)
+        m_view.popup->popup(QCursor::pos());
+}
+
+void LocalPane::mnuLocalRefresh_Click() {
+    m_view.files->SetSorted(true);
+    Dir1_Change();
+}
+
+int LocalPane::LocalIconIndex(const QString& name) {
     return IconIndexForName(name.toStdString());
 }

@@ -38,11 +38,12 @@ int renameInFolder(const std::string& folder, const std::string& oldName, const 
 
 } // namespace
 
-bool ShellFileOperation::Rename(const QString& folder, const QString& oldName, const QString& newName) {
-    const int error = renameInFolder(encoded(folder), encoded(oldName), encoded(newName));
+bool ShellFileOperation::Rename(const std::string& folder, const std::string& oldName,
+                                const QString& newName) {
+    const int error = renameInFolder(folder, oldName, encoded(newName));
     if (error == 0)
         return true;
-    MsgBox(refusalText(error, oldName, newName), vbOKOnly | vbCritical,
-           QStringLiteral("Error Renaming File"));
+    MsgBox(refusalText(error, QFile::decodeName(QByteArray::fromStdString(oldName)), newName),
+           vbOKOnly | vbCritical, QStringLiteral("Error Renaming File"));
     return false;
 }

@@ -76,10 +76,7 @@ private slots:
                                                 : &form;
         if (window.startsWith("transfer")) { // a 3 GiB queue at loopback speed: the widest numbers
             const qint64 queue = 3LL << 30;
-            ListItem* row = form.lstRemoteFiles->Add("setup.iso", 1);
-            ListView::SetSubItem(row, 3, QString::number(queue));
-            ListView::SetSelected(row, true);
-            form.transfers().BuildDownloadQueue();
+            form.transfers().BuildTransferQueue({{"setup.iso", queue}});
             if (window.endsWith("maximised")) {
                 form.showMaximized();
                 QTRY_VERIFY(form.isMaximized());

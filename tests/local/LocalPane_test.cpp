@@ -1,17 +1,21 @@
 // The local pane in the real window: listing, folders and drives; rename, new folder and delete as
 // the user does them (click a row, then the toolbar or the menu, then type the name or answer).
 #include "app/frmMain.h"
+#include "local/LocalPane.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "toolkit/DirListBox.h"
+#include "toolkit/DriveListBox.h"
 #include "toolkit/ListView.h"
 #include "toolkit/WindowLayer.h"
 
 #include <QDir>
 #include <QLineEdit>
 #include <QtTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 class LocalPaneTest : public QObject {
     Q_OBJECT
@@ -59,13 +63,13 @@ private slots:
                     file.setFileTime(QDateTime(day, QTime(9, 0)), QFileDevice::FileModificationTime));
         };
         dated("A.log", {2025, 1, 2}), dated("b.txt", {2024, 6, 15}), dated("c", {2023, 12, 31});
-        m_form->Dir1_Change(); // rebuilt from the disk
+        m_form->local().Dir1_Change(); // rebuilt from the disk
         QCOMPARE(rows(), QStringList({"A.log", "b.txt", "c"}));
         QCOMPARE(rows(3), QStringList({"5000000000", "1500", "10000"}));
         // As texts "10 Kb" would come before "2 Kb", and "1/2/2025" before "12/31/2023".
-        m_form->ListView1_ColumnClick(2);
+        m_form->local().ListView1_ColumnClick(2);
         QCOMPARE(rows(), QStringList({"b.txt", "c", "A.log"}));
-        m_form->ListView1_ColumnClick(3);
+        m_form->local().ListView1_ColumnClick(3);
         QCOMPARE(rows(), QStringList({"c", "b.txt", "A.log"}));
     }
 
@@ -77,7 +81,7 @@ private slots:
         QCOMPARE(DirListBox::EntryPath(sub), m_dir + "sub");
         m_form->Dir1->setCurrentItem(sub);
         QTest::keyClick(m_form->Dir1, Qt::Key_Return);
-        QCOMPARE(m_form->LocalDir, m_dir + "sub/");
+        QCOMPARE(m_form->local().CurrentDir(), m_dir + "sub/");
         QCOMPARE(rows(), QStringList({"inner.txt"}));
     }
 
@@ -201,9 +205,9 @@ private slots:
         const QString path = shown.startsWith('/') ? shown : m_dir + shown;
         QVERIFY(m_form->Dir1->SetPath(path));
         QVERIFY(QDir(m_dir).rmdir("gone"));
-        m_form->StartLocalDir = m_dir + "start";
-        const QStringList texts =
-            answering({vbYes, vbOK}, [&] { m_form->Dir1_GotFocus(), m_form->Toolbar3_ButtonClick(); });
+        m_form->local().SetStartLocalDir(m_dir + "start");
+        const QStringList texts = answering(
+            {vbYes, vbOK}, [&] { m_form->local().Dir1_GotFocus(), m_form->Toolbar3_ButtonClick(); });
         QCOMPARE(texts.mid(1).join(""), message.startsWith('/') ? message
                                         : message.isEmpty()     ? ""
                                                                 : m_dir + message);
@@ -214,9 +218,33 @@ private slots:
     void removedFolderIsLeftForTheNearestParent() {
         QVERIFY(QDir(m_dir).mkpath("a/b/c") && m_form->Dir1->SetPath(m_dir + "a/b/c"));
         QVERIFY(QDir(m_dir + "a/b").removeRecursively());
-        m_form->Dir1_Change(); // as Refresh does
+        m_form->local().Dir1_Change(); // as Refresh does
         QCOMPARE(m_form->Dir1->Path(), m_dir + "a");
-        QCOMPARE(m_form->LocalDir, m_dir + "a/");
+        QCOMPARE(m_form->local().CurrentDir(), m_dir + "a/");
+    }
+
+    // The pane on widgets of its own: a name that is not UTF-8 is shown with a replacement
+    // character, yet renamed and deleted as the bytes the disk gave.
+    void nonUtf8NamesStandAlone() {
+        DriveListBox drives;
+        DirListBox folders;
+        ListView list;
+        list.SetMultiSelect(true);
+        LocalPane pane({&drives, &folders, &list, nullptr});
+        connect(&folders, &DirListBox::Change, &pane, &LocalPane::Dir1_Change);
+        connect(&list, &ListView::AfterLabelEdit, &pane, &LocalPane::ListView1_AfterLabelEdit);
+        for (const char* name : {"caf\xe9.txt", "na\xefve.txt"})
+            QVERIFY(::close(::open((QFile::encodeName(m_dir) + name).constData(), O_CREAT | O_WRONLY,
+                                   0600)) == 0);
+        QVERIFY(folders.SetPath(m_dir.chopped(1)));
+        QCOMPARE(MainWindowHarness::RowTexts(&list), QStringList({"caf\uFFFD.txt", "na\uFFFDve.txt"}));
+        list.SetSelectedItem(list.Item(1));
+        pane.BeginLocalRename();
+        list.CommitLabelEdit(QStringLiteral("cafe.txt"));
+        list.SetSelectedItem(list.Item(2));
+        pane.ListView1_GotFocus();
+        answering({vbYes}, [&] { pane.DeleteSelection(); });
+        QCOMPARE(m_window->localEntries(), QStringList({"cafe.txt"}));
     }
 
     void remoteFilesAndFolders() {

@@ -1,6 +1,7 @@
 #include "tests/support/MainWindowHarness.h"
 
 #include "help/frmAbout.h"
+#include "local/LocalPane.h"
 #include "session/FtpSession.h"
 #include "session/RemotePane.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -65,7 +66,7 @@ QStringList MainWindowHarness::localEntries() const {
 void MainWindowHarness::listLocal() {
     if (m_form->Dir1->Path() != m_local.path())
         m_form->Dir1->SetPath(m_local.path());
-    m_form->Dir1_Change();
+    m_form->local().Dir1_Change();
 }
 
 void MainWindowHarness::clickRows(ListView* list, const QStringList& names, bool doubleClick) {
