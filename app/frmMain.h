@@ -81,10 +81,8 @@ public:
     QLabel* Label16 = nullptr;
     QLabel* lbSpeed = nullptr;
     StatusBar* StatusBar1 = nullptr;
-    QListWidget* List1 = nullptr;  // transfer queue: names
-    QListWidget* List2 = nullptr;  // transfer queue: sizes
-    QListWidget* List3 = nullptr;  // remote folder names of one listing
-    ListView* ListView2 = nullptr; // remote file rows of one listing, sorted
+    QListWidget* List1 = nullptr; // transfer queue: names
+    QListWidget* List2 = nullptr; // transfer queue: sizes
     FileListBox* File1 = nullptr;
     QLineEdit* Text1 = nullptr; // focus target outside the visible client area
     QTimer* StatusClock = nullptr;
@@ -189,7 +187,11 @@ private:
     std::unique_ptr<RemotePane> m_remote;
     LocalPane* m_local = nullptr;
 
+    // app/Controls.cpp
     void createControls();
+    void createCommandColumn();
+    void createTransferPanel();
+    void createStatusBar();
     void createMenus();
     void connectHandlers();
     void Form_QueryUnload();
