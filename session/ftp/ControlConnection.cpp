@@ -3,15 +3,32 @@
 #include "session/ftp/TlsContext.h"
 
 #include <cstring>
+#include <vector>
 
 namespace tovo::ftp {
 
 namespace {
-thread_local std::string t_lastReplyText;
+// A connection closed while the program exits may still read a reply after this thread's copy is
+// gone; the flag, which needs no destructor, tells it so.
+thread_local bool t_lastReplyGone = false;
+struct LastReply {
+    std::string text;
+    ~LastReply() { t_lastReplyGone = true; }
+};
+thread_local LastReply t_lastReply;
+
+void setLastReply(const std::vector<std::string>& lines) {
+    if (t_lastReplyGone)
+        return;
+    t_lastReply.text.clear();
+    for (const std::string& line : lines)
+        t_lastReply.text.append(t_lastReply.text.empty() ? "" : "\n").append(line);
 }
+} // namespace
 
 const std::string& ControlConnection::lastReplyText() {
-    return t_lastReplyText;
+    static const std::string none;
+    return t_lastReplyGone ? none : t_lastReply.text;
 }
 
 bool ControlConnection::open(const std::string& host, int port, int timeoutMs) {
@@ -71,7 +88,7 @@ FtpReply ControlConnection::readReply(int timeoutMs) {
 }
 
 FtpReply ControlConnection::readReply(const Deadline& deadline) {
-    t_lastReplyText.clear();
+    setLastReply({});
     FtpReply reply;
     if (!usable())
         return reply;
@@ -100,8 +117,7 @@ FtpReply ControlConnection::readReply(const Deadline& deadline) {
     reply.code = code;
     if (reply.closing())
         m_broken = true;
-    for (const std::string& text : reply.lines)
-        t_lastReplyText.append(t_lastReplyText.empty() ? "" : "\n").append(text);
+    setLastReply(reply.lines);
     return reply;
 }
 
