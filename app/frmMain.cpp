@@ -193,7 +193,7 @@ void frmMain::createTransfers() {
     TransferPanes panes;
     panes.selectedRemote = [this] { return m_remote->SelectedEntries(); };
     panes.selectedLocal = [this] { return m_local->SelectedEntries(); };
-    panes.remoteDir = [this] { return m_remote->CurrentDir(); };
+    panes.remoteDir = [this] { return m_remote->CurrentDirBytes(); };
     panes.localDir = [this] { return m_local->CurrentDir(); };
     panes.refreshRemote = [this] { m_remote->ListRemoteFiles(); };
     panes.refreshLocal = [this] { m_local->Dir1_Change(); };

@@ -68,7 +68,7 @@ Transfers::FileStep Transfers::openDownload(const QueuedFile& file, const std::s
         return FileStep::Stop;
     }
 
-    const std::string remotePath = m_panes.remoteDir().toStdString() + file.name;
+    const std::string remotePath = m_panes.remoteDir() + file.name;
     const TransferMode mode = SelectedTransferMode();
     if (mode == TransferMode::Auto)
         TransferHandle = OpenRemoteFileAuto(file.name, remotePath);

@@ -64,7 +64,7 @@ void Transfers::Picture1_MouseMove(int, int, double x, double y) {
 
 void Transfers::Picture2_MouseMove(int, int, double x, double y) {
     const bool live = !m_panes.selectedLocal().empty() &&
-                      m_window.lastFocus() == QLatin1String("listview1") && !m_panes.remoteDir().isEmpty();
+                      m_window.lastFocus() == QLatin1String("listview1") && !m_panes.remoteDir().empty();
     trackHover(m_view.Picture2, live, x, y, UploadNormalImage, UploadHoverImage);
 }
 

@@ -48,7 +48,8 @@ struct TransferView {
 struct TransferPanes {
     std::function<std::vector<RemoteEntry>()> selectedRemote;
     std::function<std::vector<LocalEntry>()> selectedLocal;
-    std::function<QString()> remoteDir, localDir;
+    std::function<std::string()> remoteDir; // the server's current folder, as its bytes
+    std::function<QString()> localDir;
     std::function<void()> refreshRemote, refreshLocal;
     std::function<bool()> sessionLost;
     // A row was picked since the last transfer command (the command uses the pick up).

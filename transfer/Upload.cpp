@@ -25,7 +25,7 @@ void Transfers::Picture2_Click() {
         MsgBox(QStringLiteral("Failed"), vbOKOnly);
         return;
     }
-    if (m_panes.remoteDir().isEmpty() || m_panes.selectedLocal().empty())
+    if (m_panes.remoteDir().empty() || m_panes.selectedLocal().empty())
         return;
     TransferRunning = true;
     const auto running = qScopeGuard([this] { TransferRunning = false; });

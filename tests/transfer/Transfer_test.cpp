@@ -380,7 +380,7 @@ private slots:
                             [&] {
                                 return std::vector<LocalEntry>{{name, size, 0}};
                             },
-                            [] { return QStringLiteral("/"); },
+                            [] { return std::string("/"); },
                             [&] { return m_window->localDir(); },
                             [] {},
                             [] {},
