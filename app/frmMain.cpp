@@ -194,7 +194,7 @@ void frmMain::createTransfers() {
     panes.selectedRemote = [this] { return m_remote->SelectedEntries(); };
     panes.selectedLocal = [this] { return m_local->SelectedEntries(); };
     panes.remoteDir = [this] { return m_remote->CurrentDirBytes(); };
-    panes.localDir = [this] { return m_local->CurrentDir(); };
+    panes.localDir = [this] { return m_local->CurrentDirBytes(); };
     panes.refreshRemote = [this] { m_remote->ListRemoteFiles(); };
     panes.refreshLocal = [this] { m_local->Dir1_Change(); };
     panes.sessionLost = [this] { return m_remote->SessionLost(); };

@@ -29,8 +29,7 @@ void LocalPane::ListView1_AfterLabelEdit(bool& cancel, QString& newText) {
     }
     // A cancelled edit (null text), an emptied or an unchanged name renames nothing.
     const bool renamed = !newText.isEmpty() && newText != m_renameOldText &&
-                         ShellFileOperation::Rename(QFile::encodeName(m_view.folders->Path()).toStdString(),
-                                                    m_renameOldName, newText);
+                         ShellFileOperation::Rename(m_view.folders->PathBytes(), m_renameOldName, newText);
     m_view.files->SetSorted(true);
     Dir1_Change();
     // The list leaves dot files out, so the row just vanishes unless the user is told why.
@@ -105,7 +104,7 @@ void LocalPane::deleteCurrentFolder() {
     if (MsgBox(QStringLiteral("Are you sure you want to delete folder:\r\n") + m_localDirPath,
                vbYesNo | vbQuestion, QStringLiteral("Delete Folder?")) != vbYes)
         return;
-    const int error = RemoveEmptyFolder(QFile::encodeName(m_localDirPath).toStdString());
+    const int error = RemoveEmptyFolder(m_localDirPathBytes);
     // A folder already gone counts as deleted.
     if (error != 0 && error != ENOENT) {
         const bool notEmpty = error == ENOTEMPTY || error == EEXIST;

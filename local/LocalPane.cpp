@@ -26,17 +26,18 @@ QString shownName(const std::string& bytes) {
 LocalPane::LocalPane(const LocalPaneView& view, QObject* parent) : QObject(parent), m_view(view) {}
 
 std::string LocalPane::folderBytes() const {
-    return FolderWithSlash(QFile::encodeName(m_view.folders->Path()).toStdString());
+    return FolderWithSlash(m_view.folders->PathBytes());
 }
 
 void LocalPane::Dir1_Change() {
     // A folder removed while shown: the pane moves to the nearest folder left, whose Change lists it.
-    const std::string shown = QFile::encodeName(m_view.folders->Path()).toStdString();
+    const std::string shown = m_view.folders->PathBytes();
     if (!shown.empty() && CanEnterFolder(shown) != 0 &&
-        m_view.folders->SetPath(shownName(NearestEnterableFolder(shown))))
+        m_view.folders->SetPathBytes(NearestEnterableFolder(shown)))
         return;
 
     m_localDirPath = m_view.folders->Path();
+    m_localDirPathBytes = shown;
 
     m_view.drives->Refresh();
     m_view.folders->SetDriveRoot(m_view.drives->FollowFolder(m_localDirPath));
@@ -45,7 +46,7 @@ void LocalPane::Dir1_Change() {
     m_view.files->ClearRows();
     m_rowEntries.clear();
     m_entries.clear();
-    const std::string folder = QFile::encodeName(m_view.folders->Path()).toStdString();
+    const std::string& folder = m_view.folders->PathBytes();
     if (!folder.empty())
         for (LocalFileEntry& file : ListPlainFiles(folder))
             m_entries.push_back({std::move(file.name), file.size, file.modified});

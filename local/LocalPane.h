@@ -50,6 +50,7 @@ public:
     void DeleteSelection();
 
     QString CurrentDir() const { return m_localDir; } // ends with "/"
+    const std::string& CurrentDirBytes() const { return m_listedFolder; }
     std::vector<LocalEntry> SelectedEntries() const;
     // The small icon (index into the window's small icons) for a local file name.
     static int LocalIconIndex(const QString& name);
@@ -81,6 +82,7 @@ private:
     std::string m_listedFolder; // the folder listed, as the disk's bytes, ending with "/"
     QString m_localDir;         // ends with "/"
     QString m_localDirPath;     // the folder tree's path at the last listing
+    std::string m_localDirPathBytes;
     QString m_startLocalDir;
     QString m_selectedLocalName;
     bool m_localItemSelected = false;

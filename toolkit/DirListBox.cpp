@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <algorithm>
 
 namespace {
 
@@ -16,8 +17,22 @@ std::string encoded(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-QString joined(const QString& folder, const QString& name) {
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+QString shown(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string joined(const std::string& folder, const std::string& name) {
+    return folder.ends_with('/') ? folder + name : folder + '/' + name;
+}
+
+// Made absolute and without "." or ".." steps, byte for byte: Latin-1 carries every byte through
+// the path cleaning unchanged.
+std::string cleanPath(std::string path) {
+    if (!path.starts_with('/'))
+        path = joined(encoded(QDir::currentPath()), path);
+    return QDir::cleanPath(QString::fromLatin1(path.data(), static_cast<qsizetype>(path.size())))
+        .toLatin1()
+        .toStdString();
 }
 
 } // namespace
@@ -26,9 +41,19 @@ DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::open);
 }
 
+QString DirListBox::Path() const {
+    return shown(m_path);
+}
+
 bool DirListBox::SetPath(const QString& path) {
-    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    if (path.isEmpty() || CanEnterFolder(encoded(clean)) != 0)
+    return SetPathBytes(encoded(path));
+}
+
+bool DirListBox::SetPathBytes(const std::string& path) {
+    if (path.empty())
+        return false;
+    const std::string clean = cleanPath(path);
+    if (CanEnterFolder(clean) != 0)
         return false;
     if (clean == m_path)
         return true;
@@ -41,51 +66,57 @@ bool DirListBox::SetPath(const QString& path) {
 }
 
 void DirListBox::SetDriveRoot(const QString& root) {
-    m_root = root.isEmpty() ? QStringLiteral("/") : root;
+    m_root = root.isEmpty() ? std::string("/") : encoded(root);
 }
 
 void DirListBox::Refresh() {
     clear();
     m_entryPaths.clear();
     m_built = true;
-    if (m_path.isEmpty())
+    if (m_path.empty())
         return;
-    const QString root = PathIsWithin(encoded(m_path), encoded(m_root)) ? m_root : QStringLiteral("/");
+    const std::string root = PathIsWithin(m_path, m_root) ? m_root : std::string("/");
 
     // The open folders: the root, then each folder on the way down to the current one.
-    QStringList chain{root};
-    QString folder = root;
-    for (const QString& name : m_path.mid(root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        folder = joined(folder, name);
-        chain.append(folder);
+    std::vector<std::string> chain{root};
+    std::string folder = root;
+    const std::string below = m_path.substr(std::min(root.size(), m_path.size()));
+    for (std::size_t start = 0; start < below.size();) {
+        const std::size_t end = std::min(below.find('/', start), below.size());
+        if (end > start) {
+            folder = joined(folder, below.substr(start, end - start));
+            chain.push_back(folder);
+        }
+        start = end + 1;
     }
     QStringList captions;
     int level = 0;
-    for (const QString& open : chain) {
-        const QString caption = level == 0 ? open : QFileInfo(open).fileName();
+    for (const std::string& open : chain) {
+        const QString caption = level == 0 ? shown(open) : shown(open.substr(open.rfind('/') + 1));
         captions.append(QString(level * IndentPerLevel, QLatin1Char(' ')) + caption);
-        m_entryPaths.append(open);
+        m_entryPaths.push_back(open);
         ++level;
     }
     const QString indent(level * IndentPerLevel, QLatin1Char(' '));
-    for (const std::string& name : ListSubfolders(encoded(m_path))) {
-        const QString decoded = QFile::decodeName(QByteArray::fromStdString(name));
-        captions.append(indent + decoded);
-        m_entryPaths.append(joined(m_path, decoded));
+    for (const std::string& name : ListSubfolders(m_path)) {
+        captions.append(indent + shown(name));
+        m_entryPaths.push_back(joined(m_path, name));
     }
     // All rows in one insertion: added one by one, each new row is searched for in the whole list.
     addItems(captions);
     setCurrentRow(static_cast<int>(chain.size()) - 1);
 }
 
-QString DirListBox::EntryPath(const QListWidgetItem* item) {
+std::string DirListBox::EntryPath(const QListWidgetItem* item) {
     const auto* list = item ? qobject_cast<const DirListBox*>(item->listWidget()) : nullptr;
-    return list ? list->m_entryPaths.value(list->row(item)) : QString();
+    const int row = list ? list->row(item) : -1;
+    return row >= 0 && static_cast<std::size_t>(row) < list->m_entryPaths.size() ? list->m_entryPaths[row]
+                                                                                 : std::string();
 }
 
 void DirListBox::open(QListWidgetItem* item) {
     // A folder that has gone meanwhile is dropped from the list.
-    if (item && !SetPath(EntryPath(item)))
+    if (item && !SetPathBytes(EntryPath(item)))
         Refresh();
 }
 

@@ -3,25 +3,30 @@
 // folder's subfolders. Opening an entry (double-click or Enter) makes it the current folder.
 
 #include <QListWidget>
+#include <string>
+#include <vector>
 
 class DirListBox : public QListWidget {
     Q_OBJECT
 public:
     explicit DirListBox(QWidget* parent = nullptr);
 
-    // The current folder; no trailing "/" except for the root "/".
-    QString Path() const { return m_path; }
+    // The current folder; no trailing "/" except for the root "/". Shown as text, kept as the
+    // disk's bytes: a folder name that is not UTF-8 does not survive a trip through text.
+    QString Path() const;
+    const std::string& PathBytes() const { return m_path; }
     // Moves to a folder and raises Change (not when it is already the current one); the tree is built
     // once, by the Change handler's Refresh or else here. Returns false, changing nothing, when the
     // folder cannot be entered (missing, not a folder, no permission).
     bool SetPath(const QString& path);
+    bool SetPathBytes(const std::string& path);
     // The root the tree starts from (the chosen drive's mount point); "/" when the current folder
     // does not lie below it.
     void SetDriveRoot(const QString& root);
     // Re-reads the subfolders of the current folder.
     void Refresh();
-    // The full path of a listed entry.
-    static QString EntryPath(const QListWidgetItem* item);
+    // The full path of a listed entry, as the disk's bytes.
+    static std::string EntryPath(const QListWidgetItem* item);
 
 signals:
     void Change();
@@ -34,8 +39,8 @@ protected:
 private:
     void open(QListWidgetItem* item);
 
-    QString m_path;
-    QString m_root = QStringLiteral("/");
-    QStringList m_entryPaths; // the full path of each row, by row
-    bool m_built = false;     // the rows show m_path
+    std::string m_path;
+    std::string m_root = "/";
+    std::vector<std::string> m_entryPaths; // the full path of each row, by row
+    bool m_built = false;                  // the rows show m_path
 };

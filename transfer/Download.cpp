@@ -129,7 +129,7 @@ void Transfers::DownloadQueue() {
     std::int64_t received = 0;
     TransferDisplay display(m_view, total);
     // The local pane stays usable during the queue; its files still go to the folder it started in.
-    const std::string localDir = QFile::encodeName(m_panes.localDir()).toStdString();
+    const std::string localDir = m_panes.localDir();
 
     std::size_t skipped = 0;
     for (std::size_t i = 0; i < queue.size(); ++i) {

@@ -49,7 +49,7 @@ struct TransferPanes {
     std::function<std::vector<RemoteEntry>()> selectedRemote;
     std::function<std::vector<LocalEntry>()> selectedLocal;
     std::function<std::string()> remoteDir; // the server's current folder, as its bytes
-    std::function<QString()> localDir;
+    std::function<std::string()> localDir;  // the local folder, as the disk's bytes
     std::function<void()> refreshRemote, refreshLocal;
     std::function<bool()> sessionLost;
     // A row was picked since the last transfer command (the command uses the pick up).

@@ -116,7 +116,7 @@ void Transfers::UploadQueue() {
     std::int64_t sent = 0;
     TransferDisplay display(m_view, total);
     m_view.Label11->setText(QString::fromStdString(KilobyteText(total, 1024, 1, " Kb")));
-    const std::string localDir = QFile::encodeName(m_panes.localDir()).toStdString();
+    const std::string localDir = m_panes.localDir();
 
     for (std::size_t i = 0; i < queue.size(); ++i) {
         display.startFile(QStringLiteral("Uploading file: ") + QString::fromStdString(queue[i].name),

@@ -13,8 +13,10 @@
 
 #include <QDir>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QtTest>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class LocalPaneTest : public QObject {
@@ -78,7 +80,7 @@ private slots:
         QVERIFY(WriteFileBytes(m_dir + "sub/inner.txt", "x"));
         files({"keep"});
         QListWidgetItem* sub = m_form->Dir1->item(m_form->Dir1->count() - 1);
-        QCOMPARE(DirListBox::EntryPath(sub), m_dir + "sub");
+        QCOMPARE(DirListBox::EntryPath(sub), QFile::encodeName(m_dir + "sub").toStdString());
         m_form->Dir1->setCurrentItem(sub);
         QTest::keyClick(m_form->Dir1, Qt::Key_Return);
         QCOMPARE(m_form->local().CurrentDir(), m_dir + "sub/");
@@ -245,6 +247,21 @@ private slots:
         pane.ListView1_GotFocus();
         answering({vbYes}, [&] { pane.DeleteSelection(); });
         QCOMPARE(m_window->localEntries(), QStringList({"cafe.txt"}));
+
+        // A folder of such a name is entered by its bytes.
+        const std::string folder = QFile::encodeName(m_dir).toStdString() + "d\xe9r";
+        QVERIFY(::mkdir(folder.c_str(), 0700) == 0);
+        QVERIFY(::close(::open((folder + "/inner.txt").c_str(), O_CREAT | O_WRONLY, 0600)) == 0);
+        const auto tidy = qScopeGuard([&] {
+            ::unlink((folder + "/inner.txt").c_str());
+            ::rmdir(folder.c_str());
+        });
+        folders.Refresh();
+        const QList<QListWidgetItem*> rows = folders.findItems(QStringLiteral("d\uFFFDr"), Qt::MatchEndsWith);
+        QCOMPARE(rows.size(), 1);
+        emit folders.itemDoubleClicked(rows.first());
+        QCOMPARE(pane.CurrentDirBytes(), folder + "/");
+        QCOMPARE(MainWindowHarness::RowTexts(&list), QStringList({"inner.txt"}));
     }
 
     void remoteFilesAndFolders() {

@@ -381,7 +381,7 @@ private slots:
                                 return std::vector<LocalEntry>{{name, size, 0}};
                             },
                             [] { return std::string("/"); },
-                            [&] { return m_window->localDir(); },
+                            [&] { return localDir; },
                             [] {},
                             [] {},
                             [] { return false; },
