@@ -77,6 +77,14 @@ QToolBar* makeToolbar(QWidget* parent, const char* name, const QString& caption,
     return bar;
 }
 
+// A file list: name, size (right-aligned), date and the hidden exact size, widths in twips.
+ListView* makeFileList(QWidget* parent, const char* name, const QList<int>& widths) {
+    auto* list = named(new ListView(parent), name);
+    list->SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")}, widths);
+    list->SetColumnAlignment(1, Qt::AlignRight);
+    return list;
+}
+
 } // namespace
 
 void frmMain::createControls() {
@@ -95,22 +103,16 @@ void frmMain::createControls() {
     PlaceTwips(Drive1, 0, 480, 3135, 315);
     Dir1 = named(new DirListBox(c), "Dir1");
     PlaceTwips(Dir1, 0, 840, 3135, 1665);
-    ListView1 = named(new ListView(c), "ListView1");
+    ListView1 = makeFileList(c, "ListView1", {1400, 1000, 1600, 0});
     PlaceTwips(ListView1, 0, 2520, 3135, 2655);
-    ListView1->SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")},
-                          {1400, 1000, 1600, 0});
-    ListView1->SetColumnAlignment(1, Qt::AlignRight);
     ListView1->SetMultiSelect(true);
     ListView1->SetSorted(true); // by name, ascending
 
     lblDirectory = makeLabel(c, "lblDirectory", QString(), 3840, 480, 2055, 255);
     cmdMakeDir = named(new QPushButton(QStringLiteral("MKDIR"), c), "cmdMakeDir");
     PlaceTwips(cmdMakeDir, 6000, 480, 735, 220);
-    lstRemoteFiles = named(new ListView(c), "lstRemoteFiles");
+    lstRemoteFiles = makeFileList(c, "lstRemoteFiles", {2800, 2000, 1000, 0});
     PlaceTwips(lstRemoteFiles, 3840, 720, 3765, 4455);
-    lstRemoteFiles->SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")},
-                               {2800, 2000, 1000, 0});
-    lstRemoteFiles->SetColumnAlignment(1, Qt::AlignRight);
     createCommandColumn();
     createTransferPanel();
     createStatusBar();

@@ -145,7 +145,6 @@ void frmMain::connectHandlers() {
     connect(cmdMakeDir, &QPushButton::clicked, remotePane, remoteUnlessBusy(&RemotePane::cmdMakeDir_Click));
 
     LocalPane* local = m_local;
-    local->isBusy = [this] { return m_transfers->Running(); };
     connect(Dir1, &DirListBox::Change, local, &LocalPane::Dir1_Change);
     connect(Dir1, &DirListBox::GotFocus, local, &LocalPane::Dir1_GotFocus);
     connect(Drive1, &DriveListBox::Change, local, &LocalPane::Drive1_Change);
@@ -263,8 +262,6 @@ void frmMain::Form_Load() {
         MsgBox(QStringLiteral("Tovo FTP Suggests a Minumum\r\nScreen Resolution of 800 x 600."),
                vbOKOnly | vbInformation, QStringLiteral("Tovo FTP"));
     LastFocus = QStringLiteral("Dir1");
-    TwipsPerPixelX = ScreenTwipsPerPixelX();
-    TwipsPerPixelY = ScreenTwipsPerPixelY();
     StatusClock->start();
     show();
     // The splash sits on the shown window until its timer or a click closes it.

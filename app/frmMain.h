@@ -115,8 +115,6 @@ public:
     QString LastFocus = QStringLiteral("Dir1"); // "Dir1", "listview1" or "remote"
     bool SkipNextResize = false;
     double NormalHeight = 0; // twips
-    int TwipsPerPixelX = 15;
-    int TwipsPerPixelY = 15;
     double PanelHeight = 0;
     double RemoteHeightFactor = 0;
     double Toolbar1Shift = 0;

@@ -116,7 +116,6 @@ void LocalPane::ListView1_Click() {}
 
 void LocalPane::ListView1_ItemClick(ListItem* item) {
     m_localItemSelected = item != nullptr;
-    m_selectedLocalName = ListView::Text(item);
 }
 
 void LocalPane::ListView1_ColumnClick(int column) {

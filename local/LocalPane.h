@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -29,9 +28,6 @@ class LocalPane : public QObject {
     Q_OBJECT
 public:
     explicit LocalPane(const LocalPaneView& view, QObject* parent = nullptr);
-
-    // True while a transfer holds the session; the local pane stays usable, so it only informs.
-    std::function<bool()> isBusy;
 
     void Dir1_Change();
     void Drive1_Change();
@@ -58,10 +54,8 @@ public:
     // The folder the pane went to at start-up; deleting the current folder returns there.
     void SetStartLocalDir(const QString& folder) { m_startLocalDir = folder; }
     // The last row clicked, as the upload asks for it.
-    bool LocalItemSelected() const { return m_localItemSelected; }
     // A row was picked since the last upload command; the command uses the pick up.
     bool TakeItemSelected() { return std::exchange(m_localItemSelected, false); }
-    QString SelectedLocalName() const { return m_selectedLocalName; }
 
 signals:
     void focused(const QString& which); // "Dir1" or "listview1"
@@ -84,7 +78,6 @@ private:
     QString m_localDirPath;     // the folder tree's path at the last listing
     std::string m_localDirPathBytes;
     QString m_startLocalDir;
-    QString m_selectedLocalName;
     bool m_localItemSelected = false;
     std::string m_renameOldName; // bytes of the entry being renamed
     QString m_renameOldText;     // as shown

@@ -54,9 +54,8 @@ void ListingReader::takeLine(std::string_view line) {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     auto entry = m_mlsd ? ListingParser::parseMlsdLine(line) : ListingParser::parseListLine(line, m_now);
-    // The folder itself and its parent are no entries of it.
-    if (!entry || entry->name.empty() || entry->name == "." || entry->name == ".." ||
-        entry->name.size() > kMaxNameBytes)
+    // The parser has already dropped the folder itself, its parent and names no path may hold.
+    if (!entry || entry->name.empty() || entry->name.size() > kMaxNameBytes)
         return;
     // A name beyond the string's own small buffer costs a heap block of its own.
     const std::size_t cost = sizeof(ListingEntry) + (entry->name.size() >= 16 ? entry->name.size() + 32 : 0);
