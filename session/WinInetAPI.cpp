@@ -462,3 +462,31 @@ bool AcceptServerCertificate(const ServerCertificate& certificate, int port) {
     }
     return false;
 }
+
+// Not built yet: each says no.
+HINTERNET FtpOpenFileFromA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
+                           std::int64_t offset) {
+    return offset == 0 ? FtpOpenFileA(connection, path, access, flags, 0) : 0;
+}
+BOOL FtpGetFileInfoA(HINTERNET, const char*, std::int64_t* size, FILETIME* modified) {
+    if (size)
+        *size = -1;
+    if (modified)
+        *modified = {0, 0};
+    return 0;
+}
+BOOL FtpSetFileTimeA(HINTERNET, const char*, const FILETIME*) {
+    return 0;
+}
+BOOL InternetKeepAlive(HINTERNET connection) {
+    return InternetConnectionAlive(connection);
+}
+HINTERNET InternetConnectSftpA(HINTERNET, const char*, int, const char*, const char*, const char*,
+                               std::uint32_t) {
+    t_connectFailure = {ConnectFailure::Unreachable, {}};
+    return 0;
+}
+void SetHostKeyDecider(std::function<HostKeyDecision(const ServerHostKey&)>) {}
+void SetKnownHostsFile(const std::string&) {}
+void SetUserKnownHostsFile(const std::string&) {}
+void SetPassphraseAsker(std::function<std::optional<std::string>(const std::string&)>) {}

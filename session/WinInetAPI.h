@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 using HINTERNET = std::uintptr_t; // 0 = no handle / failure
@@ -119,3 +120,49 @@ void SetTrustedCertificatesFile(const std::string& path);
 // same fingerprint, an earlier "trust this time" of the current connect (InternetOpenA starts a
 // new one), else the decider. A changed certificate of a trusted host is put to the decider again.
 bool AcceptServerCertificate(const ServerCertificate& certificate, int port);
+
+// Resume, file facts and keep-alive.
+// Opens a file for transfer from a byte offset: a download continues at offset (REST before RETR),
+// an upload writes the source from offset on into the existing target (REST before STOR, or APPE
+// where REST is refused). offset 0 is FtpOpenFileA. 0 on refusal.
+HINTERNET FtpOpenFileFromA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
+                           std::int64_t offset);
+// A remote file's size (SIZE, binary) and modification time (MDTM); what the server does not tell is
+// -1 and {0, 0}. FALSE when it told neither.
+BOOL FtpGetFileInfoA(HINTERNET connection, const char* path, std::int64_t* size, FILETIME* modified);
+// Sets a remote file's modification time (MFMT) where the server's features offer it; FALSE where
+// they do not or the server refuses.
+BOOL FtpSetFileTimeA(HINTERNET connection, const char* path, const FILETIME* modified);
+// Keeps an idle connection open (NOOP). TRUE without a word while a transfer holds the connection;
+// FALSE when the server did not answer.
+BOOL InternetKeepAlive(HINTERNET connection);
+
+// SFTP: the same handles and calls over SSH.
+inline constexpr std::uint32_t INTERNET_SERVICE_SFTP = 4;
+// A connection for SFTP (port 0 = 22). Logs in as OpenSSH's client does: the SSH agent's keys, then
+// keyFile when given, else the default keys of ~/.ssh, then the password, then keyboard-interactive
+// with the password. flags: INTERNET_FLAG_EXISTING_CONNECT shares an idle connection of the same
+// login. InternetLastConnectFailure() tells why it returned 0.
+HINTERNET InternetConnectSftpA(HINTERNET session, const char* server, int port, const char* user,
+                               const char* password, const char* keyFile, std::uint32_t flags);
+
+// clang-format off
+struct ServerHostKey {
+    std::string host;
+    int port = 22;
+    std::string keyType;           // e.g. "ssh-ed25519"
+    std::string fingerprint;       // "SHA256:" and unpadded base64, as OpenSSH writes it
+    std::string storedFingerprint; // the key trusted before, when this one differs from it; else ""
+};
+enum class HostKeyDecision { Refuse, TrustOnce, TrustAlways };
+// Asked about a host key that neither the user's ~/.ssh/known_hosts nor our own file holds, and about
+// a changed one (storedFingerprint set; TrustAlways then replaces the stored key). Without a decider
+// such a key is refused.
+void SetHostKeyDecider(std::function<HostKeyDecision(const ServerHostKey&)> decider);
+// Our own known_hosts-format file, where "trust always" decisions are kept.
+void SetKnownHostsFile(const std::string& path);
+// The user's own known_hosts, read and never written (~/.ssh/known_hosts unless a caller changes it).
+void SetUserKnownHostsFile(const std::string& path);
+// Asked for the passphrase of a private key (its path); "no answer" skips that key. Never stored.
+void SetPassphraseAsker(std::function<std::optional<std::string>(const std::string& keyFile)> asker);
+// clang-format on

@@ -44,7 +44,36 @@ void TransferQueue::add(std::string name, std::int64_t size) {
     m_files.push_back({std::move(name), size});
 }
 
+std::size_t TransferQueue::add(TransferItem item) {
+    if (!item.folder)
+        m_total = AddBytes(m_total, item.size);
+    m_items.push_back(std::move(item));
+    const std::size_t index = m_items.size() - 1;
+    if (onChanged)
+        onChanged(index);
+    return index;
+}
+
+void TransferQueue::setState(std::size_t index, ItemState state, std::string reason) {
+    if (index >= m_items.size())
+        return;
+    m_items[index].state = state;
+    m_items[index].reason = std::move(reason);
+    if (onChanged)
+        onChanged(index);
+}
+
+std::size_t TransferQueue::count(ItemState state) const {
+    std::size_t n = 0;
+    for (const TransferItem& item : m_items)
+        n += item.state == state && !item.folder ? 1 : 0;
+    return n;
+}
+
 void TransferQueue::clear() {
     m_files.clear();
+    m_items.clear();
     m_total = 0;
+    if (onChanged)
+        onChanged(AllItems);
 }

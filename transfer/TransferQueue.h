@@ -2,7 +2,10 @@
 // The transfer queue: its files as plain data, and the pure rules of which rows may be queued and
 // the size a row carries.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,15 +36,45 @@ struct QueuedFile {
     std::int64_t size = 0;
 };
 
-// The files of one transfer in the order they go, and their total (saturating like AddBytes).
+enum class TransferDirection { Download, Upload };
+enum class ItemState { Waiting, Running, Done, Skipped, Failed };
+
+// One item of a queue: a file, or a folder to create and read. Paths are whole and kept as bytes
+// (remote paths as the server lists them, local ones as the disk holds them).
+struct TransferItem {
+    TransferDirection direction = TransferDirection::Download;
+    std::string source;
+    std::string target;
+    std::int64_t size = 0;                // the source's listed size; 0 for a folder
+    std::optional<std::int64_t> modified; // the source's time (seconds since 1970, UTC), when known
+    std::uint32_t type = 2;               // FTP_TRANSFER_TYPE_ASCII (1) or _BINARY (2)
+    bool folder = false;
+    ItemState state = ItemState::Waiting;
+    std::string reason; // why it failed or was skipped, for the queue view
+};
+
+// The items of one transfer in the order they go, their states and the byte total of their files
+// (saturating like AddBytes). Views learn of every change through the observer.
 class TransferQueue {
 public:
+    static constexpr std::size_t AllItems = static_cast<std::size_t>(-1);
+
+    // Kept while the transfers move to items.
     void add(std::string name, std::int64_t size);
-    void clear();
     const std::vector<QueuedFile>& files() const { return m_files; }
+
+    std::size_t add(TransferItem item);
+    const std::vector<TransferItem>& items() const { return m_items; }
+    void setState(std::size_t index, ItemState state, std::string reason = {});
+    void clear();
     std::int64_t total() const { return m_total; }
+    std::size_t count(ItemState state) const;
+
+    // Called with an item's index after it was added or its state changed, AllItems after clear().
+    std::function<void(std::size_t index)> onChanged;
 
 private:
     std::vector<QueuedFile> m_files;
+    std::vector<TransferItem> m_items;
     std::int64_t m_total = 0;
 };
