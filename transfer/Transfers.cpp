@@ -99,3 +99,9 @@ FileEnd Transfers::CloseTransferFile(TransferDisplay& display) {
     }
     return complete ? FileEnd::Complete : FileEnd::Refused;
 }
+
+// Not built yet.
+void Transfers::DownloadEntries(const std::vector<RemoteEntry>&, const std::string&, const std::string&) {}
+void Transfers::UploadPaths(const std::vector<std::string>&, const std::string&) {}
+void Transfers::UploadFolder() {}
+void Transfers::RetryFailed() {}

@@ -6,6 +6,7 @@
 #include "local/LocalEntry.h"
 #include "session/RemoteEntry.h"
 #include "session/WinInetAPI.h"
+#include "transfer/ExistsPolicy.h"
 #include "transfer/ExtensionCompare.h"
 #include "transfer/TransferQueue.h"
 
@@ -103,6 +104,21 @@ public:
     // The mode of the option buttons, read when each file is opened.
     TransferMode SelectedTransferMode() const;
 
+    // Entry points of the Transfer menu, drag and drop and the queue view. Paths are whole, as bytes;
+    // folders go with everything under them.
+    void DownloadEntries(const std::vector<RemoteEntry>& entries, const std::string& remoteDir,
+                         const std::string& localDir);
+    void UploadPaths(const std::vector<std::string>& localPaths, const std::string& remoteDir);
+    // The local folder tree's folder, into the server's current folder.
+    void UploadFolder();
+    // Runs the failed items of the last queue again.
+    void RetryFailed();
+    TransferQueue& queue() { return m_queue; }
+    void setOptions(const TransferOptions& options) { m_options = options; }
+    const TransferOptions& options() const { return m_options; }
+    // Answers the "When a file exists: Ask" question; set by the window.
+    ExistsAsker askExists;
+
     bool Running() const { return TransferRunning; }
     // True while a transfer holds the FTP session; with remoteFocusOnly, only when the command
     // would also act on the remote pane (the pane that had the focus last).
@@ -136,6 +152,7 @@ private:
     TransferPanes m_panes;
     TransferWindow m_window;
     TransferQueue m_queue;
+    TransferOptions m_options;
     bool TransferRunning = false;           // a second transfer command while one runs is ignored
     TempFileWriter* DownloadFile = nullptr; // the file a running download writes, removed on exit
 };
