@@ -77,9 +77,9 @@ void Transfers::AbandonTransfer() {
         DownloadFile->discard();
 }
 
-void Transfers::RunQueueWithPanel(void (Transfers::*queue)()) {
+void Transfers::RunQueueWithPanel(void (Transfers::*run)()) {
     m_window.showPanel();
     QThread::msleep(200);
-    (this->*queue)();
+    (this->*run)();
     m_window.hidePanel();
 }

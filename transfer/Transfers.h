@@ -135,7 +135,7 @@ private:
     // copied (the cancel command empties the queue mid-transfer), and its total.
     std::vector<QueuedFile> BeginQueue(std::int64_t& total);
     // Shows the panel layout that fits the window state, runs the queue, then undoes that layout.
-    void RunQueueWithPanel(void (Transfers::*queue)());
+    void RunQueueWithPanel(void (Transfers::*run)());
     FileStep openDownload(const QueuedFile& file, const std::string& localDir, TempFileWriter& local);
     // The chunks of one open download; false when the queue has ended.
     bool receiveFile(TempFileWriter& local, TransferDisplay& display, std::int64_t& received);
