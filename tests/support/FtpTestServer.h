@@ -46,6 +46,8 @@ public:
     void throttleUploads(int bytesPerSecond) { m_config.insert("rate", bytesPerSecond); }
     // Before start(): names that are not UTF-8 are served and stored as the bytes they are.
     void serveRawNames() { m_config.insert("rawNames", true); }
+    // Before start(): the name of every command received goes to the log as "command NAME".
+    void logCommands() { m_config.insert("logCommands", true); }
     // What the server wrote to its log so far, among it "received PATH" or "incomplete PATH" for the
     // end of every upload.
     QByteArray log() const { return ReadFileBytes(m_scratch.filePath(QStringLiteral("server.log"))); }

@@ -4,7 +4,8 @@
   "start": "/pub"}] (none: "user" with password "secret" at the root), "anonymous": DIR or null, "mlsd": true,
  "tls": {"cert": PEM, "key": PEM, "max": "1.2" or "1.3"} or absent: explicit TLS required, and
  data connections that resume the control connection's TLS session, "rate": bytes a second an upload
- is read at, or absent, "rawNames": true: names go to and from the disk as bytes, UTF-8 or not}
+ is read at, or absent, "rawNames": true: names go to and from the disk as bytes, UTF-8 or not,
+ "logCommands": true: every command's name goes to stderr as "command NAME"}
 Every upload's end goes to stderr as "received PATH" or "incomplete PATH".
 Prints the port on the first line of stdout, then serves until stdin closes or it is killed.
 """
@@ -70,6 +71,11 @@ def main():
 
         def on_incomplete_file_received(self, file):
             print("incomplete", file, file=sys.stderr, flush=True)
+
+        def pre_process_command(self, line, cmd, arg):
+            if config.get("logCommands"):
+                print("command", cmd, file=sys.stderr)
+            super().pre_process_command(line, cmd, arg)
 
     if config.get("rawNames"):
         Handler.unicode_errors = "surrogateescape"
