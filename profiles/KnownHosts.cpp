@@ -3,7 +3,6 @@
 #include "profiles/AppLocations.h"
 #include "profiles/IniFile.h"
 
-#include <fnmatch.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 #include <optional>
@@ -56,6 +55,23 @@ bool HashedMatch(const std::string& pattern, const std::string& name) {
     return hash->size() == length && hash->compare(0, length, reinterpret_cast<char*>(digest), length) == 0;
 }
 
+// OpenSSH's patterns know '*' and '?' only: '[' is the bracket of "[host]:port".
+bool WildcardMatch(const char* pattern, const char* name) {
+    for (; *pattern; ++pattern, ++name) {
+        if (*pattern == '*') {
+            for (const char* rest = name;; ++rest) {
+                if (WildcardMatch(pattern + 1, rest))
+                    return true;
+                if (!*rest)
+                    return false;
+            }
+        }
+        if (!*name || (*pattern != '?' && *pattern != *name))
+            return false;
+    }
+    return !*name;
+}
+
 // A comma-separated list of patterns matches when one matches and no negated one ("!pattern") does.
 bool HostsMatch(const std::string& hosts, const std::string& name) {
     if (hosts.rfind("|1|", 0) == 0)
@@ -65,7 +81,7 @@ bool HostsMatch(const std::string& hosts, const std::string& name) {
     std::string pattern;
     while (std::getline(list, pattern, ',')) {
         const bool negated = !pattern.empty() && pattern.front() == '!';
-        if (::fnmatch(pattern.c_str() + (negated ? 1 : 0), name.c_str(), 0) != 0)
+        if (!WildcardMatch(pattern.c_str() + (negated ? 1 : 0), name.c_str()))
             continue;
         if (negated)
             return false;
