@@ -70,6 +70,8 @@ QString connectFailureText(const ConnectFailureInfo& failure) {
                    : QStringLiteral("The server refused a protected (TLS) connection: ") + reply;
     case ConnectFailure::CertificateRefused:
         return QStringLiteral("The server's certificate was not trusted.");
+    case ConnectFailure::HostKeyRefused:
+        return QStringLiteral("The server's host key was not trusted.");
     }
     return {};
 }

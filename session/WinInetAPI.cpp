@@ -5,9 +5,13 @@
 #include "session/ftp/FtpConnection.h"
 #include "session/ftp/FtpTransfer.h"
 #include "session/ftp/HostResolver.h"
+#include "session/sftp/HostKeyTrust.h"
+#include "session/sftp/SftpConnection.h"
+#include "session/sftp/SftpFile.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fnmatch.h>
 #include <limits>
 #include <map>
@@ -19,10 +23,13 @@
 using tovo::ftp::FtpConnection;
 using tovo::ftp::FtpTransfer;
 using tovo::ftp::ListingEntry;
+using tovo::sftp::SftpConnection;
+using tovo::sftp::SftpFile;
 
 namespace {
 
 constexpr int kDefaultFtpPort = 21;
+constexpr int kDefaultSshPort = 22;
 constexpr std::uint64_t kTicksPerSecond = 10'000'000;
 constexpr std::uint64_t kSecondsFrom1601To1970 = 11'644'473'600;
 
@@ -39,11 +46,21 @@ struct Handle {
     std::size_t next = 0;
     bool cut = false;                      // Find: the listing stopped at its limits
     std::shared_ptr<FtpTransfer> transfer; // File
+    std::shared_ptr<SftpConnection> sftp;  // Connection: an SFTP one instead of FTP
+    std::shared_ptr<SftpFile> sftpFile;    // File on an SFTP connection
 };
 
 std::mutex g_mutex;
 std::map<HINTERNET, std::shared_ptr<Handle>> g_handles;
 thread_local ConnectFailureInfo t_connectFailure;
+// Whether this thread's last call went to an SFTP connection: its error, not an FTP reply, is the
+// last response text then.
+thread_local bool t_sftpLast = false;
+
+tovo::sftp::HostKeyTrust g_hostKeys;
+std::once_flag g_userKnownHostsDefault;
+std::mutex g_passphraseMutex;
+std::function<std::optional<std::string>(const std::string&)> g_passphraseAsker;
 
 std::mutex g_trustMutex;
 std::function<CertificateDecision(const ServerCertificate&)> g_decider;
@@ -75,6 +92,7 @@ std::shared_ptr<Handle> findHandle(HINTERNET id, Handle::Kind kind) {
 
 // The FTP connection behind a connection handle, ready for a command; null when it cannot take one.
 std::shared_ptr<FtpConnection> readyConnection(HINTERNET id) {
+    t_sftpLast = false;
     const auto handle = findHandle(id, Handle::Kind::Connection);
     if (!handle || !handle->connection || !handle->connection->usable())
         return nullptr;
@@ -82,9 +100,54 @@ std::shared_ptr<FtpConnection> readyConnection(HINTERNET id) {
     return handle->connection;
 }
 
+bool validText(const char* text) {
+    return text != nullptr && *text != '\0';
+}
+
 std::shared_ptr<FtpTransfer> openTransfer(HINTERNET id) {
+    t_sftpLast = false;
     const auto handle = findHandle(id, Handle::Kind::File);
     return handle ? handle->transfer : nullptr;
+}
+
+// The SFTP connection behind a connection handle; null for FTP ones.
+std::shared_ptr<SftpConnection> sftpConnection(HINTERNET id) {
+    const auto handle = findHandle(id, Handle::Kind::Connection);
+    if (!handle || !handle->sftp)
+        return nullptr;
+    t_sftpLast = true;
+    handle->sftp->setTimeoutMs(g_timeoutMs);
+    return handle->sftp;
+}
+
+std::shared_ptr<SftpFile> sftpFile(HINTERNET id) {
+    const auto handle = findHandle(id, Handle::Kind::File);
+    if (!handle || !handle->sftpFile)
+        return nullptr;
+    t_sftpLast = true;
+    return handle->sftpFile;
+}
+
+HINTERNET openSftpFile(HINTERNET connection, SftpConnection& sftp, const char* path, std::uint32_t access,
+                       std::int64_t offset) {
+    if (!validText(path) || (access != GENERIC_READ && access != GENERIC_WRITE))
+        return 0;
+    std::unique_ptr<SftpFile> file = sftp.openFile(path, access == GENERIC_WRITE, offset);
+    if (!file)
+        return 0;
+    auto handle = std::make_shared<Handle>();
+    handle->kind = Handle::Kind::File;
+    handle->parent = connection;
+    handle->sftpFile = std::move(file);
+    return addHandle(std::move(handle));
+}
+
+std::optional<std::int64_t> toUnixSeconds(const FILETIME& time) {
+    const std::uint64_t ticks = (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+    if (ticks == 0 || ticks > 0x7FFFFFFFFFFFFFFFull)
+        return std::nullopt;
+    return static_cast<std::int64_t>(ticks / kTicksPerSecond) -
+           static_cast<std::int64_t>(kSecondsFrom1601To1970);
 }
 
 FILETIME toFileTime(const std::optional<std::int64_t>& unixSeconds) {
@@ -152,14 +215,15 @@ BOOL closeTree(HINTERNET id) {
             if (handle.transfer->close() == false && entry->first == id)
                 result = 0;
         }
+        if (handle.kind == Handle::Kind::File && handle.sftpFile && !handle.sftpFile->close() &&
+            entry->first == id)
+            result = 0;
         handle.transfer.reset();
+        handle.sftpFile.reset();
+        handle.sftp.reset();
         handle.connection.reset(); // the last user of a connection ends it with QUIT
     }
     return result;
-}
-
-bool validText(const char* text) {
-    return text != nullptr && *text != '\0';
 }
 
 } // namespace
@@ -169,6 +233,7 @@ HINTERNET InternetOpenA(const char*, std::uint32_t, const char*, const char*, st
         std::lock_guard lock(g_trustMutex);
         g_trustedThisTime.clear();
     }
+    g_hostKeys.forgetTrustedThisTime();
     auto handle = std::make_shared<Handle>();
     handle->kind = Handle::Kind::Session;
     return addHandle(std::move(handle));
@@ -231,6 +296,8 @@ ConnectFailureInfo InternetLastConnectFailure() {
 
 BOOL InternetConnectionAlive(HINTERNET connection) {
     const auto handle = findHandle(connection, Handle::Kind::Connection);
+    if (handle && handle->sftp)
+        return handle->sftp->alive();
     return handle && (!handle->connection || handle->connection->alive());
 }
 
@@ -239,10 +306,11 @@ BOOL InternetCloseHandle(HINTERNET handle) {
 }
 
 BOOL FtpGetCurrentDirectoryA(HINTERNET connection, char* buffer, std::uint32_t* length) {
-    const auto ftp = readyConnection(connection);
-    if (!ftp || !length)
+    const auto sftp = sftpConnection(connection);
+    const auto ftp = sftp ? nullptr : readyConnection(connection);
+    if ((!ftp && !sftp) || !length)
         return 0;
-    const auto directory = ftp->currentDirectory();
+    const auto directory = sftp ? sftp->currentDirectory() : ftp->currentDirectory();
     if (!directory)
         return 0;
     if (!buffer || *length < directory->size() + 1) {
@@ -256,19 +324,22 @@ BOOL FtpGetCurrentDirectoryA(HINTERNET connection, char* buffer, std::uint32_t* 
 }
 
 BOOL FtpSetCurrentDirectoryA(HINTERNET connection, const char* directory) {
+    if (const auto sftp = sftpConnection(connection))
+        return validText(directory) && sftp->changeDirectory(directory);
     const auto ftp = readyConnection(connection);
     return ftp && validText(directory) && ftp->changeDirectory(directory);
 }
 
 HINTERNET FtpFindFirstFileA(HINTERNET connection, const char* pattern, WIN32_FIND_DATAA* data, std::uint32_t,
                             std::uintptr_t) {
-    const auto ftp = readyConnection(connection);
-    if (!ftp || !data)
+    const auto sftp = sftpConnection(connection);
+    const auto ftp = sftp ? nullptr : readyConnection(connection);
+    if ((!ftp && !sftp) || !data)
         return 0;
     std::string directory;
     std::string namePattern;
     splitPattern(pattern ? pattern : "", directory, namePattern);
-    auto entries = ftp->list(directory);
+    auto entries = sftp ? sftp->list(directory) : ftp->list(directory);
     if (!entries)
         return 0;
     if (!namePattern.empty()) {
@@ -282,7 +353,7 @@ HINTERNET FtpFindFirstFileA(HINTERNET connection, const char* pattern, WIN32_FIN
     handle->kind = Handle::Kind::Find;
     handle->parent = connection;
     handle->entries = std::move(*entries);
-    handle->cut = ftp->listingCut();
+    handle->cut = sftp ? sftp->listingCut() : ftp->listingCut();
     fillFindData(handle->entries.front(), data);
     handle->next = 1;
     return addHandle(std::move(handle));
@@ -303,6 +374,8 @@ BOOL FindListingCut(HINTERNET find) {
 
 HINTERNET FtpOpenFileA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
                        std::uintptr_t) {
+    if (const auto sftp = sftpConnection(connection))
+        return openSftpFile(connection, *sftp, path, access, 0);
     const auto ftp = readyConnection(connection);
     const bool upload = access == GENERIC_WRITE;
     if (!ftp || !validText(path) || (access != GENERIC_READ && !upload))
@@ -323,6 +396,12 @@ BOOL InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::u
     if (!read)
         return 0;
     *read = 0;
+    if (const auto sftp = sftpFile(file)) {
+        std::size_t got = 0;
+        const bool ok = (buffer || toRead == 0) && sftp->read(static_cast<char*>(buffer), toRead, got);
+        *read = static_cast<std::uint32_t>(got);
+        return ok;
+    }
     const auto transfer = openTransfer(file);
     if (!transfer || transfer->isUpload() || (!buffer && toRead > 0))
         return 0;
@@ -335,6 +414,13 @@ BOOL InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::u
 BOOL InternetWriteFile(HINTERNET file, const void* buffer, std::uint32_t toWrite, std::uint32_t* written) {
     if (written)
         *written = 0;
+    if (const auto sftp = sftpFile(file)) {
+        if ((!buffer && toWrite > 0) || !sftp->write(static_cast<const char*>(buffer), toWrite))
+            return 0;
+        if (written)
+            *written = toWrite;
+        return 1;
+    }
     const auto transfer = openTransfer(file);
     if (!transfer || !transfer->isUpload() || (!buffer && toWrite > 0))
         return 0;
@@ -357,25 +443,35 @@ BOOL InternetAbortFile(HINTERNET file) {
     }
     if (handle->transfer)
         handle->transfer->abort();
+    if (handle->sftpFile)
+        handle->sftpFile->abort();
     return 1;
 }
 
 BOOL FtpRenameFileA(HINTERNET connection, const char* oldName, const char* newName) {
+    if (const auto sftp = sftpConnection(connection))
+        return validText(oldName) && validText(newName) && sftp->rename(oldName, newName);
     const auto ftp = readyConnection(connection);
     return ftp && validText(oldName) && validText(newName) && ftp->rename(oldName, newName);
 }
 
 BOOL FtpCreateDirectoryA(HINTERNET connection, const char* path) {
+    if (const auto sftp = sftpConnection(connection))
+        return validText(path) && sftp->makeDirectory(path);
     const auto ftp = readyConnection(connection);
     return ftp && validText(path) && ftp->makeDirectory(path);
 }
 
 BOOL FtpDeleteFileA(HINTERNET connection, const char* path) {
+    if (const auto sftp = sftpConnection(connection))
+        return validText(path) && sftp->deleteFile(path);
     const auto ftp = readyConnection(connection);
     return ftp && validText(path) && ftp->deleteFile(path);
 }
 
 BOOL FtpRemoveDirectoryA(HINTERNET connection, const char* path) {
+    if (const auto sftp = sftpConnection(connection))
+        return validText(path) && sftp->removeDirectory(path);
     const auto ftp = readyConnection(connection);
     return ftp && validText(path) && ftp->removeDirectory(path);
 }
@@ -406,6 +502,8 @@ std::string StripNulls(const std::string& text) {
 }
 
 std::string InternetLastResponseText() {
+    if (t_sftpLast)
+        return SftpConnection::lastErrorText();
     return tovo::ftp::ControlConnection::lastReplyText();
 }
 
@@ -466,27 +564,97 @@ bool AcceptServerCertificate(const ServerCertificate& certificate, int port) {
 // Not built yet: each says no.
 HINTERNET FtpOpenFileFromA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
                            std::int64_t offset) {
+    if (const auto sftp = sftpConnection(connection))
+        return openSftpFile(connection, *sftp, path, access, offset);
     return offset == 0 ? FtpOpenFileA(connection, path, access, flags, 0) : 0;
 }
-BOOL FtpGetFileInfoA(HINTERNET, const char*, std::int64_t* size, FILETIME* modified) {
+BOOL FtpGetFileInfoA(HINTERNET connection, const char* path, std::int64_t* size, FILETIME* modified) {
+    if (const auto sftp = sftpConnection(connection)) {
+        std::int64_t bytes = -1;
+        std::optional<std::int64_t> time;
+        const bool told = validText(path) && sftp->fileInfo(path, bytes, time);
+        if (size)
+            *size = bytes;
+        if (modified)
+            *modified = toFileTime(time);
+        return told;
+    }
     if (size)
         *size = -1;
     if (modified)
         *modified = {0, 0};
     return 0;
 }
-BOOL FtpSetFileTimeA(HINTERNET, const char*, const FILETIME*) {
+BOOL FtpSetFileTimeA(HINTERNET connection, const char* path, const FILETIME* modified) {
+    if (const auto sftp = sftpConnection(connection)) {
+        const auto seconds = modified ? toUnixSeconds(*modified) : std::nullopt;
+        return validText(path) && seconds && sftp->setModified(path, *seconds);
+    }
     return 0;
 }
 BOOL InternetKeepAlive(HINTERNET connection) {
+    if (const auto sftp = sftpConnection(connection))
+        return sftp->keepAlive();
     return InternetConnectionAlive(connection);
 }
-HINTERNET InternetConnectSftpA(HINTERNET, const char*, int, const char*, const char*, const char*,
-                               std::uint32_t) {
-    t_connectFailure = {ConnectFailure::Unreachable, {}};
-    return 0;
+HINTERNET InternetConnectSftpA(HINTERNET session, const char* server, int port, const char* user,
+                               const char* password, const char* keyFile, std::uint32_t flags) {
+    t_connectFailure = {};
+    if (!findHandle(session, Handle::Kind::Session) || !validText(server) || port < 0 || port > 65535) {
+        t_connectFailure.cause = ConnectFailure::Unreachable;
+        return 0;
+    }
+    std::call_once(g_userKnownHostsDefault, [] {
+        if (const char* home = std::getenv("HOME"); home && *home)
+            g_hostKeys.setUserFile(std::string(home) + "/.ssh/known_hosts");
+    });
+    tovo::sftp::SftpLogin login{tovo::ftp::HostResolver::hostName(server), port == 0 ? kDefaultSshPort : port,
+                                user ? user : "", password ? password : "", keyFile ? keyFile : ""};
+    auto handle = std::make_shared<Handle>();
+    handle->kind = Handle::Kind::Connection;
+    handle->parent = session;
+    if (flags & INTERNET_FLAG_EXISTING_CONNECT) {
+        std::lock_guard lock(g_mutex);
+        for (const auto& [id, other] : g_handles) {
+            if (other->kind == Handle::Kind::Connection && other->sftp && other->sftp->sameLogin(login) &&
+                other->sftp->shareable()) {
+                handle->sftp = other->sftp;
+                break;
+            }
+        }
+    }
+    if (!handle->sftp) {
+        tovo::sftp::SftpConnectPolicy policy;
+        policy.acceptHostKey = [host = login.host, port = login.port](const KnownHostKey& key) {
+            return g_hostKeys.accept(host, port, key);
+        };
+        {
+            std::lock_guard lock(g_passphraseMutex);
+            policy.askPassphrase = g_passphraseAsker;
+        }
+        policy.knownKeyTypes = g_hostKeys.knownKeyTypes(login.host, login.port);
+        auto connection = std::make_shared<SftpConnection>(login);
+        connection->setTimeoutMs(g_timeoutMs);
+        if (!connection->open(policy)) {
+            t_connectFailure = {connection->openFailure(), connection->openFailureReply()};
+            return 0;
+        }
+        handle->sftp = std::move(connection);
+    }
+    return addHandle(std::move(handle));
 }
-void SetHostKeyDecider(std::function<HostKeyDecision(const ServerHostKey&)>) {}
-void SetKnownHostsFile(const std::string&) {}
-void SetUserKnownHostsFile(const std::string&) {}
-void SetPassphraseAsker(std::function<std::optional<std::string>(const std::string&)>) {}
+
+void SetHostKeyDecider(std::function<HostKeyDecision(const ServerHostKey&)> decider) {
+    g_hostKeys.setDecider(std::move(decider));
+}
+void SetKnownHostsFile(const std::string& path) {
+    g_hostKeys.setOurFile(path);
+}
+void SetUserKnownHostsFile(const std::string& path) {
+    std::call_once(g_userKnownHostsDefault, [] {}); // a caller's choice is not replaced by the default
+    g_hostKeys.setUserFile(path);
+}
+void SetPassphraseAsker(std::function<std::optional<std::string>(const std::string&)> asker) {
+    std::lock_guard lock(g_passphraseMutex);
+    g_passphraseAsker = std::move(asker);
+}

@@ -82,6 +82,7 @@ enum class ConnectFailure {
     LoginRefused,       // user name or password refused
     TlsRefused,         // no protected (TLS) connection could be agreed
     CertificateRefused, // the server's certificate was not trusted
+    HostKeyRefused,     // the SSH server's host key was not trusted
 };
 struct ConnectFailureInfo {
     ConnectFailure cause = ConnectFailure::None;
