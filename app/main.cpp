@@ -1,5 +1,7 @@
 #include "app/frmMain.h"
 #include "profiles/frmCertificate.h"
+#include "profiles/frmHostKey.h"
+#include "profiles/frmPassphrase.h"
 
 #include <QApplication>
 
@@ -10,6 +12,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("tovo-ftp"));
     // Certificates the system does not accept are put to the user.
     SetCertificateDecider(&frmCertificate::Ask);
+    // So are SFTP host keys that no known_hosts file holds, and the passphrases of keys.
+    SetHostKeyDecider(&frmHostKey::Ask);
+    SetPassphraseAsker(&frmPassphrase::Ask);
     frmMain form;
     form.Form_Load();
     return QApplication::exec();

@@ -17,3 +17,37 @@ std::optional<int> ParsePortField(const std::string& text) {
         return std::nullopt;
     return static_cast<int>(value);
 }
+
+ConnectProtocol ProtocolOfProfile(const std::string& value) {
+    if (value.empty() || value == "HTTP")
+        return ConnectProtocol::Http;
+    if (value == "FTPS")
+        return ConnectProtocol::Ftps;
+    if (value == "SFTP")
+        return ConnectProtocol::Sftp;
+    return ConnectProtocol::Ftp;
+}
+
+std::string ProfileProtocolValue(ConnectProtocol protocol) {
+    switch (protocol) {
+    case ConnectProtocol::Ftp:
+        break;
+    case ConnectProtocol::Ftps:
+        return "FTPS";
+    case ConnectProtocol::Sftp:
+        return "SFTP";
+    case ConnectProtocol::Http:
+        return "HTTP";
+    }
+    return "FTP";
+}
+
+std::string PortAfterProtocolChoice(const std::string& port, ConnectProtocol protocol) {
+    if (protocol == ConnectProtocol::Sftp)
+        return "22";
+    if (protocol == ConnectProtocol::Http)
+        return "80";
+    // A port the user typed for this server stays when only the protection changes.
+    const std::optional<int> number = ParsePortField(port);
+    return !number || *number == 22 || *number == 80 ? "21" : port;
+}

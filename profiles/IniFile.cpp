@@ -1,5 +1,6 @@
 #include "profiles/IniFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -398,6 +399,23 @@ bool IniFile::RemoveSection(const std::string& section) {
         m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(it->header),
                       m_lines.begin() + static_cast<std::ptrdiff_t>(it->end));
     return !ranges.empty();
+}
+
+bool IniFile::RemoveKey(const std::string& section, const std::string& key) {
+    const std::vector<Range> ranges = FindSections(section);
+    if (ranges.empty())
+        return false;
+    const Range& range = ranges.front();
+    std::string name;
+    const auto first = m_lines.begin() + static_cast<std::ptrdiff_t>(range.header + 1);
+    const auto last = m_lines.begin() + static_cast<std::ptrdiff_t>(range.end);
+    const auto kept = std::remove_if(first, last, [&](const std::string& line) {
+        return KeyLine(line, &name, nullptr) && EqualsNoCase(name, key);
+    });
+    if (kept == last)
+        return false;
+    m_lines.erase(kept, last);
+    return true;
 }
 
 bool IniFile::IsStorableSectionName(const std::string& section) {

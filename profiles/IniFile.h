@@ -43,6 +43,8 @@ public:
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     // Removes every section of that name with all its lines; false when there was none.
     bool RemoveSection(const std::string& section);
+    // Removes the key's lines from the section; false when it had none.
+    bool RemoveKey(const std::string& section, const std::string& key);
 
     static bool IsStorableSectionName(const std::string& section);
     static bool IsStorableKeyName(const std::string& key);

@@ -24,6 +24,9 @@ const std::array<ProfileKey, 6> kProfileKeys{{
     {"Transfer", 9, &ConnectionProfile::Transfer},
 }};
 
+// Not among the keys every profile has: profiles that name no key file stay as other readers know them.
+const ProfileKey kKeyFileKey{"KeyFile", std::string::npos, &ConnectionProfile::KeyFile};
+
 // A value cut at its read limit must not end in half a UTF-8 character.
 std::string CutToLimit(const std::string& value, std::size_t limit) {
     if (value.size() <= limit)
@@ -59,6 +62,7 @@ ConnectionProfile ReadProfile(const std::string& profilePath, const std::string&
     ConnectionProfile profile{name, {}, {}, {}, {}, {}, {}};
     for (const ProfileKey& key : kProfileKeys)
         profile.*key.field = CutToLimit(ini.GetString(name, key.name), key.readLimit);
+    profile.KeyFile = ini.GetString(name, kKeyFileKey.name);
     return profile;
 }
 
@@ -70,7 +74,7 @@ ConnectionProfile CutToReadLimits(const ConnectionProfile& profile) {
 }
 
 bool WriteProfile(const std::string& profilePath, const ConnectionProfile& profile, std::string* error) {
-    bool storable = IsStorableProfileName(profile.Name);
+    bool storable = IsStorableProfileName(profile.Name) && IniFile::IsStorableValue(profile.KeyFile);
     for (const ProfileKey& key : kProfileKeys)
         storable = storable && IniFile::IsStorableValue(profile.*key.field);
     if (!storable) {
@@ -84,6 +88,10 @@ bool WriteProfile(const std::string& profilePath, const ConnectionProfile& profi
         [&](IniFile& ini) {
             for (const ProfileKey& key : kProfileKeys)
                 ini.WriteString(profile.Name, key.name, profile.*key.field);
+            if (profile.KeyFile.empty())
+                ini.RemoveKey(profile.Name, kKeyFileKey.name);
+            else
+                ini.WriteString(profile.Name, kKeyFileKey.name, profile.KeyFile);
             return true;
         },
         error);

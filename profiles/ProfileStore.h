@@ -6,6 +6,8 @@
 
 struct ConnectionProfile {
     std::string Name, Location, Protocol, Username, Password, Port, Transfer;
+    // The private key an SFTP login offers; the file holds a "KeyFile" line only while it is set.
+    std::string KeyFile = {};
 };
 
 // Each function that can fail gives the reason in *error when given ("" on success); a missing file

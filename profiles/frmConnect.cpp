@@ -10,7 +10,10 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,12 +61,21 @@ frmConnect::frmConnect(std::function<void()> connectToServer)
     Check1 = Place(new QCheckBox(QStringLiteral("Save Password"), this), "Check1", 2400, 1920, 1455, 255);
     Check2 = Place(new QCheckBox(QStringLiteral("Anonymous"), this), "Check2", 4320, 1920, 1215, 255);
     Label5 = Place(new QLabel(QStringLiteral("Port:"), this), "Label5", 2400, 2280, 375, 255);
-    txtPort = Place(new QLineEdit(QStringLiteral("21"), this), "txtPort", 3360, 2280, 2175, 285);
+    txtPort = Place(new QLineEdit(QStringLiteral("21"), this), "txtPort", 3360, 2280, 975, 285);
+    cboProtocol = Place(new QComboBox(this), "cboProtocol", 4440, 2280, 1095, 285);
+    // In the order of ConnectProtocol.
+    cboProtocol->addItems({QStringLiteral("FTP"), QStringLiteral("FTPS"), QStringLiteral("SFTP")});
+    cboProtocol->setAccessibleName(QStringLiteral("Protocol"));
     Label6 = Place(new QLabel(QStringLiteral("Transfer:"), this), "Label6", 2400, 2640, 735, 255);
     Picture1 = Place(new QWidget(this), "Picture1", 3360, 2610, 2175, 270);
     optPassive =
         Place(new QRadioButton(QStringLiteral("Passive"), Picture1), "optPassive", 120, 30, 855, 195);
     optActive = Place(new QRadioButton(QStringLiteral("Active"), Picture1), "optActive", 1200, 30, 855, 195);
+    Label7 = Place(new QLabel(QStringLiteral("Key file:"), this), "Label7", 2400, 2640, 855, 255);
+    txtKeyFile = Place(new QLineEdit(this), "txtKeyFile", 3360, 2610, 1815, 285);
+    txtKeyFile->setPlaceholderText(QStringLiteral("the usual keys"));
+    cmdKeyFile = Place(new QPushButton(QStringLiteral("..."), this), "cmdKeyFile", 5235, 2610, 300, 285);
+    cmdKeyFile->setAccessibleName(QStringLiteral("Browse for a key file"));
     cmdSave = Place(new QPushButton(QStringLiteral("Save"), this), "cmdSave", 2400, 3120, 975, 255);
     cmdNew = Place(new QPushButton(QStringLiteral("New"), this), "cmdNew", 3480, 3120, 975, 255);
     Command1 = Place(new QPushButton(QStringLiteral("Delete"), this), "Command1", 4560, 3120, 975, 255);
@@ -74,25 +86,32 @@ frmConnect::frmConnect(std::function<void()> connectToServer)
     optFTP->setVisible(false);
     optHTTP->setVisible(false);
     optFTPS->setVisible(false);
+    optSFTP = Place(new QRadioButton(this), "optSFTP", 2400, 480, 615, 195);
+    optSFTP->setVisible(false);
     Check3 = Place(new QCheckBox(QStringLiteral("FTPS (TLS)"), this), "Check3", 2400, 2895, 1455, 210);
     // Explicit groups: the hidden protocol pair must stay exclusive on its own.
     auto* protocolGroup = new QButtonGroup(this);
     protocolGroup->addButton(optFTP);
     protocolGroup->addButton(optHTTP);
     protocolGroup->addButton(optFTPS);
+    protocolGroup->addButton(optSFTP);
     auto* transferGroup = new QButtonGroup(this);
     transferGroup->addButton(optPassive);
     transferGroup->addButton(optActive);
     optFTP->setChecked(true);
     optPassive->setChecked(true);
-    for (QPushButton* button : {cmdSave, cmdNew, Command1, cmdConnect})
+    for (QPushButton* button : {cmdSave, cmdNew, Command1, cmdConnect, cmdKeyFile})
         button->setAutoDefault(false);
 
     // The design's tab order; labels and the container take no focus.
-    const QList<QWidget*> tabOrder{
-        lstProfile, txtProfile, txtServerLocation, txtUsername, txtPassword, txtPort,   Check1, Check2,
-        cmdSave,    cmdNew,     Command1,          cmdConnect,  optPassive,  optActive, optFTP, optHTTP,
-        optFTPS,    Check3};
+    const QList<QWidget*> tabOrder{lstProfile,  txtProfile,  txtServerLocation,
+                                   txtUsername, txtPassword, txtPort,
+                                   cboProtocol, txtKeyFile,  cmdKeyFile,
+                                   Check1,      Check2,      cmdSave,
+                                   cmdNew,      Command1,    cmdConnect,
+                                   optPassive,  optActive,   optFTP,
+                                   optHTTP,     optFTPS,     Check3,
+                                   optSFTP};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -112,12 +131,19 @@ frmConnect::frmConnect(std::function<void()> connectToServer)
         if (on)
             optFTPS_Click();
     });
+    connect(optSFTP, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optSFTP_Click();
+    });
     connect(Check3, &QCheckBox::toggled, this, &frmConnect::Check3_Click);
+    connect(cboProtocol, &QComboBox::currentIndexChanged, this, &frmConnect::cboProtocol_Click);
+    connect(cmdKeyFile, &QPushButton::clicked, this, &frmConnect::cmdKeyFile_Click);
     connect(cmdNew, &QPushButton::clicked, this, &frmConnect::cmdNew_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmConnect::cmdSave_Click);
     connect(Command1, &QPushButton::clicked, this, &frmConnect::Command1_Click);
     connect(cmdConnect, &QPushButton::clicked, this, &frmConnect::cmdConnect_Click);
 
+    ShowProtocol(ConnectProtocol::Ftp);
     Form_Load();
 }
 
@@ -172,6 +198,9 @@ bool frmConnect::ValidateFields() {
                QStringLiteral("Username Error!"));
         return false;
     }
+    // An SFTP login may need no password: a key (the chosen one, the agent's, ~/.ssh's) can do.
+    if (optSFTP->isChecked())
+        return true;
     if (txtPassword->text().isEmpty()) {
         MsgBox(QStringLiteral("Please enter a Password!"), vbOKOnly | vbExclamation,
                QStringLiteral("Password Error!"));
@@ -197,16 +226,14 @@ void frmConnect::lstProfile_ItemClick(ListItem* item) {
         m_passwords.Read(QFile::encodeName(ProfilePath).toStdString(), Bytes(name));
     SetMousePointer(vbDefault);
     txtProfile->setText(name);
-    if (profile.Protocol == "FTP") {
-        lblFTP->setText(QStringLiteral("FTP://"));
-        optFTP->setChecked(true);
-    } else if (profile.Protocol == "FTPS") {
-        optFTPS->setChecked(true);
-        lblFTP->setText(QStringLiteral("FTPS://"));
-    } else {
-        lblFTP->setText(QStringLiteral("HTTP://"));
-        optHTTP->setChecked(true);
-    }
+    const ConnectProtocol protocol = ProtocolOfProfile(profile.Protocol);
+    for (auto [option, shown] : {std::pair{optFTP, ConnectProtocol::Ftp},
+                                 {optFTPS, ConnectProtocol::Ftps},
+                                 {optSFTP, ConnectProtocol::Sftp},
+                                 {optHTTP, ConnectProtocol::Http}})
+        if (shown == protocol)
+            option->setChecked(true);
+    txtKeyFile->setText(Text(profile.KeyFile));
     txtServerLocation->setText(Text(profile.Location));
     txtUsername->setText(Text(profile.Username));
     txtPassword->setText(Text(profile.Password));
@@ -228,22 +255,72 @@ void frmConnect::Check2_Click() {
     txtPassword->clear();
 }
 
+ConnectProtocol frmConnect::SelectedProtocol() const {
+    return optFTPS->isChecked()   ? ConnectProtocol::Ftps
+           : optSFTP->isChecked() ? ConnectProtocol::Sftp
+           : optHTTP->isChecked() ? ConnectProtocol::Http
+                                  : ConnectProtocol::Ftp;
+}
+
+void frmConnect::ShowProtocol(ConnectProtocol protocol) {
+    static const char* const schemes[] = {"FTP://", "FTPS://", "SFTP://", "HTTP://"};
+    lblFTP->setText(QString::fromLatin1(schemes[static_cast<int>(protocol)]));
+    // HTTP is never offered, so the choice shows nothing for it.
+    cboProtocol->setCurrentIndex(protocol == ConnectProtocol::Http ? -1 : static_cast<int>(protocol));
+    Check3->setChecked(protocol == ConnectProtocol::Ftps);
+    const bool sftp = protocol == ConnectProtocol::Sftp;
+    for (QWidget* transferMode : {static_cast<QWidget*>(Label6), Picture1})
+        transferMode->setVisible(!sftp);
+    for (QWidget* key : {static_cast<QWidget*>(Label7), static_cast<QWidget*>(txtKeyFile),
+                         static_cast<QWidget*>(cmdKeyFile)})
+        key->setVisible(sftp);
+}
+
 void frmConnect::optFTP_Click() {
-    lblFTP->setText(QStringLiteral("FTP://"));
-    txtPort->setText(QStringLiteral("21"));
+    ShowProtocol(ConnectProtocol::Ftp);
+    txtPort->setText(Text(PortAfterProtocolChoice(Bytes(txtPort->text()), ConnectProtocol::Ftp)));
     FtpSession.Service = static_cast<std::int16_t>(INTERNET_SERVICE_FTP);
 }
 
 void frmConnect::optHTTP_Click() {
-    lblFTP->setText(QStringLiteral("HTTP://"));
+    ShowProtocol(ConnectProtocol::Http);
     txtPort->setText(QStringLiteral("80"));
     FtpSession.Service = static_cast<std::int16_t>(INTERNET_SERVICE_HTTP);
 }
 
 void frmConnect::optFTPS_Click() {
-    lblFTP->setText(QStringLiteral("FTPS://"));
-    txtPort->setText(QStringLiteral("21"));
+    ShowProtocol(ConnectProtocol::Ftps);
+    txtPort->setText(Text(PortAfterProtocolChoice(Bytes(txtPort->text()), ConnectProtocol::Ftps)));
     FtpSession.Service = static_cast<std::int16_t>(INTERNET_SERVICE_FTP);
+}
+
+void frmConnect::optSFTP_Click() {
+    ShowProtocol(ConnectProtocol::Sftp);
+    txtPort->setText(QStringLiteral("22"));
+    FtpSession.Service = static_cast<std::int16_t>(INTERNET_SERVICE_SFTP);
+}
+
+void frmConnect::cboProtocol_Click() {
+    QRadioButton* const options[] = {optFTP, optFTPS, optSFTP};
+    const int index = cboProtocol->currentIndex();
+    if (index >= 0 && index < 3)
+        options[index]->setChecked(true);
+}
+
+void frmConnect::cmdKeyFile_Click() {
+    const QString home = QDir::homePath();
+    const QString chosen = txtKeyFile->text();
+    QFileDialog dialog(
+        this, QStringLiteral("Key File"),
+        chosen.isEmpty()
+            ? (QDir(home + QStringLiteral("/.ssh")).exists() ? home + QStringLiteral("/.ssh") : home)
+            : chosen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Key folders and keys are often dot files.
+    dialog.setFilter(dialog.filter() | QDir::Hidden);
+    ShowModal(&dialog);
+    if (dialog.result() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        txtKeyFile->setText(dialog.selectedFiles().constFirst());
 }
 
 void frmConnect::Check3_Click() {
@@ -258,6 +335,7 @@ void frmConnect::cmdNew_Click() {
     txtServerLocation->clear();
     txtUsername->clear();
     txtPassword->clear();
+    txtKeyFile->clear();
     txtPort->setText(QStringLiteral("21"));
     lblFTP->setText(QStringLiteral("FTP://"));
     optFTP->setChecked(true);
@@ -283,15 +361,15 @@ void frmConnect::cmdSave_Click() {
     // the first save creates.
     const std::string path = QFile::encodeName(ProfilePath).toStdString();
     CreatePrivateFolderFor(path);
+    const bool sftp = optSFTP->isChecked();
     const ConnectionProfile profile{Bytes(name),
                                     Bytes(txtServerLocation->text()),
-                                    optFTP->isChecked()    ? "FTP"
-                                    : optFTPS->isChecked() ? "FTPS"
-                                                           : "HTTP",
+                                    ProfileProtocolValue(SelectedProtocol()),
                                     Bytes(txtUsername->text()),
                                     keepPassword ? Bytes(txtPassword->text()) : "",
                                     Bytes(txtPort->text()),
-                                    optPassive->isChecked() ? "Passive" : "Active"};
+                                    optPassive->isChecked() ? "Passive" : "Active",
+                                    sftp ? Bytes(txtKeyFile->text()) : ""};
     SetMousePointer(vbHourglass);
     std::string reason;
     PasswordStore::Result result = m_passwords.Write(
@@ -340,12 +418,17 @@ void frmConnect::cmdConnect_Click() {
     FtpSession.User = Bytes(txtUsername->text());
     FtpSession.Password = Bytes(txtPassword->text());
     FtpSession.Port = *ParsePortField(Bytes(txtPort->text()));
-    FtpSession.Service = static_cast<std::int16_t>(
-        optFTP->isChecked() || optFTPS->isChecked() ? INTERNET_SERVICE_FTP : INTERNET_SERVICE_HTTP);
-    FtpSession.Secure = optFTPS->isChecked();
-    // Certificates trusted always are kept beside the profiles.
+    const ConnectProtocol protocol = SelectedProtocol();
+    FtpSession.Service =
+        static_cast<std::int16_t>(protocol == ConnectProtocol::Sftp   ? INTERNET_SERVICE_SFTP
+                                  : protocol == ConnectProtocol::Http ? INTERNET_SERVICE_HTTP
+                                                                      : INTERNET_SERVICE_FTP);
+    FtpSession.Secure = protocol == ConnectProtocol::Ftps;
+    FtpSession.KeyFile = protocol == ConnectProtocol::Sftp ? Bytes(txtKeyFile->text()) : std::string();
+    // Certificates and host keys trusted always are kept beside the profiles.
     SetTrustedCertificatesFile(
         QFile::encodeName(ProfileFolder() + QStringLiteral("/TrustedCertificates.ini")).toStdString());
+    SetKnownHostsFile(QFile::encodeName(ProfileFolder() + QStringLiteral("/KnownHosts")).toStdString());
     if (m_connect)
         m_connect();
     SetMousePointer(vbDefault);

@@ -5,11 +5,13 @@
 #include <QDialog>
 #include <QString>
 
+#include "profiles/ConnectFields.h"
 #include "profiles/PasswordStore.h"
 
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -47,8 +49,14 @@ public:
     QPushButton* cmdConnect = nullptr;
     QRadioButton* optFTP = nullptr;
     QRadioButton* optHTTP = nullptr;
-    QRadioButton* optFTPS = nullptr; // hidden like its two siblings: FTP over explicit TLS
-    QCheckBox* Check3 = nullptr;     // "FTPS (TLS)": the user's way to choose optFTPS
+    QRadioButton* optFTPS = nullptr;  // hidden like its two siblings: FTP over explicit TLS
+    QCheckBox* Check3 = nullptr;      // "FTPS (TLS)": the user's way to choose optFTPS
+    QRadioButton* optSFTP = nullptr;  // hidden too: SFTP over SSH
+    QComboBox* cboProtocol = nullptr; // FTP, FTPS or SFTP: chooses the hidden option button
+    // SFTP's private key, in the place of the transfer options, which SFTP has no use for.
+    QLabel* Label7 = nullptr;
+    QLineEdit* txtKeyFile = nullptr;
+    QPushButton* cmdKeyFile = nullptr; // browse
 
     QString ProfilePath;
 
@@ -59,13 +67,19 @@ public:
     void optFTP_Click();
     void optHTTP_Click();
     void optFTPS_Click();
+    void optSFTP_Click();
     void Check3_Click();
+    void cboProtocol_Click();
+    void cmdKeyFile_Click();
     void cmdNew_Click();
     void cmdSave_Click();
     void Command1_Click();
     void cmdConnect_Click();
 
 private:
+    ConnectProtocol SelectedProtocol() const;
+    // Shows the protocol chosen by a hidden option button in the visible controls.
+    void ShowProtocol(ConnectProtocol protocol);
     bool ValidateFields();
     bool ValidatePort();
     // sayWhy: a file that cannot be read is said once, when the dialog opens.

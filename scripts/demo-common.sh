@@ -1,10 +1,13 @@
 # Shared by scripts/demo.sh and scripts/screenshot.sh (sourced, not run): the sample files, the demo
-# FTP servers (plain, and FTPS with a self-signed certificate) and their profiles.
+# FTP servers (plain, and FTPS with a self-signed certificate), the demo SFTP server (OpenSSH's sshd
+# run as the current user) and their profiles.
 
 DEMO_USER=demo
 DEMO_PASSWORD=demo
 DEMO_PROFILE="Local demo"
 DEMO_TLS_PROFILE="Local demo (FTPS)"
+DEMO_SFTP_PROFILE="Local demo (SFTP)"
+DEMO_SSHD=/usr/sbin/sshd
 
 # The first free loopback port from 2121 (or from $1) on.
 demo_free_port() {
@@ -78,9 +81,53 @@ demo_start_server() {
     return 1
 }
 
+# Starts OpenSSH's sshd as the current user for the SFTP demo, on 127.0.0.1 port $2, serving folder
+# $3; everything it needs is kept in folder $1 (made once: its host key, the demo's key pair without
+# a passphrase, authorized_keys, sshd_config; the pid file and log). Only the demo key logs in, and
+# only as the current user; no system user is made and ~/.ssh is not touched. Sets DEMO_SSH_PID.
+demo_start_sshd() {
+    local folder=$1 port=$2 root=$3 user
+    user=$(id -un)
+    mkdir -p "$folder"
+    chmod 700 "$folder"
+    [ -s "$folder/host_ed25519_key" ] || ssh-keygen -q -t ed25519 -N '' -C "Tovo FTP demo host" -f "$folder/host_ed25519_key"
+    [ -s "$folder/demo_key" ] || ssh-keygen -q -t ed25519 -N '' -C "Tovo FTP demo" -f "$folder/demo_key"
+    printf 'restrict %s\n' "$(cat "$folder/demo_key.pub")" >"$folder/authorized_keys"
+    # The SFTP session starts in the demo folder rather than in the user's home.
+    cat >"$folder/sshd_config" <<CONFIG
+ListenAddress 127.0.0.1
+Port $port
+HostKey $folder/host_ed25519_key
+PidFile $folder/sshd.pid
+AuthorizedKeysFile $folder/authorized_keys
+AllowUsers $user
+UsePAM no
+PasswordAuthentication no
+KbdInteractiveAuthentication no
+PubkeyAuthentication yes
+PermitRootLogin prohibit-password
+# The build folder's parents need not be as strict as ~/.ssh.
+StrictModes no
+Subsystem sftp internal-sftp -d $root
+CONFIG
+    # sshd re-executes itself, so it is started by its full path; -D keeps it in the foreground
+    # of its background job, so that the script knows its process.
+    "$DEMO_SSHD" -D -e -f "$folder/sshd_config" >"$folder/sshd.log" 2>&1 &
+    DEMO_SSH_PID=$!
+    local i
+    for i in $(seq 1 50); do
+        grep -q "Server listening on 127.0.0.1 port $port" "$folder/sshd.log" 2>/dev/null && return 0
+        kill -0 "$DEMO_SSH_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "The demo SFTP server (sshd) did not start:" >&2
+    cat "$folder/sshd.log" >&2
+    return 1
+}
+
 demo_stop_server() {
     local pid
-    for pid in "${DEMO_SERVER_PID:-}" "${DEMO_TLS_SERVER_PID:-}"; do
+    for pid in "${DEMO_SERVER_PID:-}" "${DEMO_TLS_SERVER_PID:-}" "${DEMO_SSH_PID:-}"; do
         if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
             kill "$pid" 2>/dev/null || true
             wait "$pid" 2>/dev/null || true
@@ -88,6 +135,7 @@ demo_stop_server() {
     done
     DEMO_SERVER_PID=
     DEMO_TLS_SERVER_PID=
+    DEMO_SSH_PID=
 }
 
 # Writes the "Local demo" profile for port $2 into the Profile.ini in folder $1; with a protocol
@@ -96,4 +144,12 @@ demo_add_profile() {
     local folder=$1 port=$2 protocol=${3:-FTP} name=${4:-$DEMO_PROFILE}
     /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/demo-profile.py" "$folder/Profile.ini" "$name" \
         Location=127.0.0.1 Protocol="$protocol" Username="$DEMO_USER" Password="$DEMO_PASSWORD" Port="$port" Transfer=Passive
+}
+
+# Writes the "Local demo (SFTP)" profile for port $2 and key file $3 into the Profile.ini in folder
+# $1: the current user, no password (the key logs in).
+demo_add_sftp_profile() {
+    local folder=$1 port=$2 key=$3
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/demo-profile.py" "$folder/Profile.ini" "$DEMO_SFTP_PROFILE" \
+        Location=127.0.0.1 Protocol=SFTP Username="$(id -un)" Password= Port="$port" Transfer=Passive KeyFile="$key"
 }

@@ -13,9 +13,12 @@ struct FtpSessionRecord {
     std::string User;
     std::string Password;
     std::int32_t Port = 0;
-    std::int16_t Service = 0; // 1 FTP, 3 HTTP
+    std::int16_t Service = 0; // 1 FTP, 3 HTTP, 4 SFTP
     bool Secure = false;      // FTP over explicit TLS (FTPS)
     bool IsFtp = false;
+    std::string KeyFile; // SFTP: the private key to offer first, or "" for the usual ones
+
+    bool IsSftp() const { return Service == INTERNET_SERVICE_SFTP; }
 };
 
 extern FtpSessionRecord FtpSession;

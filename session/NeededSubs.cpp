@@ -9,6 +9,11 @@ constexpr std::uint32_t ConnectFlags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET
 } // namespace
 
 HINTERNET ConnectSession(std::uint32_t service) {
+    // Passive mode and TLS are FTP's; an SFTP login is shared the way an FTP one is.
+    if (FtpSession.IsSftp())
+        return InternetConnectSftpA(FtpSession.hInternet, FtpSession.Server.c_str(), FtpSession.Port,
+                                    FtpSession.User.c_str(), FtpSession.Password.c_str(),
+                                    FtpSession.KeyFile.c_str(), INTERNET_FLAG_EXISTING_CONNECT);
     const std::uint32_t flags = ConnectFlags | (FtpSession.Secure ? INTERNET_FLAG_SECURE : 0);
     return InternetConnectA(FtpSession.hInternet, FtpSession.Server.c_str(), FtpSession.Port,
                             FtpSession.User.c_str(), FtpSession.Password.c_str(), service, flags, 0);

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string>
 
-// A connection to the session's server with its login (service: INTERNET_SERVICE_FTP or _HTTP), or 0.
+// A connection to the session's server with its login, or 0. An SFTP session always connects over
+// SFTP; otherwise service says how (INTERNET_SERVICE_FTP or _HTTP).
 HINTERNET ConnectSession(std::uint32_t service);
 // The server's current directory ending with "/", or "" on failure.
 std::string GetRemoteDirectory(HINTERNET connection);

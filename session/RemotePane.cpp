@@ -49,7 +49,8 @@ bool notConnected() {
     return FtpSession.hInternet == 0 || FtpSession.hConnect == 0;
 }
 
-QString connectFailureText(const ConnectFailureInfo& failure) {
+// sftp: the causes are named in SSH's words (host key, keys) rather than FTP's and TLS's.
+QString connectFailureText(const ConnectFailureInfo& failure, bool sftp) {
     const QString reply = QString::fromStdString(failure.reply);
     switch (failure.cause) {
     case ConnectFailure::None:
@@ -63,8 +64,14 @@ QString connectFailureText(const ConnectFailureInfo& failure) {
     case ConnectFailure::Refused:
         return QStringLiteral("The server refused the connection: ") + reply;
     case ConnectFailure::LoginRefused:
+        if (sftp && reply.isEmpty())
+            return QStringLiteral(
+                "The server refused the login: neither the password nor a key was accepted.");
         return QStringLiteral("The server refused the login: ") + reply;
     case ConnectFailure::TlsRefused:
+        if (sftp)
+            return QStringLiteral("No secure (SSH) connection could be agreed with the server.") +
+                   (reply.isEmpty() ? QString() : QStringLiteral(" ") + reply);
         return reply.isEmpty()
                    ? QStringLiteral("No protected (TLS) connection could be agreed with the server.")
                    : QStringLiteral("The server refused a protected (TLS) connection: ") + reply;
@@ -225,7 +232,7 @@ void RemotePane::ConnectToServer() {
     FtpSession.IsFtp = service == INTERNET_SERVICE_FTP;
 
     if (FtpSession.hConnect == 0) {
-        const QString cause = connectFailureText(InternetLastConnectFailure());
+        const QString cause = connectFailureText(InternetLastConnectFailure(), FtpSession.IsSftp());
         EndSession();
         MsgBox(QStringLiteral("Error Connecting!") +
                    (cause.isEmpty() ? QString() : QStringLiteral("\r\n") + cause),
@@ -233,9 +240,10 @@ void RemotePane::ConnectToServer() {
         return;
     }
     // The padlock tells a protected session from a plain one at a glance.
-    m_view.statusBar->SetPanelText(1, FtpSession.Secure && FtpSession.IsFtp
-                                          ? QStringLiteral("Status:  Connected  \U0001F512 TLS")
-                                          : QStringLiteral("Status:  Connected"));
+    m_view.statusBar->SetPanelText(
+        1, FtpSession.IsSftp()                     ? QStringLiteral("Status:  Connected  \U0001F512 SFTP")
+           : FtpSession.Secure && FtpSession.IsFtp ? QStringLiteral("Status:  Connected  \U0001F512 TLS")
+                                                   : QStringLiteral("Status:  Connected"));
     ListRemoteFiles();
     if (FtpSession.hConnect == 0)
         return; // the server hung up during the first listing
@@ -315,6 +323,15 @@ void RemotePane::FillRemoteList(bool parentRow, std::vector<RemoteEntry> folders
 void RemotePane::OpenCommandChannel() {
     frmCommands& commands = *m_view.commands;
     commands.MainStatusBar = m_view.statusBar;
+    if (FtpSession.IsSftp()) {
+        // SSH offers no raw FTP dialogue to type into; an earlier session's command line must not
+        // stay open beside this one.
+        commands.WatchConnection(-1);
+        if (commands.SockCMD.IsConnected())
+            commands.SockCMD.Action(CommandSocket::CloseCommand);
+        m_view.statusBar->SetPanelText(2, QStringLiteral("Command Line:  No"));
+        return;
+    }
     const bool connected = FtpSession.hInternet != 0 && FtpSession.hConnect != 0;
     const int port = CommandLinePort(FtpSession.Port, static_cast<std::uint32_t>(FtpSession.Service));
     switch (RunCommandChannel(commands.SockCMD, commands, connected, FtpSession.Server, port, FtpSession.User,

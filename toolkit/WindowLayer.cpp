@@ -83,6 +83,8 @@ int MsgBox(const QString& text, int style, const QString& title) {
         box.setStandardButtons(QMessageBox::Ok);
         break;
     }
+    if ((style & vbDefaultButton2) != 0 && box.button(QMessageBox::No))
+        box.setDefaultButton(QMessageBox::No);
     // A busy pointer must not hide the question from the user.
     const bool busy = QGuiApplication::overrideCursor() != nullptr;
     if (busy)

@@ -15,7 +15,8 @@ enum MsgBoxStyle : int {
     vbCritical = 16,
     vbQuestion = 32,
     vbExclamation = 48,
-    vbInformation = 64
+    vbInformation = 64,
+    vbDefaultButton2 = 256 // the second button (No) takes Enter
 };
 enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 

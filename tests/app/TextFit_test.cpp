@@ -59,7 +59,7 @@ private slots:
     void everyTextFits_data() {
         QTest::addColumn<QString>("window");
         for (const char* window :
-             {"start-up", "transfer", "transfer maximised", "connect", "commands", "about"})
+             {"start-up", "transfer", "transfer maximised", "connect", "connect SFTP", "commands", "about"})
             QTest::newRow(window) << QString(window);
     }
     void everyTextFits() {
@@ -67,9 +67,11 @@ private slots:
         MainWindowHarness harness;
         frmMain& form = harness.form();
         std::unique_ptr<QWidget> dialog;
-        if (window == "connect")
-            dialog = std::make_unique<frmConnect>(std::function<void()>{});
-        else if (window == "about")
+        if (window.startsWith("connect")) {
+            auto connectDialog = std::make_unique<frmConnect>(std::function<void()>{});
+            connectDialog->optSFTP->setChecked(window.endsWith("SFTP"));
+            dialog = std::move(connectDialog);
+        } else if (window == "about")
             dialog = std::make_unique<frmAbout>();
         QWidget* shown = dialog                 ? dialog.get()
                          : window == "commands" ? static_cast<QWidget*>(form.Commands)

@@ -1,5 +1,6 @@
 // Connection profiles as sections of Profile.ini: every field round trips, other sections and keys
 // survive, reads are cut at their limits, and saves at the same moment lose nothing.
+#include "profiles/ConnectFields.h"
 #include "profiles/ProfileStore.h"
 #include "tests/support/TestFiles.h"
 
@@ -47,6 +48,38 @@ private slots:
         const ConnectionProfile read = ReadProfile(m_path, "Home");
         QCOMPARE(read.Location, std::string(98, 'l'));
         QCOMPARE(read.Username + read.Password, profile.Username + profile.Password);
+    }
+
+    // The protocol a stored value is offered as. An unknown value and a key file stay in the file while
+    // another profile is saved; a profile saved without a key file keeps no KeyFile line.
+    void protocolAndKeyFile_data() {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<int>("shown"); // ConnectProtocol
+        QTest::addColumn<QByteArray>("keyFile");
+        QTest::newRow("no Protocol: HTTP, as ever")
+            << QByteArray() << int(ConnectProtocol::Http) << QByteArray();
+        QTest::newRow("FTPS") << QByteArray("Protocol=FTPS\n") << int(ConnectProtocol::Ftps) << QByteArray();
+        QTest::newRow("SFTP with a key") << QByteArray("Protocol=SFTP\nKeyFile=/k/id 1\n")
+                                         << int(ConnectProtocol::Sftp) << QByteArray("/k/id 1");
+        QTest::newRow("unknown: FTP")
+            << QByteArray("Protocol=SCP\n") << int(ConnectProtocol::Ftp) << QByteArray();
+    }
+    void protocolAndKeyFile() {
+        QFETCH(QByteArray, lines);
+        QFETCH(int, shown);
+        QFETCH(QByteArray, keyFile);
+        QVERIFY(WriteFileBytes(m_file, "[Site]\nLocation=h\n" + lines));
+        ConnectionProfile site = ReadProfile(m_path, "Site");
+        QCOMPARE(int(ProtocolOfProfile(site.Protocol)), shown);
+        QCOMPARE(site.KeyFile, keyFile.toStdString());
+        WriteProfile(m_path, {"Other", "x", "FTP", "", "", "21", "Passive"});
+        QVERIFY(ReadFileBytes(m_file).contains(lines));
+        site.KeyFile = "/other key";
+        WriteProfile(m_path, site);
+        QCOMPARE(ReadProfile(m_path, "Site").KeyFile, site.KeyFile);
+        site.KeyFile.clear();
+        WriteProfile(m_path, site);
+        QVERIFY(!ReadFileBytes(m_file).contains("KeyFile"));
     }
 
     // Two programs adding profiles at the same moment: none is lost.

@@ -9,6 +9,8 @@
 #include "toolkit/WindowLayer.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -91,6 +93,48 @@ private slots:
         QTest::mouseClick(m_dialog->Command1, Qt::LeftButton);
         QCOMPARE(boxes.calls().size(), 1);
         QVERIFY(!ReadFileBytes(m_file).contains("Extra"));
+    }
+
+    // The visible choice (FTP, FTPS, SFTP) moves the port between the usual ones but keeps one typed for
+    // the server, keeps the FTPS box in step and offers the key file for SFTP, whose login needs no
+    // password. Connect hands the protocol and key on; Save and loading keep them.
+    void protocolChoice_data() {
+        QTest::addColumn<int>("from"); // index of the choice
+        QTest::addColumn<QString>("typedPort");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("FTP to SFTP") << 0 << "21" << 2 << "22";
+        QTest::newRow("SFTP to FTP") << 2 << "22" << 0 << "21";
+        QTest::newRow("SFTP to FTPS") << 2 << "22" << 1 << "21";
+        QTest::newRow("FTP 2121 to FTPS") << 0 << "2121" << 1 << "2121";
+        QTest::newRow("FTPS 990 to SFTP") << 1 << "990" << 2 << "22";
+    }
+    void protocolChoice() {
+        QFETCH(int, from);
+        QFETCH(QString, typedPort);
+        QFETCH(int, to);
+        QFETCH(QString, port);
+        const bool sftp = to == 2;
+        fill("Site", "host", "u", sftp ? "" : "p");
+        m_dialog->txtKeyFile->setText("/k");
+        m_dialog->cboProtocol->setCurrentIndex(from);
+        m_dialog->txtPort->setText(typedPort);
+        m_dialog->cboProtocol->setCurrentIndex(to);
+        QCOMPARE(m_dialog->txtPort->text(), port);
+        QCOMPARE(m_dialog->lblFTP->text(), m_dialog->cboProtocol->currentText() + "://");
+        QCOMPARE(m_dialog->Check3->isChecked(), to == 1);
+        QCOMPARE(m_dialog->txtKeyFile->isHidden(), !sftp);
+        QCOMPARE(m_dialog->Picture1->isHidden(), sftp);
+        m_dialog->cmdSave_Click();
+        m_dialog->cmdConnect_Click();
+        QCOMPARE(m_connects, 1);
+        QCOMPARE(FtpSession.IsSftp(), sftp);
+        QCOMPARE(FtpSession.Secure, to == 1);
+        QCOMPARE(FtpSession.KeyFile, sftp ? "/k" : "");
+        reopen();
+        m_dialog->lstProfile_ItemClick(m_dialog->lstProfile->Item(1));
+        QCOMPARE(m_dialog->cboProtocol->currentIndex(), to);
+        QCOMPARE(m_dialog->txtKeyFile->text(), sftp ? "/k" : "");
     }
 
     // Save and Connect refuse a missing field, a profile name the file cannot hold and a port that is
