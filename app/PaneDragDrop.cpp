@@ -54,7 +54,7 @@ PaneDragDrop::PaneDragDrop(frmMain& form) : m_form(form) {
 
     DragDropHooks folders;
     folders.dragData = [this] { return startFolderDrag(); };
-    folders.accepts = files.accepts;
+    folders.accepts = [this](const QMimeData* data) { return acceptsOnLocal(data); };
     folders.dropped = [this](const QMimeData*, QPoint point) {
         const std::string under = m_form.Dir1->EntryPathAt(point);
         download(under.empty() ? m_form.Dir1->PathBytes() : under);
