@@ -80,6 +80,8 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant QueueModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole && section == SizeColumn)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     static const char* const captions[ColumnCount] = {"Name", "Direction", "Size", "State", "Reason"};

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -46,6 +47,8 @@ QueueView::QueueView(TransferQueue& queue, std::function<void()> retryFailed, st
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &QueueView::UpdateRetryButton);
     connect(m_model, &QAbstractItemModel::modelReset, this, &QueueView::UpdateRetryButton);
     connect(m_model, &QAbstractItemModel::dataChanged, this, &QueueView::UpdateRetryButton);
+    // Like the program's dialogs, the window goes with Escape (it stays made, and keeps following).
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     // The transfers announce no end of a run: while the window is open it looks now and then.
     m_runningPoll->setInterval(500);
     connect(m_runningPoll, &QTimer::timeout, this, &QueueView::UpdateRetryButton);
