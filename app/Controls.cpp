@@ -11,6 +11,7 @@
 #include "transfer/Transfers.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -220,6 +221,7 @@ void frmMain::createMenus() {
     mnuDisconnect = named(mnuFile->addAction(QStringLiteral("Disconnect")), "mnuDisconnect");
     mnuCommandLine = named(mnuFile->addAction(QStringLiteral("Command Line")), "mnuCommandLine");
     mnuExit = named(mnuFile->addAction(QStringLiteral("Exit")), "mnuExit");
+    createTransferMenu();
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("Help")), "mnuHelp");
     mnuContents = named(mnuHelp->addAction(QStringLiteral("Help Contents")), "mnuContents");
     mnuAbout = named(mnuHelp->addAction(QStringLiteral("About")), "mnuAbout");
@@ -230,4 +232,29 @@ void frmMain::createMenus() {
     mnuLocalNewFolder = named(mnuLocal->addAction(QStringLiteral("New Folder")), "mnuLocalNewFolder");
     mnuLocalRefresh = named(mnuLocal->addAction(QStringLiteral("Refresh")), "mnuLocalRefresh");
     mnuLocalRename = named(mnuLocal->addAction(QStringLiteral("Rename")), "mnuLocalRename");
+}
+
+void frmMain::createTransferMenu() {
+    mnuTransfer = named(menuBar()->addMenu(QStringLiteral("&Transfer")), "mnuTransfer");
+    mnuUploadFolder = named(mnuTransfer->addAction(QStringLiteral("&Upload folder")), "mnuUploadFolder");
+    mnuQueue = named(mnuTransfer->addAction(QStringLiteral("&Queue")), "mnuQueue");
+    mnuTransferLine = named(mnuTransfer->addSeparator(), "mnuTransferLine");
+    mnuWhenExists = named(mnuTransfer->addMenu(QStringLiteral("&When a file exists")), "mnuWhenExists");
+    WhenExistsChoices = named(new QActionGroup(this), "WhenExistsChoices");
+    WhenExistsChoices->setExclusive(true);
+    const auto choice = [this](const QString& caption, const char* name, WhenExists setting) {
+        QAction* action = named(mnuWhenExists->addAction(caption), name);
+        action->setCheckable(true);
+        action->setData(static_cast<int>(setting));
+        WhenExistsChoices->addAction(action);
+        return action;
+    };
+    mnuExistsReplace = choice(QStringLiteral("&Replace"), "mnuExistsReplace", WhenExists::Replace);
+    mnuExistsAsk = choice(QStringLiteral("&Ask"), "mnuExistsAsk", WhenExists::Ask);
+    mnuExistsNewer = choice(QStringLiteral("Replace if &newer or a different size"), "mnuExistsNewer",
+                            WhenExists::ReplaceIfNewerOrDifferent);
+    mnuExistsResume = choice(QStringLiteral("Re&sume"), "mnuExistsResume", WhenExists::Resume);
+    mnuExistsSkip = choice(QStringLiteral("S&kip"), "mnuExistsSkip", WhenExists::Skip);
+    mnuKeepTimes = named(mnuTransfer->addAction(QStringLiteral("&Keep modification times")), "mnuKeepTimes");
+    mnuKeepTimes->setCheckable(true);
 }

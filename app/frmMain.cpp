@@ -1,9 +1,11 @@
 #include "app/frmMain.h"
 
+#include "app/PaneDragDrop.h"
 #include "commandline/frmCommands.h"
 #include "help/CHelp.h"
 #include "help/frmAbout.h"
 #include "local/LocalPane.h"
+#include "profiles/TransferSettings.h"
 #include "profiles/frmConnect.h"
 #include "session/FtpSession.h"
 #include "session/RemotePane.h"
@@ -16,10 +18,13 @@
 #include "toolkit/StatusBar.h"
 #include "toolkit/WindowLayer.h"
 #include "transfer/ExtensionCompare.h"
+#include "transfer/QueueView.h"
 #include "transfer/TransferQueue.h"
 #include "transfer/Transfers.h"
+#include "transfer/frmFileExists.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFile>
@@ -79,6 +84,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     m_remote = std::make_unique<RemotePane>(
         RemotePaneView{lstRemoteFiles, lblDirectory, StatusBar1, Toolbar1, Text1, mnuLocal, Commands});
     createTransfers();
+    loadTransferSettings();
+    m_dragDrop = std::make_unique<PaneDragDrop>(*this);
     connectHandlers();
     m_transfers->LoadNormalButtonImages();
     Client->resize(PixelsX(DesignClientWidth), PixelsY(DesignClientHeight));
@@ -91,6 +98,8 @@ frmMain::~frmMain() {
     for (QObject* control : findChildren<QObject*>())
         QObject::disconnect(control, nullptr, this, nullptr);
     delete Commands;
+    // Before the transfers go: the queue window gives the queue its change hook back.
+    delete Queue;
 }
 
 void frmMain::connectHandlers() {
@@ -158,12 +167,18 @@ void frmMain::connectHandlers() {
 
     Transfers* transfer = m_transfers.get();
     connect(Picture1, &PictureBox::Click, transfer, &Transfers::Picture1_Click);
-    connect(Picture2, &PictureBox::Click, transfer, &Transfers::Picture2_Click);
+    connect(Picture2, &PictureBox::Click, this, &frmMain::Picture2_Click);
     connect(Picture1, &PictureBox::MouseMove, transfer, &Transfers::Picture1_MouseMove);
     connect(Picture2, &PictureBox::MouseMove, transfer, &Transfers::Picture2_MouseMove);
     connect(Picture1, &PictureBox::MouseUp, transfer, &Transfers::Picture1_MouseUp);
     connect(Picture2, &PictureBox::MouseUp, transfer, &Transfers::Picture2_MouseUp);
     connect(cmdCancel, &QPushButton::clicked, transfer, &Transfers::cmdCancel_Click);
+
+    connect(mnuUploadFolder, &QAction::triggered, this, unlessBusy(&frmMain::mnuUploadFolder_Click));
+    connect(mnuQueue, &QAction::triggered, this, &frmMain::mnuQueue_Click);
+    connect(WhenExistsChoices, &QActionGroup::triggered, this,
+            [this](QAction* choice) { SetWhenExists(static_cast<WhenExists>(choice->data().toInt())); });
+    connect(mnuKeepTimes, &QAction::triggered, this, &frmMain::SetKeepTimes);
 }
 
 void frmMain::createTransfers() {
@@ -209,6 +224,83 @@ void frmMain::createTransfers() {
     window.skipNextResize = [this] { SkipNextResize = true; };
     window.lastFocus = [this] { return LastFocus; };
     m_transfers = std::make_unique<Transfers>(view, std::move(panes), std::move(window));
+    m_transfers->askExists = [this](const ExistsQuestion& question) {
+        return frmFileExists::Ask(question, this);
+    };
+
+    Transfers* transfers = m_transfers.get();
+    TransferCalls.downloadEntries = [transfers](const std::vector<RemoteEntry>& entries,
+                                                const std::string& remoteDir, const std::string& localDir) {
+        transfers->DownloadEntries(entries, remoteDir, localDir);
+    };
+    TransferCalls.uploadPaths = [transfers](const std::vector<std::string>& paths,
+                                            const std::string& remoteDir) {
+        transfers->UploadPaths(paths, remoteDir);
+    };
+    TransferCalls.uploadFolder = [transfers] { transfers->UploadFolder(); };
+    TransferCalls.retryFailed = [transfers] { transfers->RetryFailed(); };
+}
+
+void frmMain::Picture2_Click() {
+    if (LastFocus != QStringLiteral("Dir1")) {
+        m_transfers->Picture2_Click();
+        return;
+    }
+    if (!m_transfers->Running())
+        TransferCalls.uploadFolder();
+}
+
+void frmMain::mnuUploadFolder_Click() {
+    TransferCalls.uploadFolder();
+}
+
+void frmMain::mnuQueue_Click() {
+    if (!Queue)
+        Queue = new QueueView(
+            m_transfers->queue(), [this] { TransferCalls.retryFailed(); },
+            [this] { return m_transfers->Running(); }, this);
+    Queue->show();
+    Queue->raise();
+    Queue->activateWindow();
+}
+
+QString frmMain::TransferSettingsPath() {
+    return ProfileFolder() + QStringLiteral("/Transfer.ini");
+}
+
+void frmMain::loadTransferSettings() {
+    const TransferOptions options =
+        ReadTransferSettings(QFile::encodeName(TransferSettingsPath()).toStdString());
+    m_transfers->setOptions(options);
+    for (QAction* choice : WhenExistsChoices->actions())
+        choice->setChecked(static_cast<WhenExists>(choice->data().toInt()) == options.whenExists);
+    mnuKeepTimes->setChecked(options.keepTimes);
+}
+
+void frmMain::saveTransferSettings() {
+    std::string reason;
+    if (!WriteTransferSettings(QFile::encodeName(TransferSettingsPath()).toStdString(),
+                               m_transfers->options(), &reason))
+        MsgBox(QStringLiteral("The transfer settings cannot be saved in %1.\n%2")
+                   .arg(TransferSettingsPath(), QString::fromLocal8Bit(reason)),
+               vbOKOnly | vbExclamation);
+}
+
+void frmMain::SetWhenExists(WhenExists setting) {
+    TransferOptions options = m_transfers->options();
+    options.whenExists = setting;
+    m_transfers->setOptions(options);
+    for (QAction* choice : WhenExistsChoices->actions())
+        choice->setChecked(static_cast<WhenExists>(choice->data().toInt()) == setting);
+    saveTransferSettings();
+}
+
+void frmMain::SetKeepTimes(bool keep) {
+    TransferOptions options = m_transfers->options();
+    options.keepTimes = keep;
+    m_transfers->setOptions(options);
+    mnuKeepTimes->setChecked(keep);
+    saveTransferSettings();
 }
 
 double frmMain::FormLeft() const {

@@ -4,16 +4,22 @@
 // named at each group).
 
 #include "app/PanelLayouts.h"
+#include "session/RemoteEntry.h"
 #include "session/WinInetAPI.h"
+#include "transfer/ExistsPolicy.h"
 #include "transfer/ExtensionCompare.h"
 
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
+class QActionGroup;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -31,7 +37,9 @@ class DriveListBox;
 class FileListBox;
 class ListView;
 class LocalPane;
+class PaneDragDrop;
 class PictureBox;
+class QueueView;
 class RemotePane;
 class StatusBar;
 class Transfers;
@@ -98,6 +106,18 @@ public:
     QAction* mnuDisconnect = nullptr;
     QAction* mnuCommandLine = nullptr;
     QAction* mnuExit = nullptr;
+    QMenu* mnuTransfer = nullptr;
+    QAction* mnuUploadFolder = nullptr;
+    QAction* mnuQueue = nullptr;
+    QAction* mnuTransferLine = nullptr;
+    QMenu* mnuWhenExists = nullptr; // exclusive choices, in the order of WhenExists
+    QActionGroup* WhenExistsChoices = nullptr;
+    QAction* mnuExistsReplace = nullptr;
+    QAction* mnuExistsAsk = nullptr;
+    QAction* mnuExistsNewer = nullptr;
+    QAction* mnuExistsResume = nullptr;
+    QAction* mnuExistsSkip = nullptr;
+    QAction* mnuKeepTimes = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuContents = nullptr;
     QAction* mnuAbout = nullptr;
@@ -162,6 +182,29 @@ public:
 
     // ---- Download, upload, panel and buttons (transfer/Transfers.h) ----
     Transfers& transfers() { return *m_transfers; }
+    // The transfers' entry points as the window's menus, buttons and drops call them; tests put
+    // recorders in their place.
+    struct TransferCommands {
+        std::function<void(const std::vector<RemoteEntry>& entries, const std::string& remoteDir,
+                           const std::string& localDir)>
+            downloadEntries;
+        std::function<void(const std::vector<std::string>& localPaths, const std::string& remoteDir)>
+            uploadPaths;
+        std::function<void()> uploadFolder;
+        std::function<void()> retryFailed;
+    };
+    TransferCommands TransferCalls;
+    // The upload button: with the folder tree focused last, the tree's folder goes up whole.
+    void Picture2_Click();
+
+    // ---- Transfer menu (app/frmMain.cpp); its settings live in Transfer.ini beside Profile.ini ----
+    void mnuUploadFolder_Click();
+    // Opens the queue's window, made once and kept.
+    void mnuQueue_Click();
+    QueueView* Queue = nullptr;
+    void SetWhenExists(WhenExists setting);
+    void SetKeepTimes(bool keep);
+    static QString TransferSettingsPath();
 
     // ---- Resizing and layouts (app/Layouts.cpp) ----
     void Form_Resize();
@@ -194,6 +237,10 @@ private:
     void connectHandlers();
     void Form_QueryUnload();
     void createTransfers();
+    void createTransferMenu();
+    void loadTransferSettings();
+    void saveTransferSettings();
 
     std::unique_ptr<Transfers> m_transfers;
+    std::unique_ptr<PaneDragDrop> m_dragDrop;
 };

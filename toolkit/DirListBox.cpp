@@ -4,10 +4,12 @@
 #include "local/LocalFileSystem.h"
 
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -131,4 +133,25 @@ void DirListBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QListWidget::keyPressEvent(event);
+}
+
+void DirListBox::SetDragDropHooks(DragDropHooks hooks) {
+    m_dragDrop = std::move(hooks);
+    m_dragDrop.Install(this);
+}
+
+void DirListBox::startDrag(Qt::DropActions) {
+    m_dragDrop.StartDrag(this);
+}
+
+void DirListBox::dragEnterEvent(QDragEnterEvent* event) {
+    m_dragDrop.Offer(event);
+}
+
+void DirListBox::dragMoveEvent(QDragMoveEvent* event) {
+    m_dragDrop.Offer(event);
+}
+
+void DirListBox::dropEvent(QDropEvent* event) {
+    m_dragDrop.Drop(event);
 }

@@ -2,6 +2,8 @@
 // The folder list: the path from the drive's root down to the current folder, then the current
 // folder's subfolders. Opening an entry (double-click or Enter) makes it the current folder.
 
+#include "toolkit/DragDropHooks.h"
+
 #include <QListWidget>
 #include <string>
 #include <vector>
@@ -27,6 +29,11 @@ public:
     void Refresh();
     // The full path of a listed entry, as the disk's bytes.
     static std::string EntryPath(const QListWidgetItem* item);
+    // The full path of the entry at a point of the viewport; "" between and below the entries.
+    std::string EntryPathAt(const QPoint& point) const { return EntryPath(itemAt(point)); }
+    // Drags from the current entry and drops onto the tree, as the hooks say.
+    void SetDragDropHooks(DragDropHooks hooks);
+    const DragDropHooks& DragDrop() const { return m_dragDrop; }
 
 signals:
     void Change();
@@ -35,6 +42,10 @@ signals:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void open(QListWidgetItem* item);
@@ -43,4 +54,5 @@ private:
     std::string m_root = "/";
     std::vector<std::string> m_entryPaths; // the full path of each row, by row
     bool m_built = false;                  // the rows show m_path
+    DragDropHooks m_dragDrop;
 };

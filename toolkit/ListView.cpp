@@ -4,10 +4,12 @@
 #include "toolkit/WindowLayer.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <utility>
 
 namespace {
 
@@ -151,6 +153,31 @@ ListItem* ListView::SelectedItem() const {
 void ListView::SetSelectedItem(ListItem* item) {
     selectionModel()->setCurrentIndex(m_model->indexOf(item), QItemSelectionModel::NoUpdate);
     SetSelected(item, true);
+}
+
+ListItem* ListView::ItemAt(const QPoint& point) const {
+    return ListViewModel::itemAt(indexAt(point));
+}
+
+void ListView::SetDragDropHooks(DragDropHooks hooks) {
+    m_dragDrop = std::move(hooks);
+    m_dragDrop.Install(this);
+}
+
+void ListView::startDrag(Qt::DropActions) {
+    m_dragDrop.StartDrag(this);
+}
+
+void ListView::dragEnterEvent(QDragEnterEvent* event) {
+    m_dragDrop.Offer(event);
+}
+
+void ListView::dragMoveEvent(QDragMoveEvent* event) {
+    m_dragDrop.Offer(event);
+}
+
+void ListView::dropEvent(QDropEvent* event) {
+    m_dragDrop.Drop(event);
 }
 
 void ListView::ClearSelectedItem() {

@@ -2,6 +2,7 @@
 // A list view in report mode with the operations and events the forms use: rows by 1-based index,
 // sub-items 1-3, small icons from an image list, selection, sorting and label editing.
 
+#include "toolkit/DragDropHooks.h"
 #include "toolkit/ListItem.h"
 
 #include <QIcon>
@@ -56,6 +57,11 @@ public:
     // Where a row is drawn in the viewport, and scrolling it into view.
     QRect ItemRect(const ListItem* item) const;
     void EnsureVisible(const ListItem* item);
+    // The row at a point of the viewport, or nullptr between and below the rows.
+    ListItem* ItemAt(const QPoint& point) const;
+    // Drags from the selection and drops onto the list, as the hooks say.
+    void SetDragDropHooks(DragDropHooks hooks);
+    const DragDropHooks& DragDrop() const { return m_dragDrop; }
 
     bool MultiSelect() const;
     void SetMultiSelect(bool on);
@@ -92,6 +98,10 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void commitData(QWidget* editor) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void applySort();
@@ -105,4 +115,5 @@ private:
     bool m_committed = false;
     // The edited row, followed through list changes (a pointer could be reused by a new row).
     QPersistentModelIndex m_editedIndex;
+    DragDropHooks m_dragDrop;
 };

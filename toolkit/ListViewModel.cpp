@@ -80,7 +80,9 @@ QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int
 Qt::ItemFlags ListViewModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
+    // Drags start only where the list has drag hooks; the view decides.
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
+           Qt::ItemNeverHasChildren;
 }
 
 ListItem* ListViewModel::item(int row) const {

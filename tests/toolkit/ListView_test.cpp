@@ -1,7 +1,8 @@
 // The list behind every pane: a row's columns kept in one buffer, a stable case-blind sort that the
-// selection and the current row follow, sizes and dates sorted by value, and rows handed whole from
-// one list to another.
+// selection and the current row follow, sizes and dates sorted by value, rows handed whole from
+// one list to another, and drags started from the rows of both lists.
 #include "tests/support/MainWindowHarness.h"
+#include "toolkit/DirListBox.h"
 #include "toolkit/ListView.h"
 
 #include <QtTest>
@@ -107,6 +108,41 @@ private slots:
         ListView::SetText(rows[1], QStringLiteral("renamed"));
         QVERIFY(ListView::Selected(rows[1]));
         QCOMPARE(ListView::Text(to.Item(3)), "renamed");
+    }
+
+    // Pressing a row and moving away asks the hook for the drag's data (none given: no drag runs).
+    void dragStartsFromARow_data() {
+        QTest::addColumn<bool>("folderTree");
+        QTest::newRow("file list") << false;
+        QTest::newRow("folder tree") << true;
+    }
+    void dragStartsFromARow() {
+        QFETCH(bool, folderTree);
+        int asked = 0;
+        DragDropHooks hooks;
+        hooks.dragData = [&] { return ++asked, nullptr; };
+        ListView files;
+        DirListBox folders;
+        QAbstractItemView* view = &files;
+        if (folderTree) {
+            folders.addItems({"/", "  home"});
+            folders.SetDragDropHooks(hooks);
+            view = &folders;
+        } else {
+            files.SetMultiSelect(true);
+            files.AddRows({ListView::NewRow("a"), ListView::NewRow("b")});
+            files.SetDragDropHooks(hooks);
+        }
+        view->resize(200, 200);
+        view->show();
+        const QPoint row = view->visualRect(view->model()->index(1, 0)).center();
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, row);
+        for (const int step : {10, 40}) {
+            QMouseEvent move(QEvent::MouseMove, row + QPoint(step, step), view->viewport()->mapToGlobal(row),
+                             Qt::NoButton, Qt::LeftButton, {});
+            QApplication::sendEvent(view->viewport(), &move);
+        }
+        QCOMPARE(asked, 1);
     }
 };
 
