@@ -117,7 +117,8 @@ Transfers::ItemEnd Transfers::downloadFile(std::size_t index) {
         if (reply.empty() && sessionDropped())
             return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
         MsgBox(QStringLiteral("Request Failed!\n") + shown + QLatin1Char('\n') +
-                   (reply.empty() ? QStringLiteral("The server did not answer.") : QString::fromStdString(reply)),
+                   (reply.empty() ? QStringLiteral("The server did not answer.")
+                                  : QString::fromStdString(reply)),
                vbOKOnly | vbExclamation);
         // A file the server refuses does not stop the others; a lost session does.
         return failItem(index, reply, RefusesOnlyThisFile(reply) ? ItemEnd::Failed : ItemEnd::Stop);
@@ -131,10 +132,11 @@ Transfers::ItemEnd Transfers::receiveFile(std::size_t index, const TransferItem&
                                           std::int64_t offset, bool binary) {
     const std::string name = LastPathName(item.target), part = PartPath(item.target);
     const auto failed = [&](std::int64_t kept) {
-        const bool dropped = sessionDropped();
+        // The close reads the server's verdict: only then does a dropped session show.
         if (TransferHandle != 0)
             InternetCloseHandle(TransferHandle);
         TransferHandle = 0;
+        const bool dropped = sessionDropped() || InternetLastResponseText().empty();
         keepPartial(local, part, binary, kept);
         if (dropped)
             return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
@@ -209,15 +211,16 @@ Transfers::ItemEnd Transfers::readRemoteFolder(std::size_t index) {
     const HINTERNET listing = listingConnection();
     if (listing == 0)
         return restoreSession(LastPathName(item.source)) ? ItemEnd::Retry
-                                                          : failItem(index, "Connection lost", ItemEnd::Stop);
+                                                         : failItem(index, "Connection lost", ItemEnd::Stop);
     WIN32_FIND_DATAA data{};
     const HINTERNET find = FtpFindFirstFileA(listing, JoinPath(item.source, "*.*").c_str(), &data,
                                              INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
     if (find == 0) {
         const std::string reply = InternetLastResponseText();
         if (!InternetConnectionAlive(listing))
-            return restoreSession(LastPathName(item.source)) ? ItemEnd::Retry
-                                                              : failItem(index, "Connection lost", ItemEnd::Stop);
+            return restoreSession(LastPathName(item.source))
+                       ? ItemEnd::Retry
+                       : failItem(index, "Connection lost", ItemEnd::Stop);
         if (RefusesOnlyThisFile(reply)) {
             reportFolder(item.source, QStringLiteral("read"), QString::fromStdString(reply));
             return failItem(index, reply);
@@ -234,9 +237,10 @@ Transfers::ItemEnd Transfers::readRemoteFolder(std::size_t index) {
         TransferItem child{.direction = TransferDirection::Download,
                            .source = JoinPath(item.source, name),
                            .target = JoinPath(item.target, name),
-                           .size = folder ? 0
-                                          : static_cast<std::int64_t>((std::uint64_t{data.nFileSizeHigh} << 32) |
-                                                                      data.nFileSizeLow),
+                           .size = folder
+                                       ? 0
+                                       : static_cast<std::int64_t>((std::uint64_t{data.nFileSizeHigh} << 32) |
+                                                                   data.nFileSizeLow),
                            .modified = UnixSecondsFromFileTime(data.ftLastWriteTime),
                            .folder = folder};
         if (!IsValidEntryName(name)) {

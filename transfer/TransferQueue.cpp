@@ -95,9 +95,10 @@ QueueCounts CountOutcome(const TransferQueue& queue) {
 std::string ClosingMessage(const QueueCounts& counts) {
     if (counts.skipped == 0 && counts.failed == 0)
         return "Data transfer completed.";
-    return std::string(counts.failed == 0 ? "Data transfer completed." : "Data transfer ended with failures.") +
-           "\n\nFiles moved: " + std::to_string(counts.moved) + "\nSkipped: " + std::to_string(counts.skipped) +
-           "\nFailed: " + std::to_string(counts.failed);
+    return std::string(counts.failed == 0 ? "Data transfer completed."
+                                          : "Data transfer ended with failures.") +
+           "\n\nFiles moved: " + std::to_string(counts.moved) +
+           "\nSkipped: " + std::to_string(counts.skipped) + "\nFailed: " + std::to_string(counts.failed);
 }
 
 std::string PartPath(const std::string& target) {

@@ -38,9 +38,9 @@ struct TransferItem {
     TransferDirection direction = TransferDirection::Download;
     std::string source{};
     std::string target{};
-    std::int64_t size = 0;                // the source's listed size; 0 for a folder
+    std::int64_t size = 0;                  // the source's listed size; 0 for a folder
     std::optional<std::int64_t> modified{}; // the source's time (seconds since 1970, UTC), when known
-    std::uint32_t type = 2;               // FTP_TRANSFER_TYPE_ASCII (1) or _BINARY (2)
+    std::uint32_t type = 2;                 // FTP_TRANSFER_TYPE_ASCII (1) or _BINARY (2)
     bool folder = false;
     ItemState state = ItemState::Waiting;
     std::string reason{}; // why it failed or was skipped, for the queue view

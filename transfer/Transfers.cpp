@@ -297,7 +297,8 @@ bool Transfers::restoreSession(const std::string& name) {
     closeListingConnection();
     const std::vector<int>& waits = ReconnectWaitsMs();
     while (m_panes.reconnect && m_reconnectAttempt < waits.size()) {
-        m_view.Label13->setText(QStringLiteral("Connection lost, trying again: ") + QString::fromStdString(name));
+        m_view.Label13->setText(QStringLiteral("Connection lost, trying again: ") +
+                                QString::fromStdString(name));
         QElapsedTimer waited;
         waited.start();
         // The window stays live while it waits, so that Cancel ends the wait.
@@ -344,9 +345,11 @@ const std::map<std::string, Transfers::ListedEntry>& Transfers::remoteFolder(con
                                              INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
     for (BOOL more = find != 0; more; more = InternetFindNextFileA(find, &data)) {
         const std::size_t length = ::strnlen(data.cFileName, sizeof data.cFileName);
-        const auto size = static_cast<std::int64_t>((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
+        const auto size =
+            static_cast<std::int64_t>((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
         entries[std::string(data.cFileName, length)] = {{size, UnixSecondsFromFileTime(data.ftLastWriteTime)},
-                                                        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+                                                        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) !=
+                                                            0};
     }
     InternetCloseHandle(find);
     return entries;

@@ -165,11 +165,12 @@ private:
     ItemEnd downloadFile(std::size_t index);
     ItemEnd readRemoteFolder(std::size_t index);
     // The chunks of one open download from offset on.
-    ItemEnd receiveFile(std::size_t index, const TransferItem& item, TempFileWriter& local, std::int64_t offset,
-                        bool binary);
+    ItemEnd receiveFile(std::size_t index, const TransferItem& item, TempFileWriter& local,
+                        std::int64_t offset, bool binary);
     ItemEnd uploadFile(std::size_t index);
     ItemEnd readLocalFolder(std::size_t index);
-    ItemEnd sendFile(std::size_t index, const TransferItem& item, LocalFileReader& local, std::int64_t offset);
+    ItemEnd sendFile(std::size_t index, const TransferItem& item, LocalFileReader& local,
+                     std::int64_t offset);
     // The entries of a remote folder, read once per queue (a folder the queue created is known empty).
     struct ListedEntry {
         FileFacts facts;

@@ -70,7 +70,8 @@ Transfers::ItemEnd Transfers::uploadFile(std::size_t index) {
         const auto there = listed.find(name);
         if (there != listed.end() && !there->second.folder) {
             const FileFacts source{local.length(), item.modified};
-            const std::optional<ExistsAction> action = existingAction(name, source, there->second.facts, binary);
+            const std::optional<ExistsAction> action =
+                existingAction(name, source, there->second.facts, binary);
             if (!action)
                 return failItem(index, "Cancelled", ItemEnd::Stop);
             if (*action == ExistsAction::Skip)
@@ -120,15 +121,15 @@ Transfers::ItemEnd Transfers::sendFile(std::size_t index, const TransferItem& it
                                        std::int64_t offset) {
     const std::string name = LastPathName(item.target);
     const auto failed = [&](const QString& message) {
-        const bool dropped = sessionDropped();
-        if (!dropped) {
-            abandonUpload(local, message);
-            return failItem(index, message.toStdString(), ItemEnd::Stop);
-        }
+        // The abort reads the server's answer: only then does a dropped session show.
         local.close();
         if (TransferHandle != 0)
             InternetAbortFile(TransferHandle);
         TransferHandle = 0;
+        if (!sessionDropped() && !InternetLastResponseText().empty()) {
+            abandonUpload(local, message);
+            return failItem(index, message.toStdString(), ItemEnd::Stop);
+        }
         m_continueUpload = CurrentTransferType == static_cast<int>(FTP_TRANSFER_TYPE_BINARY);
         return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
     };
@@ -189,8 +190,9 @@ Transfers::ItemEnd Transfers::readLocalFolder(std::size_t index) {
         if (!FtpCreateDirectoryA(FtpSession.hConnect, item.target.c_str())) {
             const std::string reply = InternetLastResponseText();
             if (reply.empty() && sessionDropped())
-                return restoreSession(LastPathName(item.source)) ? ItemEnd::Retry
-                                                                  : failItem(index, "Connection lost", ItemEnd::Stop);
+                return restoreSession(LastPathName(item.source))
+                           ? ItemEnd::Retry
+                           : failItem(index, "Connection lost", ItemEnd::Stop);
             reportFolder(item.target, QStringLiteral("created"), QString::fromStdString(reply));
             return failItem(index, reply);
         }

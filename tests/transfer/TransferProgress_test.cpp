@@ -57,27 +57,34 @@ private slots:
 
     void queueOrderAndCounts() {
         TransferQueue queue;
-        for (const ItemState state : {ItemState::Done, ItemState::Skipped, ItemState::Waiting, ItemState::Waiting})
+        for (const ItemState state :
+             {ItemState::Done, ItemState::Skipped, ItemState::Waiting, ItemState::Waiting})
             queue.add({.source = "/s", .target = "/t", .size = 1, .state = state});
         QCOMPARE(queue.nextWaiting(), 2u);
-        QCOMPARE(ClosingMessage(CountOutcome(queue)), "Data transfer completed.\n\nFiles moved: 1\nSkipped: 1\nFailed: 0");
+        QCOMPARE(ClosingMessage(CountOutcome(queue)),
+                 "Data transfer completed.\n\nFiles moved: 1\nSkipped: 1\nFailed: 0");
         queue.setState(2, ItemState::Done);
         queue.setState(3, ItemState::Done);
         queue.add({.folder = true, .state = ItemState::Done});
-        QCOMPARE(ClosingMessage(CountOutcome(queue)), "Data transfer completed.\n\nFiles moved: 3\nSkipped: 1\nFailed: 0");
+        QCOMPARE(ClosingMessage(CountOutcome(queue)),
+                 "Data transfer completed.\n\nFiles moved: 3\nSkipped: 1\nFailed: 0");
         queue.setState(4, ItemState::Failed); // a folder that could not be read
         queue.setState(1, ItemState::Done);
-        QCOMPARE(ClosingMessage(CountOutcome(queue)), "Data transfer ended with failures.\n\nFiles moved: 4\nSkipped: 0\nFailed: 1");
+        QCOMPARE(ClosingMessage(CountOutcome(queue)),
+                 "Data transfer ended with failures.\n\nFiles moved: 4\nSkipped: 0\nFailed: 1");
         queue.setState(4, ItemState::Done);
         QCOMPARE(ClosingMessage(CountOutcome(queue)), "Data transfer completed.");
         QCOMPARE(queue.nextWaiting(), TransferQueue::AllItems);
-        for (const auto& [path, name] : {std::pair{"/a/b/", "b"}, {"/", ""}, {"c", "c"}, {"/a/b.bin", "b.bin"}})
+        for (const auto& [path, name] :
+             {std::pair{"/a/b/", "b"}, {"/", ""}, {"c", "c"}, {"/a/b.bin", "b.bin"}})
             QCOMPARE(LastPathName(path), name);
         QCOMPARE(JoinPath("/a/", "x") + JoinPath("/b", "y"), "/a/x/b/y");
         const FILETIME time = FileTimeFromUnixSeconds(983923200);
         QCOMPARE(UnixSecondsFromFileTime(time), 983923200);
         QVERIFY(!UnixSecondsFromFileTime({0, 0}));
-        const auto taken = [](const std::string& name) { return name == "a.tar (1).gz" || name == ".rc (1)"; };
+        const auto taken = [](const std::string& name) {
+            return name == "a.tar (1).gz" || name == ".rc (1)";
+        };
         QCOMPARE(KeepBothName("a.tar.gz", taken) + KeepBothName(".rc", taken), "a.tar (2).gz.rc (2)");
     }
 
@@ -96,7 +103,8 @@ private slots:
         row("skip", WhenExists::Skip, {5, 0, 9, 0}, true, ExistsAction::Skip);
         row("ask", WhenExists::Ask, {5, 0, 9, 0}, true, ExistsAction::Cancel);
         row("newer", WhenExists::ReplaceIfNewerOrDifferent, {5, 200, 5, 100}, true, ExistsAction::Replace);
-        row("older, same size", WhenExists::ReplaceIfNewerOrDifferent, {5, 100, 5, 200}, true, ExistsAction::Skip);
+        row("older, same size", WhenExists::ReplaceIfNewerOrDifferent, {5, 100, 5, 200}, true,
+            ExistsAction::Skip);
         row("times unknown, same size", WhenExists::ReplaceIfNewerOrDifferent, {5, 0, 5, 100}, true,
             ExistsAction::Skip);
         row("older, other size", WhenExists::ReplaceIfNewerOrDifferent, {5, 100, 6, 200}, true,
