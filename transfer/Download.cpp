@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -54,9 +55,10 @@ Transfers::ItemEnd Transfers::downloadFile(std::size_t index) {
     CurrentTransferType = type;
     const bool binary = type == static_cast<int>(FTP_TRANSFER_TYPE_BINARY);
 
-    std::string target = item.target;
+    const std::optional<std::string> retry = std::exchange(m_retryTarget, std::nullopt);
+    std::string target = retry.value_or(item.target);
     struct stat existing {};
-    if (isRegularFile(target, existing)) {
+    if (!retry && isRegularFile(target, existing)) {
         const FileFacts source{item.size, item.modified}, there{existing.st_size, existing.st_mtime};
         const std::optional<ExistsAction> action = existingAction(name, source, there, binary);
         if (!action)
@@ -114,8 +116,10 @@ Transfers::ItemEnd Transfers::downloadFile(std::size_t index) {
     if (TransferHandle == 0) {
         const std::string reply = InternetLastResponseText();
         keepPartial(local, part, binary, offset);
-        if (reply.empty() && sessionDropped())
+        if (reply.empty() && sessionDropped()) {
+            m_retryTarget = target;
             return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
+        }
         MsgBox(QStringLiteral("Request Failed!\n") + shown + QLatin1Char('\n') +
                    (reply.empty() ? QStringLiteral("The server did not answer.")
                                   : QString::fromStdString(reply)),
@@ -138,8 +142,10 @@ Transfers::ItemEnd Transfers::receiveFile(std::size_t index, const TransferItem&
         TransferHandle = 0;
         const bool dropped = sessionDropped() || InternetLastResponseText().empty();
         keepPartial(local, part, binary, kept);
-        if (dropped)
+        if (dropped) {
+            m_retryTarget = item.target;
             return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
+        }
         MsgBox(QStringLiteral("error"), vbOKOnly);
         return failItem(index, "error", ItemEnd::Stop);
     };
@@ -209,9 +215,14 @@ Transfers::ItemEnd Transfers::readRemoteFolder(std::size_t index) {
         return failItem(index, why.toStdString());
     }
     const HINTERNET listing = listingConnection();
-    if (listing == 0)
+    if (listing == 0 && sessionDropped())
         return restoreSession(LastPathName(item.source)) ? ItemEnd::Retry
                                                          : failItem(index, "Connection lost", ItemEnd::Stop);
+    if (listing == 0) {
+        reportFolder(item.source, QStringLiteral("read"),
+                     QStringLiteral("The server refused a connection for it."));
+        return failItem(index, "No connection for the listing");
+    }
     WIN32_FIND_DATAA data{};
     const HINTERNET find = FtpFindFirstFileA(listing, JoinPath(item.source, "*.*").c_str(), &data,
                                              INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);

@@ -215,7 +215,7 @@ void Transfers::runItems() {
         closeListingConnection();
         m_remoteFolders.clear();
         m_sameForRest.reset();
-        m_continueUpload = false;
+        m_retryTarget.reset();
     });
     showQueueSize();
 

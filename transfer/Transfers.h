@@ -198,7 +198,9 @@ private:
     std::int64_t m_bytesBeforeFile = 0;
     int m_fileNumber = 0;
     std::size_t m_reconnectAttempt = 0; // of the current file
-    bool m_continueUpload = false;      // the current upload is taken up again after a drop
+    // The current file is taken up again after a drop, into the target it had (a "keep both" name
+    // included); the existing target is not weighed again.
+    std::optional<std::string> m_retryTarget;
     std::optional<ExistsAction> m_sameForRest;
     HINTERNET m_listing = 0;
     std::map<std::string, std::map<std::string, ListedEntry>> m_remoteFolders;

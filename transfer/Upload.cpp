@@ -14,6 +14,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -63,9 +64,10 @@ Transfers::ItemEnd Transfers::uploadFile(std::size_t index) {
     if (!local.open(item.source))
         return failItem(index, "The local file cannot be read");
 
-    std::string target = item.target;
-    bool resume = std::exchange(m_continueUpload, false);
-    if (!resume) {
+    const std::optional<std::string> retry = std::exchange(m_retryTarget, std::nullopt);
+    std::string target = retry.value_or(item.target);
+    bool resume = retry.has_value();
+    if (!retry) {
         const std::map<std::string, ListedEntry>& listed = remoteFolder(folder);
         const auto there = listed.find(name);
         if (there != listed.end() && !there->second.folder) {
@@ -106,7 +108,7 @@ Transfers::ItemEnd Transfers::uploadFile(std::size_t index) {
         local.close();
         const std::string reply = InternetLastResponseText();
         if (reply.empty() && sessionDropped()) {
-            m_continueUpload = binary;
+            m_retryTarget = target;
             return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
         }
         MsgBox(QStringLiteral("Request Failed!"), vbOKOnly | vbExclamation);
@@ -130,7 +132,7 @@ Transfers::ItemEnd Transfers::sendFile(std::size_t index, const TransferItem& it
             abandonUpload(local, message);
             return failItem(index, message.toStdString(), ItemEnd::Stop);
         }
-        m_continueUpload = CurrentTransferType == static_cast<int>(FTP_TRANSFER_TYPE_BINARY);
+        m_retryTarget = item.target;
         return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
     };
     m_display->startFile(QStringLiteral("Uploading file: ") + QString::fromStdString(name), m_fileNumber,
