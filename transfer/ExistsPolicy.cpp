@@ -12,11 +12,22 @@ ExistsAction DecideExisting(WhenExists setting, const FileFacts& source, const F
         return newer || source.size != target.size ? ExistsAction::Replace : ExistsAction::Skip;
     }
     case WhenExists::Resume:
-        return binary && target.size < source.size ? ExistsAction::Resume : ExistsAction::Replace;
+        return ApplicableAction(ExistsAction::Resume, source, target, binary);
     case WhenExists::Skip:
         return ExistsAction::Skip;
     }
     return ExistsAction::Cancel;
+}
+
+bool ResumeApplies(const FileFacts& source, const FileFacts& target, bool binary) {
+    return binary && target.size < source.size;
+}
+
+ExistsAction ApplicableAction(ExistsAction action, const FileFacts& source, const FileFacts& target,
+                              bool binary) {
+    if (action == ExistsAction::Resume && !ResumeApplies(source, target, binary))
+        return ExistsAction::Replace;
+    return action;
 }
 
 std::string KeepBothName(const std::string& name, const std::function<bool(const std::string&)>& taken) {

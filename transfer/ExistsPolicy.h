@@ -41,5 +41,12 @@ struct TransferOptions {
 ExistsAction DecideExisting(WhenExists setting, const FileFacts& source, const FileFacts& target,
                             bool binary);
 
+// A binary transfer may continue a target that is smaller than its source.
+bool ResumeApplies(const FileFacts& source, const FileFacts& target, bool binary);
+// An action chosen once (an Ask answer, "same for the rest") as it applies to this file: Resume
+// becomes Replace where it cannot apply.
+ExistsAction ApplicableAction(ExistsAction action, const FileFacts& source, const FileFacts& target,
+                              bool binary);
+
 // "name (1).ext", "name (2).ext", ... : the first that taken() does not report.
 std::string KeepBothName(const std::string& name, const std::function<bool(const std::string&)>& taken);

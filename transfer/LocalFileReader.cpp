@@ -37,6 +37,11 @@ void LocalFileReader::close() {
     m_begin = m_end = 0;
 }
 
+bool LocalFileReader::seek(std::int64_t offset) {
+    m_begin = m_end = 0;
+    return m_fd >= 0 && ::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
 std::int64_t LocalFileReader::read(char* out, std::size_t size) {
     if (m_fd < 0)
         return -1;

@@ -20,6 +20,8 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     std::int64_t length() const { return m_length; } // taken when the file was opened
 
+    // Goes to a byte offset from the start (an upload continued where the server's copy ends).
+    bool seek(std::int64_t offset);
     // Reads up to size bytes; the count (0 at the end of the file), or -1 on a read error.
     std::int64_t read(char* out, std::size_t size);
 

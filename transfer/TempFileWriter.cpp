@@ -104,6 +104,24 @@ bool TempFileWriter::open(const std::string& targetPath) {
     return false;
 }
 
+bool TempFileWriter::openContinuing(const std::string& targetPath, const std::string& partPath) {
+    discard();
+    m_targetPath = targetPath;
+    m_failed = false;
+    m_used = 0;
+    m_error = targetNameError(targetPath);
+    if (m_error != 0)
+        return false;
+    const int fd = ::open(partPath.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        m_error = errno;
+        return false;
+    }
+    m_fd = fd;
+    m_tempPath = partPath;
+    return true;
+}
+
 bool TempFileWriter::write(const char* data, std::size_t size) {
     if (m_fd < 0 || m_failed)
         return false;
@@ -153,6 +171,24 @@ bool TempFileWriter::commit() {
     m_tempPath.clear();
     // The file is in place; some file systems cannot flush a folder, which is no reason to fail.
     syncFolderOf(m_targetPath);
+    return true;
+}
+
+bool TempFileWriter::keepAs(const std::string& partPath) {
+    if (m_fd < 0 || m_failed || !flush()) {
+        discard();
+        return false;
+    }
+    // On disk before it is named: a kept file that a crash cut short would be continued wrongly.
+    const int fd = m_fd;
+    m_fd = -1;
+    if (g_diskCalls.sync(fd) != 0 || ::close(fd) != 0 ||
+        (m_tempPath != partPath && g_diskCalls.rename(m_tempPath.c_str(), partPath.c_str()) != 0)) {
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+        return false;
+    }
+    m_tempPath.clear();
     return true;
 }
 

@@ -18,12 +18,18 @@ public:
     // target's own name (too long, refused by the file system, a folder in the way) or the temporary
     // file cannot be created. error() then tells why.
     bool open(const std::string& targetPath);
+    // Continues a partial file kept by keepAs: writes go to its end and commit renames it onto the
+    // target; discard removes it. false (error() tells why) when it or the target's name cannot be used.
+    bool openContinuing(const std::string& targetPath, const std::string& partPath);
     bool write(const char* data, std::size_t size);
     // Writes what is buffered, flushes the file to disk, renames it over the target and flushes the
     // folder; false (and nothing left behind) when a step up to the rename fails.
     bool commit();
     // Removes the temporary file; the target is not touched.
     void discard();
+    // Keeps what was written, flushed to disk, as partPath for a later download to continue; the
+    // target is not touched. false (and nothing kept) when the data or the rename failed.
+    bool keepAs(const std::string& partPath);
 
     bool isOpen() const { return m_fd >= 0; }
     // The errno value of the last failed open.

@@ -53,12 +53,8 @@ void Transfers::LoadNormalButtonImages() {
 }
 
 void Transfers::Picture1_MouseMove(int, int, double x, double y) {
-    // Lit for files only: the parent row is never an entry, a folder cannot be downloaded.
-    const std::vector<RemoteEntry> selected = m_panes.selectedRemote();
-    const bool live = !selected.empty() &&
-                      std::none_of(selected.begin(), selected.end(),
-                                   [](const RemoteEntry& entry) { return entry.folder; }) &&
-                      m_window.lastFocus() == QLatin1String("remote");
+    // Files and folders alike; the parent row is never an entry.
+    const bool live = !m_panes.selectedRemote().empty() && m_window.lastFocus() == QLatin1String("remote");
     trackHover(m_view.Picture1, live, x, y, DownloadNormalImage, DownloadHoverImage);
 }
 

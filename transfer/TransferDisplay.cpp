@@ -8,30 +8,39 @@
 #include <QProgressBar>
 
 namespace {
-constexpr qint64 RefreshIntervalMs = 33;
+constexpr qint64 RefreshIntervalMs = 50;
 }
 
 TransferDisplay::TransferDisplay(const TransferView& view, std::int64_t queueTotal)
-    : m_view(view), m_queueScale(queueTotal) {
+    : m_view(view), m_queueScale(queueTotal), m_queueTotal(queueTotal) {
     m_view.ProgressBar2->setRange(0, m_queueScale.maximum());
     m_view.ProgressBar2->setValue(0);
 }
 
-void TransferDisplay::startFile(const QString& caption, int number, std::int64_t fileSize) {
+void TransferDisplay::setQueueTotal(std::int64_t queueTotal) {
+    m_queueTotal = queueTotal;
+    m_queueScale = ProgressScale(queueTotal);
+    m_view.ProgressBar2->setRange(0, m_queueScale.maximum());
+    m_view.ProgressBar2->setValue(m_queueScale.value(m_queueBytes));
+}
+
+void TransferDisplay::startFile(const QString& caption, int number, std::int64_t fileSize,
+                                std::int64_t alreadyThere) {
     m_fileScale = ProgressScale(fileSize);
-    m_fileBytes = 0;
+    m_fileBytes = alreadyThere;
+    m_alreadyThere = alreadyThere;
     m_view.ProgressBar1->setRange(0, m_fileScale.maximum());
-    m_view.ProgressBar1->setValue(0);
+    m_view.ProgressBar1->setValue(m_fileScale.value(alreadyThere));
     m_view.Label13->setText(caption);
     m_view.Label15->setText(QString::number(number));
-    m_sinceRefresh.invalidate();
 }
 
 void TransferDisplay::chunk(std::int64_t fileBytes, std::int64_t queueBytes, std::int64_t elapsedMs) {
     m_fileBytes = fileBytes;
     m_queueBytes = queueBytes;
-    if (fileBytes != 0 && elapsedMs != 0) {
-        m_rate = NextTransferRate(m_rate, fileBytes, elapsedMs);
+    const std::int64_t moved = fileBytes - m_alreadyThere;
+    if (moved > 0 && elapsedMs != 0) {
+        m_rate = NextTransferRate(m_rate, moved, elapsedMs);
         m_rateKnown = true;
     }
     m_dirty = true;
@@ -40,7 +49,8 @@ void TransferDisplay::chunk(std::int64_t fileBytes, std::int64_t queueBytes, std
 }
 
 void TransferDisplay::finishFile() {
-    if (m_dirty)
+    if (m_dirty && (m_queueBytes >= m_queueTotal || !m_sinceRefresh.isValid() ||
+                    m_sinceRefresh.elapsed() >= RefreshIntervalMs))
         refresh();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Fills the transfer panel while a queue is moved: file caption and number, bytes so far, rate and
-// both bars. Widgets are refreshed at most about 30 times a second and always at the end of a file,
-// so that the 1024-byte chunk loop does not spend its time repainting.
+// both bars. Widgets are refreshed at most about 20 times a second and at the end of the queue, so
+// that neither the chunk loop nor a queue of many small files spends its time repainting.
 
 #include "transfer/TransferProgress.h"
 
@@ -15,18 +15,23 @@ class TransferDisplay {
 public:
     TransferDisplay(const TransferView& view, std::int64_t queueTotal);
 
-    // A new file: caption ("Downloading File: " + name), its number from 1 and its listed size.
-    void startFile(const QString& caption, int number, std::int64_t fileSize);
+    // A new file: caption ("Downloading File: " + name), its number from 1, its listed size and the
+    // bytes of it already there (a continued file), which do not count for the rate.
+    void startFile(const QString& caption, int number, std::int64_t fileSize, std::int64_t alreadyThere = 0);
     // After every chunk: the bytes of this file and of the queue so far, and the file's elapsed time.
     void chunk(std::int64_t fileBytes, std::int64_t queueBytes, std::int64_t elapsedMs);
-    // The file is done: the panel shows its final values.
+    // The file is done: the panel shows its final values when a refresh is due or the queue is done.
     void finishFile();
+    // The queue grew (a folder was read).
+    void setQueueTotal(std::int64_t queueTotal);
 
 private:
     void refresh();
 
     const TransferView& m_view;
     ProgressScale m_queueScale;
+    std::int64_t m_queueTotal = 0;
+    std::int64_t m_alreadyThere = 0;
     ProgressScale m_fileScale;
     float m_rate = 0;
     bool m_rateKnown = false;

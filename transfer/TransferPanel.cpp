@@ -29,7 +29,7 @@ void Transfers::HideTransferPanel() {
         control->setVisible(false);
     v.StatusBar1->SetPanelText(3, QString());
     v.cmdCancel->setVisible(false);
-    m_queue.clear();
+    // The queue itself stays for the queue view and RetryFailed until the next one starts.
     v.List1->clear();
     v.List2->clear();
 }

@@ -39,11 +39,6 @@ bool RefusesOnlyThisFile(const std::string& reply) {
            std::isdigit(static_cast<unsigned char>(reply[2]));
 }
 
-void TransferQueue::add(std::string name, std::int64_t size) {
-    m_total = AddBytes(m_total, size);
-    m_files.push_back({std::move(name), size});
-}
-
 std::size_t TransferQueue::add(TransferItem item) {
     if (!item.folder)
         m_total = AddBytes(m_total, item.size);
@@ -71,9 +66,70 @@ std::size_t TransferQueue::count(ItemState state) const {
 }
 
 void TransferQueue::clear() {
-    m_files.clear();
     m_items.clear();
     m_total = 0;
     if (onChanged)
         onChanged(AllItems);
+}
+
+std::size_t TransferQueue::nextWaiting() const {
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i].state == ItemState::Waiting)
+            return i;
+    return AllItems;
+}
+
+QueueCounts CountOutcome(const TransferQueue& queue) {
+    QueueCounts counts;
+    for (const TransferItem& item : queue.items()) {
+        if (item.state == ItemState::Failed)
+            ++counts.failed;
+        else if (!item.folder && item.state == ItemState::Done)
+            ++counts.moved;
+        else if (!item.folder && item.state == ItemState::Skipped)
+            ++counts.skipped;
+    }
+    return counts;
+}
+
+std::string ClosingMessage(const QueueCounts& counts) {
+    if (counts.skipped == 0 && counts.failed == 0)
+        return "Data transfer completed.";
+    return std::string(counts.failed == 0 ? "Data transfer completed."
+                                          : "Data transfer ended with failures.") +
+           "\n\nFiles moved: " + std::to_string(counts.moved) +
+           "\nSkipped: " + std::to_string(counts.skipped) + "\nFailed: " + std::to_string(counts.failed);
+}
+
+std::string PartPath(const std::string& target) {
+    return target + ".part";
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+std::string LastPathName(const std::string& path) {
+    std::size_t end = path.size();
+    while (end > 1 && path[end - 1] == '/')
+        --end;
+    const std::size_t slash = path.rfind('/', end - 1);
+    return slash == std::string::npos ? path.substr(0, end) : path.substr(slash + 1, end - slash - 1);
+}
+
+namespace {
+std::vector<int>& reconnectWaits() {
+    static std::vector<int> waits{1000, 5000, 15000};
+    return waits;
+}
+} // namespace
+
+const std::vector<int>& ReconnectWaitsMs() {
+    return reconnectWaits();
+}
+
+void SetReconnectWaitsMs(std::vector<int> waits) {
+    reconnectWaits() = std::move(waits);
 }

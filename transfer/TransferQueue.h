@@ -29,13 +29,6 @@ std::int64_t AddBytes(std::int64_t total, std::int64_t bytes);
 // session. No reply at all means the session is gone.
 bool RefusesOnlyThisFile(const std::string& reply);
 
-// One file of a queue: the name as the pane's entry holds it (bytes, sent and opened unchanged) and
-// the size it listed.
-struct QueuedFile {
-    std::string name;
-    std::int64_t size = 0;
-};
-
 enum class TransferDirection { Download, Upload };
 enum class ItemState { Waiting, Running, Done, Skipped, Failed };
 
@@ -43,14 +36,14 @@ enum class ItemState { Waiting, Running, Done, Skipped, Failed };
 // (remote paths as the server lists them, local ones as the disk holds them).
 struct TransferItem {
     TransferDirection direction = TransferDirection::Download;
-    std::string source;
-    std::string target;
-    std::int64_t size = 0;                // the source's listed size; 0 for a folder
-    std::optional<std::int64_t> modified; // the source's time (seconds since 1970, UTC), when known
-    std::uint32_t type = 2;               // FTP_TRANSFER_TYPE_ASCII (1) or _BINARY (2)
+    std::string source{};
+    std::string target{};
+    std::int64_t size = 0;                  // the source's listed size; 0 for a folder
+    std::optional<std::int64_t> modified{}; // the source's time (seconds since 1970, UTC), when known
+    std::uint32_t type = 2;                 // FTP_TRANSFER_TYPE_ASCII (1) or _BINARY (2)
     bool folder = false;
     ItemState state = ItemState::Waiting;
-    std::string reason; // why it failed or was skipped, for the queue view
+    std::string reason{}; // why it failed or was skipped, for the queue view
 };
 
 // The items of one transfer in the order they go, their states and the byte total of their files
@@ -59,22 +52,42 @@ class TransferQueue {
 public:
     static constexpr std::size_t AllItems = static_cast<std::size_t>(-1);
 
-    // Kept while the transfers move to items.
-    void add(std::string name, std::int64_t size);
-    const std::vector<QueuedFile>& files() const { return m_files; }
-
     std::size_t add(TransferItem item);
     const std::vector<TransferItem>& items() const { return m_items; }
     void setState(std::size_t index, ItemState state, std::string reason = {});
     void clear();
     std::int64_t total() const { return m_total; }
     std::size_t count(ItemState state) const;
+    // The first waiting item, AllItems when none waits: items are moved in the order they were added,
+    // so a folder's contents, added when it is read, follow everything queued before them.
+    std::size_t nextWaiting() const;
 
     // Called with an item's index after it was added or its state changed, AllItems after clear().
     std::function<void(std::size_t index)> onChanged;
 
 private:
-    std::vector<QueuedFile> m_files;
     std::vector<TransferItem> m_items;
     std::int64_t m_total = 0;
 };
+
+// How a queue ended, for its closing message: files moved, skipped (by the user's choice) and failed
+// (folders that could not be read or created count as failed).
+struct QueueCounts {
+    std::size_t moved = 0, skipped = 0, failed = 0;
+};
+QueueCounts CountOutcome(const TransferQueue& queue);
+// "Data transfer completed." alone when nothing was skipped or failed, else the counts.
+std::string ClosingMessage(const QueueCounts& counts);
+
+// Where a download keeps what arrived when it failed, for a later one to continue: beside the target.
+std::string PartPath(const std::string& target);
+
+// folder + "/" + name, without doubling a slash the folder already ends with.
+std::string JoinPath(const std::string& folder, const std::string& name);
+// The last component of a path (a trailing slash ignored).
+std::string LastPathName(const std::string& path);
+
+// The waits before each attempt to restore a dropped session, in milliseconds (1, 5 and 15 s); the
+// queue stops after the last. Tests shorten them.
+const std::vector<int>& ReconnectWaitsMs();
+void SetReconnectWaitsMs(std::vector<int> waits);

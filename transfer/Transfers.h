@@ -13,6 +13,8 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <map>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -55,6 +57,8 @@ struct TransferPanes {
     std::function<bool()> sessionLost;
     // A row was picked since the last transfer command (the command uses the pick up).
     std::function<bool()> takeRemotePick, takeLocalPick;
+    // Opens the session again on the same server and folder after it dropped; true when it did.
+    std::function<bool()> reconnect;
 };
 
 // What the transfers need of the window: the panel layouts and the pane that had the focus last.
@@ -83,11 +87,13 @@ public:
     void Picture1_MouseUp(int button, int shift, double x, double y);
     void Picture2_MouseUp(int button, int shift, double x, double y);
 
-    // Queues the selected files of one pane (the remote pane's folders left out), fills the hidden
-    // lists the window shows and uncovers the panel's controls.
-    void BuildTransferQueue(const std::vector<QueuedFile>& files);
+    // Starts a new queue of these items, fills the hidden lists the window shows and uncovers the
+    // panel's controls.
+    void BuildTransferQueue(const std::vector<TransferItem>& items);
+    // Queues the remote pane's selected files and folders, or the local pane's selected files.
     void BuildDownloadQueue();
     void BuildUploadQueue();
+    // Move the queue's items (either direction: each item says its own), reading folders as they come.
     void DownloadQueue();
     void UploadQueue();
     void ShowTransferPanel();
@@ -129,23 +135,52 @@ public:
     bool CancelRequested = false;
 
 private:
-    enum class FileStep { Go, Skip, Stop };
+    // How one item ended: Retry after the session was restored; Stop ends the queue (its message, if
+    // any, already shown).
+    enum class ItemEnd { Done, Skipped, Failed, Retry, Stop };
 
-    // Starts a queue: a stale cancel is forgotten and the size pinned. Returns the queue's files,
-    // copied (the cancel command empties the queue mid-transfer), and its total.
-    std::vector<QueuedFile> BeginQueue(std::int64_t& total);
+    // Runs a queue already built: the panel, the items, the closing message, the pane refreshed once.
+    void runBuiltQueue(TransferDirection direction);
     // Shows the panel layout that fits the window state, runs the queue, then undoes that layout.
     void RunQueueWithPanel(void (Transfers::*run)());
-    FileStep openDownload(const QueuedFile& file, const std::string& localDir, TempFileWriter& local);
-    // The chunks of one open download; false when the queue has ended.
-    bool receiveFile(TempFileWriter& local, TransferDisplay& display, std::int64_t& received);
-    bool sendFile(const QueuedFile& file, const std::string& localDir, TransferDisplay& display,
-                  std::int64_t& sent);
+    void runItems();
+    ItemEnd runItem(std::size_t index);
+    std::size_t addItem(TransferItem item);
+    void showQueueSize();
+    void reportFolder(const std::string& folder, const QString& what, const QString& reason);
+    // Applies the "When a file exists" setting (asking when it says so); nullopt for Cancel.
+    std::optional<ExistsAction> existingAction(const std::string& name, const FileFacts& source,
+                                               const FileFacts& target, bool binary);
+    // After the session dropped during a file: waits and tries the reconnect hook; false (the
+    // message shown, or a cancel) when the queue must stop.
+    bool restoreSession(const std::string& name);
+    bool sessionDropped() const;
+    HINTERNET listingConnection();
+    void closeListingConnection();
+
+    // Marks the item failed with its reason and gives end.
+    ItemEnd failItem(std::size_t index, const std::string& reason, ItemEnd end = ItemEnd::Failed);
+    std::vector<TransferItem> downloadItems(const std::vector<RemoteEntry>& entries,
+                                            const std::string& remoteDir, const std::string& localDir) const;
+    ItemEnd downloadFile(std::size_t index);
+    ItemEnd readRemoteFolder(std::size_t index);
+    // The chunks of one open download from offset on.
+    ItemEnd receiveFile(std::size_t index, const TransferItem& item, TempFileWriter& local,
+                        std::int64_t offset, bool binary);
+    ItemEnd uploadFile(std::size_t index);
+    ItemEnd readLocalFolder(std::size_t index);
+    ItemEnd sendFile(std::size_t index, const TransferItem& item, LocalFileReader& local,
+                     std::int64_t offset);
+    // The entries of a remote folder, read once per queue (a folder the queue created is known empty).
+    struct ListedEntry {
+        FileFacts facts;
+        bool folder = false;
+    };
+    const std::map<std::string, ListedEntry>& remoteFolder(const std::string& folder);
     // After the last chunk: a cancel confirmed during that chunk's pump has already closed the handle;
     // otherwise the panel shows the file's final values and the close gives the server's verdict, with
     // the window pumped while it comes (a cancel confirmed meanwhile counts as one).
     FileEnd CloseTransferFile(TransferDisplay& display);
-    void reportDownloadError();
     void abandonUpload(LocalFileReader& local, const QString& message);
 
     TransferView m_view;
@@ -155,4 +190,18 @@ private:
     TransferOptions m_options;
     bool TransferRunning = false;           // a second transfer command while one runs is ignored
     TempFileWriter* DownloadFile = nullptr; // the file a running download writes, removed on exit
+
+    // State of the running queue.
+    TransferDisplay* m_display = nullptr;
+    TransferDirection m_direction = TransferDirection::Download;
+    std::int64_t m_movedBytes = 0;
+    std::int64_t m_bytesBeforeFile = 0;
+    int m_fileNumber = 0;
+    std::size_t m_reconnectAttempt = 0; // of the current file
+    // The current file is taken up again after a drop, into the target it had (a "keep both" name
+    // included); the existing target is not weighed again.
+    std::optional<std::string> m_retryTarget;
+    std::optional<ExistsAction> m_sameForRest;
+    HINTERNET m_listing = 0;
+    std::map<std::string, std::map<std::string, ListedEntry>> m_remoteFolders;
 };

@@ -1,20 +1,29 @@
+#include "local/LocalFileSystem.h"
 #include "session/FtpSession.h"
-#include "toolkit/SizeText.h"
 #include "toolkit/WindowLayer.h"
 #include "transfer/ChunkPump.h"
+#include "transfer/FileTimes.h"
 #include "transfer/LocalFileReader.h"
 #include "transfer/TransferDisplay.h"
 #include "transfer/Transfers.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
-#include <QScopeGuard>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
-constexpr std::int64_t ChunkSize = 1024;
+constexpr std::int64_t ChunkSize = ChunkPump::ChunkBytes;
+
+std::string folderOf(const std::string& path) {
+    return path.substr(0, path.rfind('/') + 1);
+}
 
 } // namespace
 
@@ -27,14 +36,8 @@ void Transfers::Picture2_Click() {
     }
     if (m_panes.remoteDir().empty() || m_panes.selectedLocal().empty())
         return;
-    TransferRunning = true;
-    const auto running = qScopeGuard([this] { TransferRunning = false; });
-
-    m_view.Label9->setText(QStringLiteral("Bytes Sent:"));
     BuildUploadQueue();
-    RunQueueWithPanel(&Transfers::UploadQueue);
-    m_panes.refreshRemote();
-    LoadNormalButtonImages();
+    runBuiltQueue(TransferDirection::Upload);
 }
 
 // Ends the upload after a failure: the message (if any), both files closed, the panel gone. The
@@ -50,80 +53,186 @@ void Transfers::abandonUpload(LocalFileReader& local, const QString& message) {
     EndTransfer();
 }
 
-bool Transfers::sendFile(const QueuedFile& file, const std::string& localDir, TransferDisplay& display,
-                         std::int64_t& sent) {
-    CurrentTransferType = TransferTypeForMode(SelectedTransferMode(), file.name);
+Transfers::ItemEnd Transfers::uploadFile(std::size_t index) {
+    const TransferItem item = m_queue.items()[index];
+    const std::string name = LastPathName(item.target), folder = folderOf(item.target);
+    const int type = TransferTypeForMode(SelectedTransferMode(), name);
+    CurrentTransferType = type;
+    const bool binary = type == static_cast<int>(FTP_TRANSFER_TYPE_BINARY);
     // Opened before STOR: a local file that is gone or unreadable must not empty the server's copy.
     LocalFileReader local;
-    if (!local.open(localDir + file.name)) {
-        EndTransfer();
-        return false;
+    if (!local.open(item.source))
+        return failItem(index, "The local file cannot be read");
+
+    const std::optional<std::string> retry = std::exchange(m_retryTarget, std::nullopt);
+    std::string target = retry.value_or(item.target);
+    bool resume = retry.has_value();
+    if (!retry) {
+        const std::map<std::string, ListedEntry>& listed = remoteFolder(folder);
+        const auto there = listed.find(name);
+        if (there != listed.end() && !there->second.folder) {
+            const FileFacts source{local.length(), item.modified};
+            const std::optional<ExistsAction> action =
+                existingAction(name, source, there->second.facts, binary);
+            if (!action)
+                return failItem(index, "Cancelled", ItemEnd::Stop);
+            if (*action == ExistsAction::Skip)
+                return ItemEnd::Skipped;
+            if (*action == ExistsAction::KeepBoth)
+                target = folder + KeepBothName(name, [&](const std::string& candidate) {
+                             return listed.count(candidate) != 0;
+                         });
+            resume = *action == ExistsAction::Resume;
+        }
     }
-    // The bare name: the file is created in the server's current directory.
-    TransferHandle = FtpOpenFileA(FtpSession.hConnect, file.name.c_str(), GENERIC_WRITE,
-                                  static_cast<std::uint32_t>(CurrentTransferType), 0);
+    // Continued from the server's own size of the file, never from a listing's.
+    std::int64_t offset = 0;
+    if (resume && binary) {
+        std::int64_t size = -1;
+        FILETIME time{0, 0};
+        if (FtpGetFileInfoA(FtpSession.hConnect, target.c_str(), &size, &time) && size > 0 &&
+            size < local.length() && local.seek(size))
+            offset = size;
+    }
+    if (offset > 0) {
+        TransferHandle = FtpOpenFileFromA(FtpSession.hConnect, target.c_str(), GENERIC_WRITE,
+                                          static_cast<std::uint32_t>(type), offset);
+        // A server that cannot continue the file takes it whole.
+        if (TransferHandle == 0 && !sessionDropped() && local.seek(0))
+            offset = 0;
+    }
+    if (offset == 0)
+        TransferHandle = FtpOpenFileA(FtpSession.hConnect, target.c_str(), GENERIC_WRITE,
+                                      static_cast<std::uint32_t>(type), 0);
     if (TransferHandle == 0) {
         local.close();
+        const std::string reply = InternetLastResponseText();
+        if (reply.empty() && sessionDropped()) {
+            m_retryTarget = target;
+            return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
+        }
         MsgBox(QStringLiteral("Request Failed!"), vbOKOnly | vbExclamation);
-        EndTransfer();
-        return false;
+        return failItem(index, reply, ItemEnd::Stop);
     }
-    char buffer[ChunkSize];
+    TransferItem placed = item;
+    placed.target = target;
+    return sendFile(index, placed, local, offset);
+}
+
+Transfers::ItemEnd Transfers::sendFile(std::size_t index, const TransferItem& item, LocalFileReader& local,
+                                       std::int64_t offset) {
+    const std::string name = LastPathName(item.target);
+    const auto failed = [&](const QString& message) {
+        // The abort reads the server's answer: only then does a dropped session show.
+        local.close();
+        if (TransferHandle != 0)
+            InternetAbortFile(TransferHandle);
+        TransferHandle = 0;
+        if (!sessionDropped() && !InternetLastResponseText().empty()) {
+            abandonUpload(local, message);
+            return failItem(index, message.toStdString(), ItemEnd::Stop);
+        }
+        m_retryTarget = item.target;
+        return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
+    };
+    m_display->startFile(QStringLiteral("Uploading file: ") + QString::fromStdString(name), m_fileNumber,
+                         local.length(), offset);
+    std::vector<char> buffer(static_cast<std::size_t>(ChunkSize));
     ChunkPump pump;
     const std::int64_t length = local.length();
-    std::int64_t position = 0;
+    std::int64_t position = offset;
     QElapsedTimer clock;
     clock.start();
     // An empty file is still sent as one write of 0 bytes.
     do {
         if (CancelRequested) {
             CancelRequested = false;
-            return false;
+            return failItem(index, "Cancelled", ItemEnd::Stop);
         }
         const std::int64_t count = std::min(ChunkSize, length - position);
-        if (local.read(buffer, static_cast<std::size_t>(count)) != count) {
+        if (local.read(buffer.data(), static_cast<std::size_t>(count)) != count) {
             // The file shrank or cannot be read any more.
             abandonUpload(local, QString());
-            return false;
+            return failItem(index, "The local file changed while it was sent", ItemEnd::Stop);
         }
         std::uint32_t written = 0;
-        if (!InternetWriteFile(TransferHandle, buffer, static_cast<std::uint32_t>(count), &written)) {
-            abandonUpload(local, QStringLiteral("Error!"));
-            return false;
-        }
+        if (!InternetWriteFile(TransferHandle, buffer.data(), static_cast<std::uint32_t>(count), &written))
+            return failed(QStringLiteral("Error!"));
         position += count; // at most the file's length
-        sent = AddBytes(sent, count);
-        display.chunk(position, sent, clock.elapsed());
+        m_display->chunk(position, AddBytes(m_bytesBeforeFile, position), clock.elapsed());
         pump.afterChunk(position >= length);
     } while (position < length);
 
     local.close();
-    const FileEnd end = CloseTransferFile(display);
+    const FileEnd end = CloseTransferFile(*m_display);
     if (end == FileEnd::Cancelled)
-        return false;
+        return failItem(index, "Cancelled", ItemEnd::Stop);
     // A file the server refused at its end is not a completed transfer.
-    if (end != FileEnd::Complete) {
-        abandonUpload(local, QStringLiteral("Error!"));
-        return false;
+    if (end != FileEnd::Complete)
+        return failed(QStringLiteral("Error!"));
+    m_movedBytes = AddBytes(m_bytesBeforeFile, length);
+    if (m_options.keepTimes && item.modified) {
+        const FILETIME time = FileTimeFromUnixSeconds(*item.modified);
+        (void)FtpSetFileTimeA(FtpSession.hConnect, item.target.c_str(), &time); // not every server can
     }
-    return true;
+    const auto listed = m_remoteFolders.find(folderOf(item.target));
+    if (listed != m_remoteFolders.end())
+        listed->second[name] = {{length, item.modified}, false};
+    return ItemEnd::Done;
 }
 
-void Transfers::UploadQueue() {
-    m_window.skipNextResize();
-    std::int64_t total = 0;
-    const std::vector<QueuedFile> queue = BeginQueue(total);
-    std::int64_t sent = 0;
-    TransferDisplay display(m_view, total);
-    m_view.Label11->setText(QString::fromStdString(KilobyteText(total, 1024, 1, " Kb")));
-    const std::string localDir = m_panes.localDir();
-
-    for (std::size_t i = 0; i < queue.size(); ++i) {
-        display.startFile(QStringLiteral("Uploading file: ") + QString::fromStdString(queue[i].name),
-                          static_cast<int>(i + 1), queue[i].size);
-        if (!sendFile(queue[i], localDir, display, sent))
-            return;
+Transfers::ItemEnd Transfers::readLocalFolder(std::size_t index) {
+    const TransferItem item = m_queue.items()[index];
+    m_view.Label5->setText(QStringLiteral("Reading folder: ") + QString::fromStdString(item.source));
+    DoEvents();
+    // The server's folder is made unless its parent lists it already.
+    const std::map<std::string, ListedEntry>& parent = remoteFolder(folderOf(item.target));
+    const auto there = parent.find(LastPathName(item.target));
+    if (there == parent.end() || !there->second.folder) {
+        if (!FtpCreateDirectoryA(FtpSession.hConnect, item.target.c_str())) {
+            const std::string reply = InternetLastResponseText();
+            if (reply.empty() && sessionDropped())
+                return restoreSession(LastPathName(item.source))
+                           ? ItemEnd::Retry
+                           : failItem(index, "Connection lost", ItemEnd::Stop);
+            reportFolder(item.target, QStringLiteral("created"), QString::fromStdString(reply));
+            return failItem(index, reply);
+        }
+        m_remoteFolders[item.target + "/"]; // new, so known to be empty
     }
-    MsgBox(QStringLiteral("Data transfer completed."), vbOKOnly | vbInformation);
-    EndTransfer();
+    DIR* folder = ::opendir(item.source.c_str());
+    if (!folder) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        reportFolder(item.source, QStringLiteral("read"), why);
+        return failItem(index, why.toStdString());
+    }
+    std::vector<TransferItem> children;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = JoinPath(item.source, name);
+        struct stat facts {};
+        if (::lstat(path.c_str(), &facts) != 0)
+            continue;
+        // A link to a folder is not followed: it could lead back up the tree. A link to a file is sent
+        // as that file.
+        if (S_ISLNK(facts.st_mode) && (::stat(path.c_str(), &facts) != 0 || S_ISDIR(facts.st_mode)))
+            continue;
+        if (!S_ISDIR(facts.st_mode) && !S_ISREG(facts.st_mode))
+            continue;
+        const bool isFolder = S_ISDIR(facts.st_mode);
+        children.push_back({.direction = TransferDirection::Upload,
+                            .source = path,
+                            .target = JoinPath(item.target, name),
+                            .size = isFolder ? 0 : facts.st_size,
+                            .modified = facts.st_mtime,
+                            .folder = isFolder});
+    }
+    ::closedir(folder);
+    std::sort(children.begin(), children.end(),
+              [](const TransferItem& a, const TransferItem& b) { return a.source < b.source; });
+    for (TransferItem& child : children)
+        addItem(std::move(child));
+    return ItemEnd::Done;
 }

@@ -78,7 +78,8 @@ private slots:
                                                 : &form;
         if (window.startsWith("transfer")) { // a 3 GiB queue at loopback speed: the widest numbers
             const qint64 queue = 3LL << 30;
-            form.transfers().BuildTransferQueue({{"setup.iso", queue}});
+            form.transfers().BuildTransferQueue(
+                {{.source = "setup.iso", .target = "setup.iso", .size = queue}});
             if (window.endsWith("maximised")) {
                 form.showMaximized();
                 QTRY_VERIFY(form.isMaximized());

@@ -226,6 +226,8 @@ bool ScriptedFtpServer::perform(Peer& control, const std::string& verb, const Ft
               action.closeNotify);
     if (action.kind == FtpAction::Kind::Stall || !sent)
         return true;
+    if (action.closeAfter) // the session drops mid-file
+        return false;
     if (upload)
         locked([&] { m_uploaded = std::move(received); });
     return send(control, action.finalReply);

@@ -18,7 +18,7 @@
 struct FtpAction {
     enum class Kind { Lines, Silent, Transfer, Stall } kind = Kind::Lines;
     std::string lines{};                        // sent first (the 150 of a transfer)
-    bool closeAfter = false;                    // close the control connection after the lines
+    bool closeAfter = false;                    // close the control connection after the lines (or data)
     int lineDelayMs = 0;                        // pause before every line after the first
     std::string data{};                         // bytes sent on RETR/LIST/MLSD/NLST
     std::size_t resetAfter = std::string::npos; // reset the data connection after this many bytes

@@ -1,4 +1,5 @@
-// Downloads land whole or not at all, and on disk before they replace the target.
+// Downloads land whole or not at all, and on disk before they replace the target; what arrived of a
+// failed one is kept apart from the target and continued later.
 #include "tests/support/TestFiles.h"
 #include "transfer/TempFileWriter.h"
 
@@ -57,6 +58,25 @@ private slots:
         struct stat info {};
         QVERIFY(::stat(path("t.sh").c_str(), &info) == 0);
         QCOMPARE(info.st_mode & 07777, 0750u); // a replaced file keeps its permissions
+    }
+
+    // keepAs leaves the target alone; a continued part grows and then replaces it, or goes on discard.
+    void aKeptPartIsContinued_data() {
+        QTest::addColumn<bool>("commit");
+        QTest::newRow("completed") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void aKeptPartIsContinued() {
+        QFETCH(bool, commit);
+        QVERIFY(WriteFileBytes(m_dir.filePath("t"), "old"));
+        TempFileWriter first;
+        QVERIFY(first.open(path("t")) && first.write("abc", 3) && first.keepAs(path("t.part")));
+        QCOMPARE(entries(), (QStringList{"t", "t.part"}));
+        TempFileWriter second;
+        QVERIFY(second.openContinuing(path("t"), path("t.part")) && second.write("def", 3));
+        QVERIFY(commit ? second.commit() : (second.discard(), true));
+        QCOMPARE(entries(), QStringList{"t"});
+        QCOMPARE(ReadFileBytes(m_dir.filePath("t")), QByteArray(commit ? "abcdef" : "old"));
     }
 
     // A target the folder cannot take is refused at open, before any data, and nothing is left.

@@ -1,5 +1,6 @@
 // Downloads and uploads through the real window against a real server: rows clicked as a user does,
-// exact bytes on both sides, cancel, the failures a user meets, and the transfer buttons.
+// exact bytes on both sides, folder trees, existing targets, continued files, cancel, a dropped
+// session, the failures a user meets, and the transfer buttons.
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
 #include "tests/support/FtpTestServer.h"
@@ -12,10 +13,12 @@
 #include "toolkit/PictureBox.h"
 #include "toolkit/StatusBar.h"
 #include "toolkit/WindowLayer.h"
+#include "transfer/FileTimes.h"
 #include "transfer/StopResize.h"
 #include "transfer/Transfers.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -32,6 +35,58 @@
 #include <sys/stat.h>
 
 static const QString Completed = QStringLiteral("Data transfer completed.");
+
+// Transfers on widgets of their own, without a main window.
+struct OwnTransfers {
+    QWidget window;
+    std::unique_ptr<Transfers> transfers;
+    explicit OwnTransfers(TransferPanes panes) {
+        const auto label = [&] { return new QLabel(&window); };
+        auto* automatic = new QRadioButton(&window);
+        automatic->setChecked(true);
+        const TransferView view{&window,
+                                automatic,
+                                new QRadioButton(&window),
+                                new PictureBox(&window),
+                                new PictureBox(&window),
+                                new QProgressBar(&window),
+                                new QProgressBar(&window),
+                                new QPushButton(&window),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                label(),
+                                new StatusBar(3, &window),
+                                new QListWidget(&window),
+                                new QListWidget(&window)};
+        transfers = std::make_unique<Transfers>(
+            view, std::move(panes),
+            TransferWindow{[] {}, [] {}, [] {}, [] { return QStringLiteral("remote"); }});
+    }
+};
+
+static void connectSession(int port) {
+    FtpSession.hInternet = InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    FtpSession.hConnect = InternetConnectA(FtpSession.hInternet, "127.0.0.1", port, "user", "secret",
+                                           INTERNET_SERVICE_FTP, 0, 0);
+}
+
+// Every file below root (hidden ones included, links to folders not followed) with its bytes.
+static QMap<QString, QByteArray> filesUnder(const QString& root) {
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        files[QDir(root).relativeFilePath(path)] = ReadFileBytes(path);
+    }
+    return files;
+}
 
 class TransferTest : public QObject {
     Q_OBJECT
@@ -81,6 +136,7 @@ private slots:
         QDir root(m_server.root());
         for (const QString& name : root.entryList(QDir::Files))
             root.remove(name);
+        QDir(m_server.path("tree")).removeRecursively();
         m_window = std::make_unique<MainWindowHarness>();
     }
     void cleanup() { m_window.reset(); }
@@ -140,7 +196,7 @@ private slots:
         if (answer == vbNo)
             boxes.answerNext(vbOK);
         m_window->onPump([&] {
-            if (form.Label15->text() == QLatin1String("2") && form.ProgressBar1->value() > 0) {
+            if (form.Label15->text() == QLatin1String("2") && form.transfers().TransferHandle != 0) {
                 m_window->onPump({});
                 QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
             }
@@ -215,7 +271,7 @@ private slots:
         for (const char* before : {"gone", "pipe"}) // a named pipe must not block the window
             QTest::newRow(before) << before << QStringList();
         for (const char* during : {"shrinks", "cancel"})
-            QTest::newRow(during) << during << QStringList{"STOR f1.bin", "ABOR"};
+            QTest::newRow(during) << during << QStringList{"STOR /f1.bin", "ABOR"};
     }
     void uploadOfATroubledLocalFile() {
         QFETCH(QString, local);
@@ -305,7 +361,7 @@ private slots:
         QVERIFY(action != "disk full" || setrlimit(RLIMIT_FSIZE, &diskFull) == 0);
         go(upload, files);
         QCOMPARE(boxes.texts().size(), goesOn ? 2 : 1);
-        QCOMPARE(boxes.texts().last() == Completed, goesOn);
+        QCOMPARE(boxes.texts().last().startsWith("Data transfer ended with failures."), goesOn);
         QVERIFY(!goesOn || (boxes.texts()[0].contains(middle) && boxes.texts()[0].contains(action)));
         QStringList reached = files.mid(0, goesOn ? 3 : 2), sent;
         reached.removeOne(QString(300, 'n')); // refused here before it is fetched
@@ -319,6 +375,181 @@ private slots:
                      QByteArray(middle == "f2.bin" ? "previous" : ""));
         }
         verifyEnded();
+    }
+
+    // A tree down or up keeps its shape and bytes, an empty folder included; a link to a folder is
+    // not followed. A folder whose target a file blocks is reported once and its subtree skipped, while
+    // the rest moves and the closing message counts it.
+    void folderTree_data() {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<bool>("blocked");
+        for (const bool up : {false, true})
+            for (const bool blocked : {false, true})
+                QTest::addRow("%s%s", up ? "upload" : "download", blocked ? ", a folder blocked" : "")
+                    << up << blocked;
+    }
+    void folderTree() {
+        QFETCH(bool, upload);
+        QFETCH(bool, blocked);
+        const QString source = upload ? m_window->localDir() : m_server.root() + '/';
+        const QString target = upload ? m_server.root() + '/' : m_window->localDir();
+        const QMap<QString, QByteArray> tree{{"tree/a.bin", RandomBytes(150000)},
+                                             {"tree/sub/b.txt", "b\n"},
+                                             {"tree/sub/deeper/c.bin", {}},
+                                             {"tree/x/y.bin", "y"}};
+        for (auto file = tree.begin(); file != tree.end(); ++file)
+            QVERIFY(QDir().mkpath(QFileInfo(source + file.key()).path()) &&
+                    WriteFileBytes(source + file.key(), *file));
+        QVERIFY(QDir().mkpath(source + "tree/empty"));
+        QVERIFY(!upload || QFile::link(source + "tree", source + "tree/sub/loop"));
+        QMap<QString, QByteArray> expected = tree;
+        if (blocked) {
+            QVERIFY(QDir().mkpath(target + "tree") && WriteFileBytes(target + "tree/x", "in the way"));
+            expected.remove("tree/x/y.bin");
+            expected["tree/x"] = "in the way";
+        }
+        frmMain& form = connected();
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        boxes.answerNext(vbOK);
+        upload ? form.transfers().UploadPaths({QFile::encodeName(source + "tree").toStdString()}, "/")
+               : go(false, {"tree"});
+        if (upload)
+            QVERIFY(!QFileInfo::exists(target + "tree/sub/loop"));
+        const QMap<QString, QByteArray> arrived = filesUnder(target);
+        QCOMPARE(arrived.keys(), expected.keys()); // the shape
+        QCOMPARE(arrived, expected);
+        QVERIFY(QFileInfo(target + "tree/empty").isDir());
+        QCOMPARE(boxes.texts().last(),
+                 blocked ? "Data transfer ended with failures.\n\nFiles moved: 3\nSkipped: 0\nFailed: 1"
+                         : Completed);
+        QCOMPARE(boxes.texts().size(), blocked ? 2 : 1);
+        QVERIFY(!blocked || boxes.texts()[0].contains("tree/x"));
+        verifyEnded();
+    }
+
+    // f1 exists at the target as its own first 1000 bytes, older; f2 does not. Each row lists the
+    // target's files afterwards: old (left as it was) or new (the source's bytes).
+    void existingTargets_data() {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<int>("setting");
+        QTest::addColumn<int>("answer"); // of the Ask question; -1: no one to ask
+        QTest::addColumn<QStringList>("files");
+        const QStringList replaced{"f1.bin=new", "f2.bin=new"}, kept{"f1.bin=old", "f2.bin=new"},
+            both{"f1 (1).bin=new", "f1.bin=old", "f2.bin=new"};
+        const auto row = [](bool up, const char* name, WhenExists setting, const QStringList& files,
+                            ExistsAction answer = ExistsAction(-1)) {
+            QTest::addRow("%s, %s", up ? "upload" : "download", name)
+                << up << int(setting) << int(answer) << files;
+        };
+        for (const bool up : {false, true}) {
+            row(up, "replace", WhenExists::Replace, replaced);
+            row(up, "skip", WhenExists::Skip, kept);
+            row(up, "resume", WhenExists::Resume, replaced);
+            row(up, "ask: keep both", WhenExists::Ask, both, ExistsAction::KeepBoth);
+        }
+        row(false, "newer or different", WhenExists::ReplaceIfNewerOrDifferent, replaced);
+        row(false, "ask, no one to ask", WhenExists::Ask, replaced);
+        row(false, "ask: skip", WhenExists::Ask, kept, ExistsAction::Skip);
+        row(false, "ask: cancel", WhenExists::Ask, {"f1.bin=old"}, ExistsAction::Cancel);
+    }
+    void existingTargets() {
+        QFETCH(bool, upload);
+        QFETCH(int, setting);
+        QFETCH(int, answer);
+        const QList<QByteArray> contents = serve({5000, 300}, upload);
+        const QString target = upload ? m_server.root() + '/' : m_window->localDir();
+        const QByteArray old = contents[0].left(1000);
+        QVERIFY(WriteFileBytes(target + "f1.bin", old) &&
+                SetLocalFileTime(QFile::encodeName(target + "f1.bin").toStdString(), 1000000000));
+        connected();
+        Transfers& transfers = m_window->form().transfers();
+        transfers.setOptions({WhenExists(setting), true});
+        int asked = 0;
+        if (answer >= 0)
+            transfers.askExists = [&](const ExistsQuestion& question) {
+                asked += question.name == "f1.bin" && question.target.size == 1000 ? 1 : 100;
+                return ExistsAnswer{ExistsAction(answer), true};
+            };
+        MsgBoxRecorder boxes;
+        const bool cancelled = answer == int(ExistsAction::Cancel);
+        if (!cancelled)
+            boxes.answerNext(vbOK);
+        go(upload, names(2));
+        QStringList files;
+        for (const QString& name : QDir(target).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            const QByteArray bytes = ReadFileBytes(target + name);
+            files << name + (bytes == old                               ? "=old"
+                             : bytes == contents[name.startsWith("f2")] ? "=new"
+                                                                        : "=?");
+        }
+        QTEST(files, "files");
+        QCOMPARE(asked, answer >= 0 ? 1 : 0);
+        QCOMPARE(boxes.texts().size(), cancelled ? 0 : 1);
+        QVERIFY(cancelled || boxes.texts()[0].startsWith(Completed));
+        verifyEnded();
+    }
+
+    // A download finds what an earlier one kept, continues it and puts the whole file in place.
+    void aKeptPartIsContinued() {
+        const QList<QByteArray> contents = serve({300000});
+        connected();
+        const HINTERNET probe = FtpOpenFileFromA(FtpSession.hConnect, "/f1.bin", GENERIC_READ, 2, 1);
+        if (probe == 0)
+            QSKIP("needs the engine's resume");
+        InternetAbortFile(probe);
+        // Not the file's own first bytes: only a continued download keeps them.
+        const QByteArray part(100000, 'P');
+        QVERIFY(WriteFileBytes(m_window->localDir() + "f1.bin.part", part));
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        go(false, names(1));
+        QCOMPARE(boxes.texts(), QStringList{Completed});
+        QCOMPARE(ReadFileBytes(m_window->localDir() + "f1.bin"), part + contents[0].mid(part.size()));
+        QCOMPARE(m_window->localEntries(), names(1));
+    }
+
+    // The session drops mid-file: the queue waits, reconnects through the hook and brings the file
+    // whole; when every attempt fails it stops with a message naming the file, and nothing passes for
+    // the file.
+    void reconnectAfterADrop_data() {
+        QTest::addColumn<int>("refusals"); // of the reconnect hook before it succeeds
+        QTest::newRow("restored at once") << 0;
+        QTest::newRow("restored at the last attempt") << 2;
+        QTest::newRow("never restored") << 3;
+    }
+    void reconnectAfterADrop() {
+        QFETCH(int, refusals);
+        const QByteArray data = RandomBytes(200000);
+        FtpAction drop = Transfer(data.toStdString(), "", 50000);
+        drop.closeAfter = true;
+        ScriptedFtpServer server;
+        server.on("RETR", drop).on("RETR", Transfer(data.toStdString()));
+        QVERIFY(server.start());
+        SetNetworkTimeoutMs(2000);
+        SetReconnectWaitsMs({10, 10, 10});
+        const auto restore = qScopeGuard([] { SetReconnectWaitsMs({1000, 5000, 15000}); });
+        connectSession(server.port());
+        const std::string localDir = QFile::encodeName(m_window->localDir()).toStdString();
+        int attempts = 0;
+        TransferPanes panes;
+        panes.localDir = [&] { return localDir; };
+        panes.refreshLocal = [] {};
+        panes.reconnect = [&] {
+            if (++attempts <= refusals)
+                return false;
+            connectSession(server.port());
+            return FtpSession.hConnect != 0;
+        };
+        OwnTransfers own(panes);
+        MsgBoxRecorder boxes;
+        boxes.answerNext(vbOK);
+        own.transfers->DownloadEntries({{"f1.bin", data.size(), {}, false}}, "/", localDir);
+        const bool restored = refusals < 3;
+        QCOMPARE(attempts, restored ? refusals + 1 : 3);
+        QCOMPARE(boxes.texts().size(), 1);
+        QVERIFY(restored ? boxes.texts()[0] == Completed : boxes.texts()[0].contains("f1.bin"));
+        QCOMPARE(ReadFileBytes(m_window->localDir() + "f1.bin"), restored ? data : QByteArray());
     }
 
     // The transfers alone, on widgets of their own and without a main window: a name that is not
@@ -342,37 +573,8 @@ private slots:
             for (const std::string& dir : {localDir, serverDir})
                 std::remove((dir + name).c_str());
         });
-        FtpSession.hInternet = InternetOpenA("Tovo FTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-        FtpSession.hConnect = InternetConnectA(FtpSession.hInternet, "127.0.0.1", server.port(), "user",
-                                               "secret", INTERNET_SERVICE_FTP, 0, 0);
+        connectSession(server.port());
         QVERIFY(FtpSession.hConnect != 0);
-
-        QWidget window;
-        const auto label = [&] { return new QLabel(&window); };
-        auto* automatic = new QRadioButton(&window);
-        automatic->setChecked(true);
-        const TransferView view{&window,
-                                automatic,
-                                new QRadioButton(&window),
-                                new PictureBox(&window),
-                                new PictureBox(&window),
-                                new QProgressBar(&window),
-                                new QProgressBar(&window),
-                                new QPushButton(&window),
-                                label(),
-                                label(),
-                                label(),
-                                label(),
-                                label(),
-                                label(),
-                                label(),
-                                label(),
-                                label(),
-                                label(),
-                                label(),
-                                new StatusBar(3, &window),
-                                new QListWidget(&window),
-                                new QListWidget(&window)};
         const std::int64_t size = std::int64_t(content.size());
         TransferPanes panes{[&] {
                                 return std::vector<RemoteEntry>{{name, size, {}, false}};
@@ -386,8 +588,10 @@ private slots:
                             [] {},
                             [] { return false; },
                             [] { return true; },
-                            [] { return true; }};
-        Transfers transfers(view, panes, {[] {}, [] {}, [] {}, [] { return QStringLiteral("remote"); }});
+                            [] { return true; },
+                            {}};
+        OwnTransfers own(panes);
+        Transfers& transfers = *own.transfers;
         MsgBoxRecorder boxes;
         boxes.answerNext(vbOK);
         upload ? transfers.Picture2_Click() : transfers.Picture1_Click();
