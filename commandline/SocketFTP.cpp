@@ -141,13 +141,18 @@ bool KeepCommandChannelAlive(CommandSocket& socket, CommandLineView& view) {
     if (!socket.IsConnected() || socket.AwaitingReply())
         return socket.IsConnected();
     ConnectionOnlyView quiet(view);
-    if (!SendCommandLine(socket, quiet, "NOOP")) {
-        socket.Disconnect();
-        view.WatchConnection(-1);
-        view.ConnectionClosed();
-        return false;
+    if (SendCommandLine(socket, quiet, "NOOP")) {
+        const std::int16_t code = ReadReply(socket, quiet);
+        if (code == 0 && !socket.IsConnected())
+            return false; // ReadReply has dropped it and told the view
+        // A 421 says the server is about to hang up.
+        if (code != 0 && code != 421)
+            return true;
     }
-    return ReadReply(socket, quiet) != 0;
+    socket.Disconnect();
+    view.WatchConnection(-1);
+    view.ConnectionClosed();
+    return false;
 }
 
 void ReadServerLines(CommandSocket& socket, CommandLineView& view) {
