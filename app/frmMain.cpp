@@ -212,6 +212,7 @@ void frmMain::createTransfers() {
     panes.refreshRemote = [this] { m_remote->ListRemoteFiles(); };
     panes.refreshLocal = [this] { m_local->Dir1_Change(); };
     panes.sessionLost = [this] { return m_remote->SessionLost(); };
+    panes.reconnect = [this] { return m_remote->Reconnect(); };
     panes.takeRemotePick = [this] { return m_remote->TakeItemSelected(); };
     panes.takeLocalPick = [this] { return m_local->TakeItemSelected(); };
     TransferWindow window;

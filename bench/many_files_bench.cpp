@@ -46,7 +46,7 @@ int CountFiles(const QString& root) {
 }
 
 int CommandsLogged(const FtpTestServer& server) {
-    return static_cast<int>(server.log().count("command "));
+    return static_cast<int>(server.log().count("<- "));
 }
 
 double RunLftp(int port, const QString& script) {

@@ -53,6 +53,9 @@ public:
     bool PeerClosed() const { return m_peerClosed; }
     // The open connection's descriptor, to watch for what arrives between commands; -1 when closed.
     int Descriptor() const { return m_fd; }
+    // A command was sent and its reply is not yet read in full: nothing else may be sent meanwhile.
+    void SetAwaitingReply(bool awaiting) { m_awaitingReply = awaiting; }
+    bool AwaitingReply() const { return m_awaitingReply; }
     // CloseCommand ends the connection in order; other commands are not used and do nothing.
     void Action(int command);
     // Drops the connection at once.
@@ -72,6 +75,7 @@ private:
     std::string m_pending;        // received bytes not yet handed out as a line
     std::size_t m_tailLength = 0; // bytes of its last line so far, which has no line end yet
     bool m_peerClosed = false;
+    bool m_awaitingReply = false;
     std::unique_ptr<tovo::ftp::TlsContext> m_tls;
     SSL* m_ssl = nullptr;
 };

@@ -32,8 +32,22 @@ bool IsHiddenControl(char32_t c) {
            (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
+// Word of the connection reaches the window; the keep-alive's exchange stays out of the transcript.
+class ConnectionOnlyView : public CommandLineView {
+public:
+    explicit ConnectionOnlyView(CommandLineView& view) : m_view(view) {}
+    void AppendTranscript(const std::string&, std::uint32_t, bool) override {}
+    void ShowMessage(const std::string& text) override { m_view.ShowMessage(text); }
+    void WatchConnection(int descriptor) override { m_view.WatchConnection(descriptor); }
+    void ConnectionClosed() override { m_view.ConnectionClosed(); }
+
+private:
+    CommandLineView& m_view;
+};
+
 // Without its whole reply the dialogue is out of step: the connection is of no further use.
 std::int16_t AbandonReply(CommandSocket& socket, CommandLineView& view) {
+    socket.SetAwaitingReply(false);
     const bool peerClosed = socket.PeerClosed();
     socket.Disconnect();
     view.WatchConnection(-1);
@@ -90,7 +104,9 @@ bool SendCommandLine(CommandSocket& socket, CommandLineView& view, const std::st
         return false;
     view.AppendTranscript(kLineEnd + "Client: " + kLineEnd, CommandLineView::Blue, true);
     AppendLine(view, TranscriptText(text));
-    return socket.Send(text + kLineEnd) != -1;
+    const bool sent = socket.Send(text + kLineEnd) != -1;
+    socket.SetAwaitingReply(sent);
+    return sent;
 }
 
 std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
@@ -103,8 +119,10 @@ std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
     AppendServerHeader(view);
     AppendLine(view, VisibleText(first));
     const auto code = static_cast<std::int16_t>(FtpReply::leadingCode(first));
-    if (!FtpReply::opensMultiLine(first))
+    if (!FtpReply::opensMultiLine(first)) {
+        socket.SetAwaitingReply(false);
         return code;
+    }
     std::string line;
     std::size_t lines = 1;
     do {
@@ -115,7 +133,26 @@ std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view) {
             return AbandonReply(socket, view);
         AppendLine(view, VisibleText(line));
     } while (!FtpReply::endsReply(line, FtpReply::codeOf(first)));
+    socket.SetAwaitingReply(false);
     return code;
+}
+
+bool KeepCommandChannelAlive(CommandSocket& socket, CommandLineView& view) {
+    if (!socket.IsConnected() || socket.AwaitingReply())
+        return socket.IsConnected();
+    ConnectionOnlyView quiet(view);
+    if (SendCommandLine(socket, quiet, "NOOP")) {
+        const std::int16_t code = ReadReply(socket, quiet);
+        if (code == 0 && !socket.IsConnected())
+            return false; // ReadReply has dropped it and told the view
+        // A 421 says the server is about to hang up.
+        if (code != 0 && code != 421)
+            return true;
+    }
+    socket.Disconnect();
+    view.WatchConnection(-1);
+    view.ConnectionClosed();
+    return false;
 }
 
 void ReadServerLines(CommandSocket& socket, CommandLineView& view) {

@@ -31,6 +31,11 @@ std::int16_t ReadReply(CommandSocket& socket, CommandLineView& view);
 // closed the connection, the connection is closed here too and the view told.
 void ReadServerLines(CommandSocket& socket, CommandLineView& view);
 
+// Between commands: NOOP and its reply, kept out of the transcript, so that the server does not drop
+// an idle command line. Sends nothing while a command awaits its reply. False when the connection
+// has gone (it is then closed and the view told).
+bool KeepCommandChannelAlive(CommandSocket& socket, CommandLineView& view);
+
 enum class CommandChannelResult { SessionNotConnected, NoCommandLine, LoginFailed, LoggedIn };
 
 // The command line's part of every connect: close an open command connection, then connect, greet

@@ -3,6 +3,7 @@
 #include "commandline/SocketFTP.h"
 #include "help/CHelp.h"
 #include "help/frmAbout.h"
+#include "session/NeededSubs.h"
 
 #include "toolkit/StatusBar.h"
 #include "toolkit/WindowLayer.h"
@@ -12,6 +13,7 @@
 #include <QMenuBar>
 #include <QSocketNotifier>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 
@@ -52,6 +54,9 @@ frmCommands::frmCommands(QWidget* parent) : QMainWindow(parent) {
     connect(mnuExit, &QAction::triggered, this, &frmCommands::mnuExit_Click);
     connect(mnuContents, &QAction::triggered, this, &frmCommands::mnuContents_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmCommands::mnuAbout_Click);
+
+    m_keepAlive = new QTimer(this);
+    connect(m_keepAlive, &QTimer::timeout, this, [this] { KeepCommandChannelAlive(SockCMD, *this); });
 
     adjustSize();
     Form_Load();
@@ -114,8 +119,11 @@ void frmCommands::WatchConnection(int descriptor) {
         m_connectionWatch->deleteLater();
     }
     m_connectionWatch = nullptr;
-    if (descriptor < 0)
+    if (descriptor < 0) {
+        m_keepAlive->stop();
         return;
+    }
+    m_keepAlive->start(KeepAliveIntervalMs());
     m_connectionWatch = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
     connect(m_connectionWatch, &QSocketNotifier::activated, this, &frmCommands::SockCMD_DataArrival);
 }

@@ -13,6 +13,7 @@ class QFrame;
 class QMenu;
 class QSocketNotifier;
 class QTextEdit;
+class QTimer;
 class StatusBar;
 
 class frmCommands : public QMainWindow, public CommandLineView {
@@ -60,4 +61,6 @@ private:
     void SockCMD_DataArrival();
 
     QSocketNotifier* m_connectionWatch = nullptr;
+    // Runs while a logged-in connection is watched.
+    QTimer* m_keepAlive = nullptr;
 };

@@ -2,9 +2,12 @@
 
 #include "session/FtpSession.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::uint32_t ConnectFlags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_PASSIVE;
+int g_keepAliveIntervalMs = kKeepAliveIntervalMs;
 
 } // namespace
 
@@ -45,4 +48,12 @@ HINTERNET OpenListingConnection() {
     if (FtpSession.hInternet == 0 || !InternetConnectionAlive(FtpSession.hConnect))
         return 0;
     return ConnectSession(FtpSession.IsFtp ? INTERNET_SERVICE_FTP : INTERNET_SERVICE_HTTP);
+}
+
+int KeepAliveIntervalMs() {
+    return g_keepAliveIntervalMs;
+}
+
+void SetKeepAliveIntervalMs(int milliseconds) {
+    g_keepAliveIntervalMs = std::max(1, milliseconds);
 }

@@ -14,3 +14,8 @@ HINTERNET ConnectSession(std::uint32_t service);
 std::string GetRemoteDirectory(HINTERNET connection);
 // A new connection handle for one listing (sharing the session's login), or 0.
 HINTERNET OpenListingConnection();
+// How often an idle session and the command line say NOOP, so that servers and routers do not drop
+// them: a minute, unless a test shortens it. Timers started later take the new value.
+inline constexpr int kKeepAliveIntervalMs = 60'000;
+int KeepAliveIntervalMs();
+void SetKeepAliveIntervalMs(int milliseconds);

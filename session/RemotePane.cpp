@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 #include <cstring>
@@ -83,6 +84,13 @@ QString connectFailureText(const ConnectFailureInfo& failure, bool sftp) {
     return {};
 }
 
+QString connectedText() {
+    // The padlock tells a protected session from a plain one at a glance.
+    return FtpSession.IsSftp()                     ? QStringLiteral("Status:  Connected  \U0001F512 SFTP")
+           : FtpSession.Secure && FtpSession.IsFtp ? QStringLiteral("Status:  Connected  \U0001F512 TLS")
+                                                   : QStringLiteral("Status:  Connected");
+}
+
 QString serverReplyLine() {
     const QString reply = QString::fromStdString(InternetLastResponseText());
     return reply.isEmpty() ? QString() : QStringLiteral("\r\n") + reply;
@@ -106,7 +114,10 @@ struct RemotePane::ListedFile {
     FILETIME time{};
 };
 
-RemotePane::RemotePane(const RemotePaneView& view, QObject* parent) : QObject(parent), m_view(view) {}
+RemotePane::RemotePane(const RemotePaneView& view, QObject* parent)
+    : QObject(parent), m_view(view), m_keepAlive(new QTimer(this)) {
+    connect(m_keepAlive, &QTimer::timeout, this, &RemotePane::KeepAlive);
+}
 
 void RemotePane::Load() {
     m_view.statusBar->SetPanelText(1, QStringLiteral("Status:  No Connection"));
@@ -164,6 +175,7 @@ void RemotePane::EndSession() {
     const int state = m_view.commands->SockCMD.State();
     if (state == CommandSocket::StateClosing || state == CommandSocket::StateClosed)
         m_view.statusBar->SetPanelText(2, QStringLiteral("Command Line:  No"));
+    m_keepAlive->stop();
     m_view.statusBar->SetPanelText(1, QStringLiteral("Status:  No Connection"));
     m_view.connectBar->setVisible(true);
     clearList();
@@ -171,16 +183,73 @@ void RemotePane::EndSession() {
 }
 
 bool RemotePane::SessionLost() {
-    if (FtpSession.hConnect == 0 || InternetConnectionAlive(FtpSession.hConnect))
+    if (FtpSession.hConnect == 0)
         return false;
+    if (InternetConnectionAlive(FtpSession.hConnect)) {
+        m_reconnectSpent = false;
+        return false;
+    }
     // A server that hangs up on purpose says why in a 421 first.
     const QString reply = serverReplyLine();
+    if (ReconnectOnce())
+        return false;
     SetMousePointer(vbDefault);
     EndSession();
     MsgBox(QStringLiteral("Error!  Connection has been terminated\r\nThe server closed the connection.") +
                (reply.startsWith(QStringLiteral("\r\n421")) ? reply : QString()),
            vbOKOnly | vbCritical, QStringLiteral("Connection Terminated"));
     return true;
+}
+
+bool RemotePane::ReconnectOnce() {
+    return !std::exchange(m_reconnectSpent, true) && Reconnect();
+}
+
+bool RemotePane::OnSession(const std::function<bool()>& step) {
+    const bool done = step();
+    if (done)
+        m_reconnectSpent = false;
+    // A refusal is the server's answer and stands; a step cut off by a lost connection is tried once
+    // more on a new one. Should that fail too, the caller's SessionLost() ends the session.
+    if (done || FtpSession.hConnect == 0 || InternetConnectionAlive(FtpSession.hConnect) || !ReconnectOnce())
+        return done;
+    return step();
+}
+
+bool RemotePane::Reconnect() {
+    // Only a session that was opened can be renewed; its handle keeps this connect's certificate
+    // decisions, so the new login is not asked about them again.
+    if (FtpSession.hInternet == 0 || FtpSession.hConnect == 0)
+        return false;
+    const QString status = m_view.statusBar->PanelText(1);
+    m_view.statusBar->SetPanelText(1, QStringLiteral("Reconnecting\u2026"));
+    m_view.statusBar->repaint();
+    const HINTERNET connection =
+        ConnectSession(FtpSession.IsFtp ? INTERNET_SERVICE_FTP : INTERNET_SERVICE_HTTP);
+    // Names in the pane are relative to its folder: a login elsewhere would act on other entries.
+    if (connection == 0 ||
+        (!m_currentDir.empty() && !FtpSetCurrentDirectoryA(connection, m_currentDir.c_str()))) {
+        InternetCloseHandle(connection);
+        m_view.statusBar->SetPanelText(1, status);
+        return false;
+    }
+    InternetCloseHandle(FtpSession.hConnect);
+    FtpSession.hConnect = connection;
+    ShowConnected();
+    return true;
+}
+
+void RemotePane::ShowConnected() {
+    m_view.statusBar->SetPanelText(1, connectedText());
+    m_keepAlive->start(KeepAliveIntervalMs());
+}
+
+void RemotePane::KeepAlive() {
+    // A transfer keeps the connection busy enough; a NOOP that finds it gone leaves the session as it
+    // is, and the next command reconnects.
+    if (FtpSession.hConnect == 0 || (isBusy && isBusy()))
+        return;
+    InternetKeepAlive(FtpSession.hConnect);
 }
 
 bool RemotePane::ReportRefusal(const QString& text, int style, const QString& title) {
@@ -208,7 +277,7 @@ void RemotePane::ShowListingLimit(std::size_t shownCount, bool cut) {
                    QStringLiteral(": %1 entries shown, the rest left out")
                        .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(shownCount))));
     } else if (m_view.statusBar->PanelText(1).startsWith(ListingCutPrefix)) {
-        m_view.statusBar->SetPanelText(1, QStringLiteral("Status:  Connected"));
+        m_view.statusBar->SetPanelText(1, connectedText());
     }
 }
 
@@ -239,11 +308,8 @@ void RemotePane::ConnectToServer() {
                vbOKOnly | vbExclamation, QStringLiteral("Connection Error"));
         return;
     }
-    // The padlock tells a protected session from a plain one at a glance.
-    m_view.statusBar->SetPanelText(
-        1, FtpSession.IsSftp()                     ? QStringLiteral("Status:  Connected  \U0001F512 SFTP")
-           : FtpSession.Secure && FtpSession.IsFtp ? QStringLiteral("Status:  Connected  \U0001F512 TLS")
-                                                   : QStringLiteral("Status:  Connected"));
+    m_reconnectSpent = false;
+    ShowConnected();
     ListRemoteFiles();
     if (FtpSession.hConnect == 0)
         return; // the server hung up during the first listing
@@ -259,35 +325,41 @@ void RemotePane::ListRemoteFiles() {
     clearList();
     SetMousePointer(vbHourglass);
 
-    const std::string dir = GetRemoteDirectory(FtpSession.hConnect);
-    const std::string pattern = dir + "*.*";
+    std::string dir;
     std::vector<RemoteEntry> folders;
     std::vector<ListedFile> files;
-    HINTERNET find = 0;
-    const HINTERNET listing = OpenListingConnection();
-    if (listing != 0) {
-        WIN32_FIND_DATAA data{};
-        find = FtpFindFirstFileA(listing, pattern.c_str(), &data, FindFlags, 0);
-        for (BOOL more = find != 0; more; more = InternetFindNextFileA(find, &data)) {
-            // The name up to its NUL, read in place: the record's name buffer is large.
-            const std::size_t length = ::strnlen(data.cFileName, sizeof data.cFileName);
-            if (length == 0)
-                continue;
-            RemoteEntry entry{std::string(data.cFileName, length), 0, unixSeconds(data.ftLastWriteTime),
-                              (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
-            if (entry.folder) {
-                folders.push_back(std::move(entry));
-                continue;
+    bool cut = false;
+    const bool listed = OnSession([&] {
+        dir = GetRemoteDirectory(FtpSession.hConnect);
+        folders.clear();
+        files.clear();
+        HINTERNET find = 0;
+        const HINTERNET listing = OpenListingConnection();
+        if (listing != 0) {
+            WIN32_FIND_DATAA data{};
+            find = FtpFindFirstFileA(listing, (dir + "*.*").c_str(), &data, FindFlags, 0);
+            for (BOOL more = find != 0; more; more = InternetFindNextFileA(find, &data)) {
+                // The name up to its NUL, read in place: the record's name buffer is large.
+                const std::size_t length = ::strnlen(data.cFileName, sizeof data.cFileName);
+                if (length == 0)
+                    continue;
+                RemoteEntry entry{std::string(data.cFileName, length), 0, unixSeconds(data.ftLastWriteTime),
+                                  (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+                if (entry.folder) {
+                    folders.push_back(std::move(entry));
+                    continue;
+                }
+                entry.size = FindDataSize(data);
+                files.push_back({shown(entry.name), std::move(entry), data.ftLastWriteTime});
             }
-            entry.size = FindDataSize(data);
-            files.push_back({shown(entry.name), std::move(entry), data.ftLastWriteTime});
         }
-    }
-    const bool cut = FindListingCut(find) != 0;
-    InternetCloseHandle(find);
-    InternetCloseHandle(listing);
+        cut = FindListingCut(find) != 0;
+        InternetCloseHandle(find);
+        InternetCloseHandle(listing);
+        return find != 0;
+    });
     SetMousePointer(vbDefault);
-    if (find == 0 && SessionLost())
+    if (!listed && SessionLost())
         return;
     const std::size_t count = folders.size() + files.size();
     FillRemoteList(dir != "/", std::move(folders), std::move(files));
@@ -358,7 +430,7 @@ void RemotePane::OpenCommandChannel() {
 
 void RemotePane::openRemoteFolder(const std::string& folder) {
     m_view.directory->setText(shown(folder));
-    if (!FtpSetCurrentDirectoryA(FtpSession.hConnect, folder.c_str())) {
+    if (!OnSession([&] { return FtpSetCurrentDirectoryA(FtpSession.hConnect, folder.c_str()) != 0; })) {
         m_view.directory->setText(CurrentDir());
         ReportRefusal(QStringLiteral("Cannot open %1.").arg(shown(folder)), vbOKOnly | vbExclamation,
                       QStringLiteral("Error Opening Folder"));
@@ -500,8 +572,9 @@ void RemotePane::lstRemoteFiles_AfterLabelEdit(bool& cancel, QString& newText) {
 
 void RemotePane::createFolder(const QString& name) {
     // An edit left with Escape names nothing: drop the "New Folder" row, create nothing.
+    const std::string path = m_currentDir + name.toStdString();
     if (!name.isNull() &&
-        !FtpCreateDirectoryA(FtpSession.hConnect, (m_currentDir + name.toStdString()).c_str())) {
+        !OnSession([&] { return FtpCreateDirectoryA(FtpSession.hConnect, path.c_str()) != 0; })) {
         if (!ReportRefusal(QStringLiteral("Action Failed!"), vbOKOnly | vbExclamation,
                            QStringLiteral("ERROR!")))
             return;
@@ -531,7 +604,9 @@ void RemotePane::renameSelected(bool& cancel, const QString& newText) {
         cancel = true;
         return;
     }
-    if (!FtpRenameFileA(FtpSession.hConnect, m_renameOldName.c_str(), newName.c_str())) {
+    if (!OnSession([&] {
+            return FtpRenameFileA(FtpSession.hConnect, m_renameOldName.c_str(), newName.c_str()) != 0;
+        })) {
         if (!ReportRefusal(QStringLiteral("Error renaming file!"), vbOKOnly | vbExclamation,
                            QStringLiteral("Error")))
             return;
@@ -557,7 +632,8 @@ void RemotePane::deleteFolder(const RemoteEntry& folder) {
     if (MsgBox(QStringLiteral("Are you sure you want to delete directory: \r\n    ") + name,
                vbYesNoCancel | vbQuestion, QStringLiteral("Delete Directory")) != vbYes)
         return;
-    if (!FtpRemoveDirectoryA(FtpSession.hConnect, (m_currentDir + folder.name + '/').c_str())) {
+    const std::string path = m_currentDir + folder.name + '/';
+    if (!OnSession([&] { return FtpRemoveDirectoryA(FtpSession.hConnect, path.c_str()) != 0; })) {
         ReportRefusal(QStringLiteral("Could not delete directory: ") + name, vbOKOnly | vbExclamation,
                       QStringLiteral("Error Deleting Directory"));
         return;
@@ -571,7 +647,8 @@ void RemotePane::deleteFiles(const std::vector<RemoteEntry>& files) {
         return;
     QStringList refusals;
     for (const RemoteEntry& file : files) {
-        if (FtpDeleteFileA(FtpSession.hConnect, (m_currentDir + file.name).c_str()))
+        const std::string path = m_currentDir + file.name;
+        if (OnSession([&] { return FtpDeleteFileA(FtpSession.hConnect, path.c_str()) != 0; }))
             continue;
         const QString reply = QString::fromStdString(InternetLastResponseText());
         if (SessionLost())

@@ -16,6 +16,7 @@ class ListItem;
 class ListView;
 class QLabel;
 class QMenu;
+class QTimer;
 class QToolBar;
 class QWidget;
 class StatusBar;
@@ -45,9 +46,14 @@ public:
     // Closes the session and its command line and puts the pane into its one not-connected state:
     // Connect shown, the status panels saying so, no listing.
     void EndSession();
-    // When the session's server connection has gone (closed, reset, timed out): says so, ends the
-    // session and returns true. False while it lives, and when there is no session.
+    // When the session's server connection has gone (closed, reset, timed out): reconnects once and
+    // returns false; when that fails, says so, ends the session and returns true. False while it
+    // lives, and when there is no session.
     bool SessionLost();
+    // A new connection to the session's server with the same login, protocol and TLS decisions, in
+    // the folder that was current; the old one is closed. False leaves the pane as it was. Never
+    // shows a message.
+    bool Reconnect();
 
     // The server's current folder ending with "/" when known, else "" (shown, and as its bytes).
     QString CurrentDir() const;
@@ -80,6 +86,14 @@ signals:
     void focused();
 
 private:
+    // Runs a step of a command on the session; when the connection went during it, reconnects once
+    // and runs it again. True when it succeeded.
+    bool OnSession(const std::function<bool()>& step);
+    // Reconnect(), unless the failure at hand has already had its one attempt.
+    bool ReconnectOnce();
+    // Panel 1 says the session is connected (and protected); the keep-alive starts.
+    void ShowConnected();
+    void KeepAlive();
     // After a command the server refused: when the session has gone, ends it as SessionLost does and
     // returns false; otherwise shows text with the server's reply on a line of its own, returns true.
     bool ReportRefusal(const QString& text, int style, const QString& title);
@@ -114,4 +128,6 @@ private:
     QString m_selectedFolder; // "/" + name + "/" when the last clicked row is a folder
     bool m_creatingFolder = false;
     std::string m_renameOldName;
+    QTimer* m_keepAlive;
+    bool m_reconnectSpent = false;
 };

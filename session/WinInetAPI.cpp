@@ -161,6 +161,17 @@ FILETIME toFileTime(const std::optional<std::int64_t>& unixSeconds) {
     return {static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
 }
 
+// MDTM's times carry milliseconds, which the file time keeps.
+FILETIME fileTimeFromMilliseconds(std::int64_t milliseconds) {
+    const std::int64_t seconds = milliseconds / 1000 - (milliseconds % 1000 < 0);
+    const FILETIME whole = toFileTime(seconds);
+    if (whole.dwHighDateTime == 0 && whole.dwLowDateTime == 0)
+        return whole;
+    const std::uint64_t ticks = ((std::uint64_t{whole.dwHighDateTime} << 32) | whole.dwLowDateTime) +
+                                static_cast<std::uint64_t>(milliseconds - seconds * 1000) * 10'000;
+    return {static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
+}
+
 void fillFindData(const ListingEntry& entry, WIN32_FIND_DATAA* data) {
     // Field by field: clearing the whole record would write the full name buffer for every entry.
     data->dwFileAttributes = entry.directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
@@ -561,13 +572,29 @@ bool AcceptServerCertificate(const ServerCertificate& certificate, int port) {
     return false;
 }
 
-// Not built yet: each says no.
 HINTERNET FtpOpenFileFromA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
                            std::int64_t offset) {
     if (const auto sftp = sftpConnection(connection))
         return openSftpFile(connection, *sftp, path, access, offset);
-    return offset == 0 ? FtpOpenFileA(connection, path, access, flags, 0) : 0;
+    if (offset <= 0)
+        return offset == 0 ? FtpOpenFileA(connection, path, access, flags, 0) : 0;
+    const auto ftp = readyConnection(connection);
+    const bool upload = access == GENERIC_WRITE;
+    if (!ftp || !validText(path) || (access != GENERIC_READ && !upload))
+        return 0;
+    const auto type = (flags & 3) == FTP_TRANSFER_TYPE_ASCII ? tovo::ftp::TransferType::Ascii
+                                                             : tovo::ftp::TransferType::Binary;
+    std::unique_ptr<FtpTransfer> transfer =
+        ftp->openFile(path, upload, type, static_cast<std::uint64_t>(offset));
+    if (!transfer)
+        return 0;
+    auto handle = std::make_shared<Handle>();
+    handle->kind = Handle::Kind::File;
+    handle->parent = connection;
+    handle->transfer = std::move(transfer);
+    return addHandle(std::move(handle));
 }
+
 BOOL FtpGetFileInfoA(HINTERNET connection, const char* path, std::int64_t* size, FILETIME* modified) {
     if (const auto sftp = sftpConnection(connection)) {
         std::int64_t bytes = -1;
@@ -583,20 +610,48 @@ BOOL FtpGetFileInfoA(HINTERNET connection, const char* path, std::int64_t* size,
         *size = -1;
     if (modified)
         *modified = {0, 0};
-    return 0;
-}
-BOOL FtpSetFileTimeA(HINTERNET connection, const char* path, const FILETIME* modified) {
-    if (const auto sftp = sftpConnection(connection)) {
-        const auto seconds = modified ? toUnixSeconds(*modified) : std::nullopt;
-        return validText(path) && seconds && sftp->setModified(path, *seconds);
+    const auto ftp = readyConnection(connection);
+    if (!ftp || !validText(path))
+        return 0;
+    bool told = false;
+    if (size) {
+        const std::optional<std::uint64_t> bytes = ftp->fileSize(path);
+        if (bytes && *bytes <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+            *size = static_cast<std::int64_t>(*bytes);
+            told = true;
+        }
     }
-    return 0;
+    if (modified) {
+        if (const std::optional<std::int64_t> milliseconds = ftp->modificationTime(path)) {
+            *modified = fileTimeFromMilliseconds(*milliseconds);
+            told = true;
+        }
+    }
+    return told;
 }
+
+BOOL FtpSetFileTimeA(HINTERNET connection, const char* path, const FILETIME* modified) {
+    const auto seconds = modified ? toUnixSeconds(*modified) : std::nullopt;
+    if (!validText(path) || !seconds)
+        return 0;
+    if (const auto sftp = sftpConnection(connection))
+        return sftp->setModified(path, *seconds);
+    const auto ftp = readyConnection(connection);
+    return ftp && ftp->offersMfmt() && ftp->setModificationTime(path, *seconds);
+}
+
 BOOL InternetKeepAlive(HINTERNET connection) {
     if (const auto sftp = sftpConnection(connection))
         return sftp->keepAlive();
-    return InternetConnectionAlive(connection);
+    const auto handle = findHandle(connection, Handle::Kind::Connection);
+    if (!handle)
+        return 0;
+    if (!handle->connection)
+        return 1; // no server connection to keep
+    handle->connection->setTimeoutMs(g_timeoutMs);
+    return handle->connection->keepAlive();
 }
+
 HINTERNET InternetConnectSftpA(HINTERNET session, const char* server, int port, const char* user,
                                const char* password, const char* keyFile, std::uint32_t flags) {
     t_connectFailure = {};

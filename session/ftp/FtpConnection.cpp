@@ -1,11 +1,13 @@
 #include "session/ftp/FtpConnection.h"
 
+#include "session/ftp/CivilTime.h"
 #include "session/ftp/FtpTransfer.h"
 #include "session/ftp/ListingReader.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <netinet/in.h>
@@ -136,6 +138,7 @@ bool FtpConnection::open() {
     if (features.positive()) {
         const std::vector<std::string> names = features.features();
         m_mlst = hasFeature(names, "MLST");
+        m_mfmt = hasFeature(names, "MFMT");
         m_utf8 = hasFeature(names, "UTF8");
     }
     if (m_utf8)
@@ -313,26 +316,29 @@ std::optional<std::vector<ListingEntry>> FtpConnection::list(const std::string& 
     }
 }
 
-std::unique_ptr<FtpTransfer> FtpConnection::openFile(const std::string& path, bool upload,
-                                                     TransferType type) {
-    if (!usable() || path.empty() || !setType(type))
+std::unique_ptr<FtpTransfer> FtpConnection::openFile(const std::string& path, bool upload, TransferType type,
+                                                     std::uint64_t offset) {
+    // Line ends change the byte count in ASCII: an offset into the local file is none into the remote one.
+    if (!usable() || path.empty() || (offset > 0 && type == TransferType::Ascii) || !setType(type))
         return nullptr;
-    // A protected download may end with a bare TCP close, which anyone on the path can forge: the
-    // size tells a whole file from a cut one. Plain transfers are spared the round trip.
-    std::optional<std::uint64_t> size;
-    if (m_tls && !upload) {
-        size = announcedSize(m_control.command("SIZE " + path, m_timeoutMs));
-        if (!usable())
-            return nullptr;
-    }
     Stream data;
     if (!openPassive(data))
         return nullptr;
-    const FtpReply reply = m_control.command((upload ? "STOR " : "RETR ") + path, m_timeoutMs);
+    std::string verb = upload ? "STOR " : "RETR ";
+    if (offset > 0) {
+        const FtpReply restart = m_control.command("REST " + std::to_string(offset), m_timeoutMs);
+        if (restart.code != 350) {
+            // A server that cannot restart a STOR may still append to the part it holds.
+            if (!upload || restart.code == 0 || restart.closing())
+                return nullptr;
+            verb = "APPE ";
+        }
+    }
+    const FtpReply reply = m_control.command(verb + path, m_timeoutMs);
     if (!reply.preliminary() && !reply.positive())
         return nullptr;
-    if (!size)
-        size = announcedSize(reply);
+    // A 150's byte count may be the whole file's or the rest's after REST: only trusted from the start.
+    const std::optional<std::uint64_t> size = upload || offset > 0 ? std::nullopt : announcedSize(reply);
     if (!secureData(data)) {
         data.reset();
         if (reply.preliminary())
@@ -341,7 +347,50 @@ std::unique_ptr<FtpTransfer> FtpConnection::openFile(const std::string& path, bo
     }
     m_transferOpen = true;
     return std::make_unique<FtpTransfer>(shared_from_this(), std::move(data), upload,
-                                         type == TransferType::Ascii, reply.positive(), size);
+                                         type == TransferType::Ascii, reply.positive(), size, path, offset);
+}
+
+std::optional<std::uint64_t> FtpConnection::askSize(const std::string& path) {
+    if (!m_control.usable() || path.empty())
+        return std::nullopt;
+    return announcedSize(m_control.command("SIZE " + path, m_timeoutMs));
+}
+
+std::optional<std::uint64_t> FtpConnection::fileSize(const std::string& path) {
+    // SIZE counts bytes as a binary transfer would move them.
+    if (!usable() || path.empty() || !setType(TransferType::Binary))
+        return std::nullopt;
+    return askSize(path);
+}
+
+std::optional<std::int64_t> FtpConnection::modificationTime(const std::string& path) {
+    if (!usable() || path.empty())
+        return std::nullopt;
+    const FtpReply reply = m_control.command("MDTM " + path, m_timeoutMs);
+    if (reply.lines.size() != 1)
+        return std::nullopt;
+    return FtpReply::parseModificationTime(reply.lines.front());
+}
+
+bool FtpConnection::setModificationTime(const std::string& path, std::int64_t unixSeconds) {
+    if (!m_mfmt || path.empty())
+        return false;
+    const CivilTime time = CivilTime::fromUnixSeconds(unixSeconds);
+    if (time.year < 1 || time.year > 9999)
+        return false;
+    char stamp[16];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", static_cast<int>(time.year), time.month,
+                  time.day, time.hour, time.minute, time.second);
+    return positive("MFMT " + std::string(stamp) + ' ' + path);
+}
+
+bool FtpConnection::keepAlive() {
+    if (!alive())
+        return false;
+    if (m_transferOpen)
+        return true;
+    const FtpReply reply = m_control.command("NOOP", m_timeoutMs);
+    return reply.code != 0 && !reply.closing();
 }
 
 } // namespace tovo::ftp

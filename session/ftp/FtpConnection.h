@@ -59,10 +59,23 @@ public:
     bool listingCut() const { return m_listingCut; }
 
     // Starts a download (RETR) or upload (STOR); the connection does nothing else until the
-    // transfer is closed. Null on refusal.
-    std::unique_ptr<FtpTransfer> openFile(const std::string& path, bool upload, TransferType type);
+    // transfer is closed. From offset > 0 (binary only): REST before RETR, and before STOR, where
+    // a refused REST makes it APPE. Null on refusal.
+    std::unique_ptr<FtpTransfer> openFile(const std::string& path, bool upload, TransferType type,
+                                          std::uint64_t offset = 0);
+
+    // A file's size in bytes (SIZE, binary) and modification time in milliseconds since 1970 UTC
+    // (MDTM); nullopt for what the server does not tell.
+    std::optional<std::uint64_t> fileSize(const std::string& path);
+    std::optional<std::int64_t> modificationTime(const std::string& path);
+    // MFMT, only where the features offered it: false without a word otherwise.
+    bool setModificationTime(const std::string& path, std::int64_t unixSeconds);
+    // NOOP on an idle connection; true without a word while a transfer holds it. False when the
+    // connection is gone or the server did not answer.
+    bool keepAlive();
 
     bool offersMlst() const { return m_mlst; }
+    bool offersMfmt() const { return m_mfmt; }
     bool usesUtf8() const { return m_utf8; }
 
 private:
@@ -84,6 +97,9 @@ private:
     // PWD, whose 257 marks the end of whatever the server still had to say about the transfer.
     bool abortTransfer();
     void endTransfer() { m_transferOpen = false; }
+    // SIZE in whatever type is set, also while a transfer holds the connection (its end is checked
+    // with it).
+    std::optional<std::uint64_t> askSize(const std::string& path);
 
     std::string m_host;
     int m_port;
@@ -93,6 +109,7 @@ private:
     ControlConnection m_control;
     bool m_epsvRefused = false;
     bool m_mlst = false;
+    bool m_mfmt = false;
     bool m_listingCut = false;
     bool m_utf8 = false;
     std::optional<TransferType> m_type;

@@ -1,5 +1,7 @@
 #include "session/ftp/FtpReply.h"
 
+#include "session/ftp/CivilTime.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -121,6 +123,39 @@ std::optional<std::string> FtpReply::parseDirectory(const std::string& text) {
         return path;
     }
     return std::nullopt; // no closing quote
+}
+std::optional<std::int64_t> FtpReply::parseModificationTime(const std::string& text) {
+    constexpr std::size_t kDigits = 14;
+    if (codeOf(text) != 213 || text.size() < 4 + kDigits || text[3] != ' ')
+        return std::nullopt;
+    const std::string stamp = text.substr(4);
+    const auto number = [&stamp](std::size_t at, std::size_t length) {
+        int value = 0;
+        for (std::size_t i = at; i < at + length; ++i)
+            value = value * 10 + (stamp[i] - '0');
+        return value;
+    };
+    if (!std::all_of(stamp.begin(), stamp.begin() + kDigits, isDigit))
+        return std::nullopt;
+    // The fraction may have any number of digits; milliseconds are kept.
+    int milliseconds = 0;
+    if (stamp.size() > kDigits) {
+        if (stamp[kDigits] != '.' || stamp.size() == kDigits + 1 ||
+            !std::all_of(stamp.begin() + kDigits + 1, stamp.end(), isDigit))
+            return std::nullopt;
+        const std::string fraction = (stamp.substr(kDigits + 1) + "00").substr(0, 3);
+        milliseconds = std::stoi(fraction);
+    }
+    CivilTime time;
+    time.year = number(0, 4);
+    time.month = number(4, 2);
+    time.day = number(6, 2);
+    time.hour = number(8, 2);
+    time.minute = number(10, 2);
+    time.second = number(12, 2);
+    if (!CivilTime::valid(time.year, time.month, time.day, time.hour, time.minute, time.second))
+        return std::nullopt;
+    return time.toUnixSeconds() * 1000 + milliseconds;
 }
 
 std::vector<std::string> FtpReply::features() const {

@@ -39,6 +39,9 @@ struct FtpReply {
     static std::optional<int> parseEpsv(const std::string& text);
     // 257 text: the quoted directory, doubled quotes standing for one.
     static std::optional<std::string> parseDirectory(const std::string& text);
+    // 213 text "YYYYMMDDHHMMSS" or "YYYYMMDDHHMMSS.s..." (UTC, as MDTM gives it): milliseconds since
+    // 1970-01-01 UTC.
+    static std::optional<std::int64_t> parseModificationTime(const std::string& text);
     // Feature lines of a FEAT reply, upper case, without the leading blank ("MLST size*;type*;").
     std::vector<std::string> features() const;
 };

@@ -17,9 +17,11 @@ void FtpTransfer::setReceiveSize(std::size_t bytes) {
 }
 
 FtpTransfer::FtpTransfer(std::shared_ptr<FtpConnection> connection, Stream data, bool upload, bool ascii,
-                         bool finalReplyRead, std::optional<std::uint64_t> announcedSize)
+                         bool finalReplyRead, std::optional<std::uint64_t> announcedSize, std::string path,
+                         std::uint64_t offset)
     : m_connection(std::move(connection)), m_data(std::move(data)), m_upload(upload), m_ascii(ascii),
-      m_finalReplyRead(finalReplyRead), m_announcedSize(announcedSize), m_buffer(new char[kBufferSize + 1]) {
+      m_finalReplyRead(finalReplyRead), m_announcedSize(announcedSize), m_path(std::move(path)),
+      m_offset(offset), m_buffer(new char[kBufferSize + 1]) {
     m_begin = m_end = m_buffer.get() + 1;
 }
 
@@ -56,12 +58,17 @@ bool FtpTransfer::fill() {
 
 bool FtpTransfer::dataEnded() {
     // A bare close of a protected connection may be an attacker's: then only the size can vouch.
-    const bool whole = !m_data.isTls() || m_data.closeNotifyReceived() || m_announcedSize == m_received;
+    const bool vouched = !m_data.isTls() || m_data.closeNotifyReceived() || m_announcedSize == m_received;
     m_data.close();
     // The final reply is read either way, so the control connection stays in step.
     const bool confirmed = m_finalReplyRead || m_connection->readFinalReply();
     m_finalReplyRead = true;
-    return whole && confirmed;
+    if (!confirmed || vouched)
+        return confirmed;
+    // Asked only now, and only for a bare close: most servers end with close_notify, and a SIZE
+    // before every file would cost each small file a round trip.
+    const std::optional<std::uint64_t> size = m_connection->askSize(m_path);
+    return size && *size >= m_offset && *size - m_offset == m_received;
 }
 
 bool FtpTransfer::read(char* out, std::size_t size, std::size_t& got) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace tovo::ftp {
 
@@ -20,9 +21,11 @@ public:
     static constexpr std::size_t kBufferSize = 256 * 1024;
 
     // finalReplyRead: the server already ended the transfer when it accepted the command.
-    // announcedSize: the bytes the server said the download holds, when it said.
+    // announcedSize: the bytes the server said the download holds, when it said. path and offset:
+    // the file and where the download began, to ask its size when nothing else vouches for the end.
     FtpTransfer(std::shared_ptr<FtpConnection> connection, Stream data, bool upload, bool ascii,
-                bool finalReplyRead, std::optional<std::uint64_t> announcedSize = std::nullopt);
+                bool finalReplyRead, std::optional<std::uint64_t> announcedSize = std::nullopt,
+                std::string path = {}, std::uint64_t offset = 0);
     ~FtpTransfer();
     FtpTransfer(const FtpTransfer&) = delete;
     FtpTransfer& operator=(const FtpTransfer&) = delete;
@@ -50,7 +53,7 @@ private:
     bool fill();
     bool flush();
     // The data connection ended: true when the whole file came, as the final reply says and, over
-    // TLS without close_notify, as the announced size confirms.
+    // TLS without close_notify, as the announced size (else the file's size less the offset) confirms.
     bool dataEnded();
 
     std::shared_ptr<FtpConnection> m_connection;
@@ -59,6 +62,8 @@ private:
     bool m_ascii;
     bool m_finalReplyRead;
     std::optional<std::uint64_t> m_announcedSize;
+    std::string m_path;
+    std::uint64_t m_offset;
     std::uint64_t m_received = 0; // bytes as they came, before any line-end conversion
     State m_state = State::Open;
     bool m_closeResult = false;

@@ -87,6 +87,24 @@ private slots:
         QVERIFY(result != int(Result::NoCommandLine) || !socket.IsConnected());
     }
 
+    // The keep-alive waits for a command's reply before its NOOP, keeps out of the transcript, and
+    // closes a command line the server has dropped.
+    void keepAlive() {
+        ScriptedFtpServer server;
+        server.on("STAT", "211 Fine").on("NOOP", "200 Ok").on("NOOP", "close:421 Bye");
+        QVERIFY(server.start());
+        QCOMPARE(run(server.port()), Result::LoggedIn);
+        QVERIFY(SendCommandLine(socket, view, "STAT"));
+        QVERIFY(KeepCommandChannelAlive(socket, view));
+        QCOMPARE(int(ReadReply(socket, view)), 211);
+        const std::string transcript = view.transcript;
+        QVERIFY(KeepCommandChannelAlive(socket, view));
+        QCOMPARE(view.transcript, transcript);
+        QVERIFY(!KeepCommandChannelAlive(socket, view) && !socket.IsConnected());
+        QCOMPARE(server.commands(),
+                 (std::vector<std::string>{"USER anna", "PASS pw", "STAT", "NOOP", "NOOP"}));
+    }
+
     // A line break in the user would smuggle a second command: nothing is sent.
     void refusals() {
         QCOMPARE(run(UnusedLoopbackPort()), Result::NoCommandLine);

@@ -6,6 +6,11 @@
 
 #include <QtTest>
 
+#include <functional>
+
+// One engine call on a logged-in connection; its result as a number (a handle counts as 1).
+using EngineCall = std::function<int(HINTERNET)>;
+
 // The FTP engine, through the WinInet-named calls, against a scripted server: replies real servers
 // give only now and then, broken connections, time-outs and the exact commands the client sends.
 class FtpConnectionTest : public QObject {
@@ -258,6 +263,88 @@ private slots:
         QTEST(kept, "kept");
         QVERIFY(FindListingCut(find));
         QCOMPARE(afterLogin(server), (QStringList{"EPSV", "LIST", "ABOR", "PWD"}));
+    }
+
+    // What each call sends after the login, and what it returns. Per file only the data connection
+    // and RETR/STOR go out: TYPE when it changes, no CWD, PWD or SIZE.
+    void fileCommands_data() {
+        QTest::addColumn<QByteArray>("script"); // "VERB=action" parts for the server, joined by '|'
+        QTest::addColumn<EngineCall>("call");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("sent");
+        const auto row = [](const char* name, const char* script, EngineCall call, int result,
+                            const QStringList& sent) {
+            QTest::newRow(name) << QByteArray(script) << call << result << sent;
+        };
+        const auto open = [](std::uint32_t access, std::uint32_t type, std::int64_t offset) {
+            return EngineCall([=](HINTERNET h) {
+                const HINTERNET file = FtpOpenFileFromA(h, "/d/f", access, type, offset);
+                char buffer[64];
+                std::uint32_t got = 0;
+                const bool moved = access == GENERIC_READ
+                                       ? InternetReadFile(file, buffer, sizeof buffer, &got) && got == 10
+                                       : InternetWriteFile(file, "tail", 4, &got);
+                return int(file != 0) + int(moved && InternetCloseHandle(file));
+            });
+        };
+        row("download from an offset", "REST=350 Restarting at 400", open(GENERIC_READ, 2, 400), 2,
+            {"TYPE I", "EPSV", "REST 400", "RETR /d/f"});
+        row("download, REST refused", "REST=502 No", open(GENERIC_READ, 2, 400), 0,
+            {"TYPE I", "EPSV", "REST 400"});
+        row("upload from an offset", "REST=350 Restarting at 400", open(GENERIC_WRITE, 2, 400), 2,
+            {"TYPE I", "EPSV", "REST 400", "STOR /d/f"});
+        row("upload, REST refused: appended", "REST=504 Not for STOR", open(GENERIC_WRITE, 2, 400), 2,
+            {"TYPE I", "EPSV", "REST 400", "APPE /d/f"});
+        row("ASCII from an offset", "", open(GENERIC_WRITE, 1, 400), 0, {});
+        row("files by whole path", "", EngineCall([](HINTERNET h) {
+                bool ok = false;
+                WinInetFiles::read(h, "/d/a", FTP_TRANSFER_TYPE_BINARY, ok);
+                return int(ok && WinInetFiles::write(h, "/d/b", "b", FTP_TRANSFER_TYPE_BINARY) &&
+                           WinInetFiles::list(h, "/d/*.*").empty());
+            }),
+            1, {"TYPE I", "EPSV", "RETR /d/a", "EPSV", "STOR /d/b", "EPSV", "LIST /d"});
+        const auto info = [](HINTERNET h) {
+            std::int64_t size = 0;
+            FILETIME time{};
+            SYSTEMTIME civil{};
+            const BOOL told = FtpGetFileInfoA(h, "f", &size, &time);
+            FileTimeToSystemTime(&time, &civil);
+            return told ? int(size) * 10000 + civil.wYear : size == -1 && time.dwLowDateTime == 0 ? -1 : -2;
+        };
+        row("size and time", "SIZE=213 123|MDTM=213 20240102030405.250", info, 1232024,
+            {"TYPE I", "SIZE f", "MDTM f"});
+        row("neither told", "SIZE=550 No|MDTM=550 No", info, -1, {"TYPE I", "SIZE f", "MDTM f"});
+        row("info in binary already", "SIZE=213 1",
+            EngineCall([info](HINTERNET h) { return info(h) + info(h); }), 2 * 11601,
+            {"TYPE I", "SIZE f", "MDTM f", "SIZE f", "MDTM f"});
+        const auto touch = [](HINTERNET h) {
+            const FILETIME time{0x5848C080, 0x01DA3D28}; // 2024-01-02 03:04:05 UTC
+            return FtpSetFileTimeA(h, "/d/f", &time);
+        };
+        row("time set", "FEAT=211-Features:\n MDTM\n MFMT\n211 End|MFMT=213 Modify=20240102030405; /d/f",
+            touch, 1, {"MFMT 20240102030405 /d/f"});
+        row("time set, MFMT not offered", "FEAT=211-Features:\n MDTM\n211 End", touch, 0, {});
+        row("kept alive", "", EngineCall([](HINTERNET h) { return InternetKeepAlive(h); }), 1, {"NOOP"});
+        row("kept alive, no answer", "NOOP=silent",
+            EngineCall([](HINTERNET h) { return InternetKeepAlive(h); }), 0, {"NOOP"});
+        row("kept alive during a transfer", "RETR=stall", EngineCall([](HINTERNET h) {
+                const HINTERNET file = FtpOpenFileA(h, "f", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0);
+                return InternetKeepAlive(h) + InternetKeepAlive(h) + int(file == 0);
+            }),
+            2, {"TYPE I", "EPSV", "RETR f"});
+    }
+    void fileCommands() {
+        QFETCH(QByteArray, script);
+        QFETCH(EngineCall, call);
+        ScriptedFtpServer server;
+        server.on("ABOR", "226 Aborted");
+        for (const QByteArray& part : script.split('|'))
+            if (const int at = int(part.indexOf('=')); at > 0)
+                server.on(part.left(at).toStdString(), part.mid(at + 1).toStdString());
+        server.on("RETR", Transfer("downloaded")).on("LIST", Transfer(""));
+        QVERIFY(server.start());
+        QTEST(call(connect(server)), "result");
+        QTEST(afterLogin(server), "sent");
     }
 
     void listingSkipsGarbageAndKeepsLongNames() {

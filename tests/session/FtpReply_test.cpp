@@ -78,6 +78,33 @@ private slots:
         }
         QTEST(got, "expected");
     }
+
+    // MDTM's answer as milliseconds since 1970 UTC; -1 where it is refused.
+    void modificationTimes_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<qint64>("milliseconds");
+        const auto row = [](const char* line, qint64 milliseconds) {
+            QTest::newRow(line) << QString::fromLatin1(line) << milliseconds;
+        };
+        row("213 19700101000000", 0);
+        row("213 20240229235959", 1709251199000);
+        row("213 20240229235959.5", 1709251199500);
+        row("213 20240229235959.123456", 1709251199123);
+        row("213 19690101000000", -31536000000);
+        row("213 20230229000000", -1);  // no such day
+        row("213 20241301000000", -1);  // no such month
+        row("213 2024010112000", -1);   // a digit short
+        row("213 20240101120000.", -1); // a point without fraction
+        row("213 20240101120000Z", -1);
+        row("213 2024-01-01 12:00", -1);
+        row("213 191240101120000", -1); // "19" and a year counted from 1900
+        row("550 No such file", -1);
+        row("213", -1);
+    }
+    void modificationTimes() {
+        QFETCH(QString, line);
+        QTEST(qint64(FtpReply::parseModificationTime(line.toStdString()).value_or(-1)), "milliseconds");
+    }
 };
 
 QTEST_GUILESS_MAIN(FtpReplyTest)

@@ -31,14 +31,16 @@ private slots:
     }
 
     void operations_data() {
-        QTest::addColumn<int>("kind"); // -1: pyftpdlib, else a RealFtpServer::Kind
-        QTest::newRow("pyftpdlib") << -1;
-        QTest::newRow("pure-ftpd") << int(RealFtpServer::Kind::PureFtpd);
-        QTest::newRow("vsftpd") << int(RealFtpServer::Kind::Vsftpd);
-        QTest::newRow("proftpd") << int(RealFtpServer::Kind::Proftpd);
+        QTest::addColumn<int>("kind");           // -1: pyftpdlib, else a RealFtpServer::Kind
+        QTest::addColumn<bool>("uploadsResume"); // proftpd by default refuses REST and APPE for uploads
+        QTest::newRow("pyftpdlib") << -1 << true;
+        QTest::newRow("pure-ftpd") << int(RealFtpServer::Kind::PureFtpd) << true;
+        QTest::newRow("vsftpd") << int(RealFtpServer::Kind::Vsftpd) << true;
+        QTest::newRow("proftpd") << int(RealFtpServer::Kind::Proftpd) << false;
     }
     void operations() {
         QFETCH(int, kind);
+        QFETCH(bool, uploadsResume);
         std::unique_ptr<FtpTestServer> python;
         std::unique_ptr<RealFtpServer> packaged;
         if (kind < 0)
@@ -95,6 +97,24 @@ private slots:
         QVERIFY(ok);
         QCOMPARE(WinInetFiles::read(connect, "down.bin", FTP_TRANSFER_TYPE_BINARY, ok),
                  payload.toStdString());
+        // Resumed both ways, byte for byte: a download cut after a part, then continued at the part's
+        // size; an upload of a first part, continued at the size the server tells.
+        std::string part(100 * 1024, '\0');
+        const HINTERNET cut = FtpOpenFileA(connect, "down.bin", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0);
+        std::uint32_t got = 0;
+        QVERIFY(InternetReadFile(cut, part.data(), std::uint32_t(part.size()), &got) && got == part.size());
+        InternetCloseHandle(cut);
+        QCOMPARE(part + WinInetFiles::read(connect, "down.bin", FTP_TRANSFER_TYPE_BINARY, ok, got),
+                 payload.toStdString());
+        QVERIFY(ok && WinInetFiles::write(connect, "up.bin", part, FTP_TRANSFER_TYPE_BINARY));
+        std::int64_t size = 0;
+        FILETIME modified{};
+        QVERIFY(FtpGetFileInfoA(connect, "up.bin", &size, &modified) && size == got &&
+                modified.dwHighDateTime);
+        QCOMPARE(WinInetFiles::write(connect, "up.bin", payload.mid(got).toStdString(),
+                                     FTP_TRANSFER_TYPE_BINARY, size),
+                 uploadsResume);
+        QCOMPARE(ReadFileBytes(root + QStringLiteral("up.bin")), uploadsResume ? payload : payload.left(got));
         // Every refusal is reported, not taken for success.
         QVERIFY(FtpCreateDirectoryA(connect, "new"));
         QVERIFY(!FtpCreateDirectoryA(connect, "new"));

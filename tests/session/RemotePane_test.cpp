@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "session/FtpSession.h"
+#include "session/NeededSubs.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/MsgBoxRecorder.h"
@@ -13,6 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QRegularExpression>
+#include <QSet>
 #include <QToolBar>
 #include <QtTest>
 
@@ -138,36 +141,49 @@ private slots:
         verifyNotConnected();
     }
 
-    // A command that finds the session gone ends it and says so, without a fresh login behind it; a
-    // refusal is said with the server's words; with the current folder unknown, nothing is aimed at it.
+    // A command that finds the session gone reconnects to the folder it was in and runs once more; when
+    // that fails too, the session ends and says so. A refusal is said with the server's words; with the
+    // current folder unknown, nothing is aimed at it.
     void refusedOrLost_data() {
         QTest::addColumn<QByteArray>("verb");
         QTest::addColumn<QByteArray>("action");
-        QTest::addColumn<QString>("command"); // "open", "delete NAME", "rename" or "new folder"
-        QTest::addColumn<QString>("said");    // "": the session's end
-        const auto row = [](const char* verb, const char* action, const char* command,
+        QTest::addColumn<QByteArray>("then"); // the answer the second time ("" the same, "again" a listing),
+                                              // or "login refused" at the reconnect
+        QTest::addColumn<QString>("command"); // "open", "delete NAME", "rename", "new folder" or "refresh"
+        QTest::addColumn<QString>("said");    // "": the session's end, "-": nothing
+        const auto row = [](const char* verb, const char* action, const char* then, const char* command,
                             const char* said = "") {
-            QTest::addRow("%s: %s", verb, action)
-                << QByteArray(verb) << QByteArray(action) << command << said;
+            QTest::addRow("%s: %s, then %s", verb, action, then)
+                << QByteArray(verb) << QByteArray(action) << QByteArray(then) << command << said;
         };
-        row("CWD", "close:421 Timeout, closing", "open");
-        row("DELE", "close", "delete f.txt");
-        row("RNFR", "close:421 Bye", "rename");
-        row("MKD", "close", "new folder");
-        row("CWD", "550 No way in.", "open", "550 No way in.");
-        row("RMD", "550 Lock file present.", "delete sub", "550 Lock file present.");
-        row("DELE", "550 Read-only file.", "delete f.txt", "550 Read-only file.");
-        row("PWD", "257 somewhere", "new folder", "folder"); // the current folder unknown
+        row("CWD", "close:421 Timeout, closing", "", "open");
+        row("DELE", "close", "250 Deleted.", "delete f.txt", "-");
+        row("RNFR", "close:421 Bye", "login refused", "rename");
+        row("MKD", "close", "257 Made.", "new folder", "-");
+        row("LIST", "close:421 Bye", "again", "refresh", "-");
+        row("LIST", "close", "login refused", "refresh");
+        row("CWD", "550 No way in.", "", "open", "550 No way in.");
+        row("RMD", "550 Lock file present.", "", "delete sub", "550 Lock file present.");
+        row("DELE", "550 Read-only file.", "", "delete f.txt", "550 Read-only file.");
+        row("PWD", "257 somewhere", "", "new folder", "folder"); // the current folder unknown
     }
     void refusedOrLost() {
         QFETCH(QByteArray, verb);
         QFETCH(QByteArray, action);
+        QFETCH(QByteArray, then);
         QFETCH(QString, command);
         QFETCH(QString, said);
+        const FtpAction listing =
+            Transfer("drwxr-xr-x 1 u g 0 Jan 01 2001 sub\r\n-rw-r--r-- 1 u g 3 Jan 01 2001 f.txt\r\n");
         ScriptedFtpServer server;
-        server.on("LIST",
-                  Transfer("drwxr-xr-x 1 u g 0 Jan 01 2001 sub\r\n-rw-r--r-- 1 u g 3 Jan 01 2001 f.txt\r\n"));
+        server.on("LIST", listing);
+        if (verb != "PWD")
+            server.on("PWD", "257 \"/pub\" is the current directory");
         server.on(verb.toStdString(), action.toStdString());
+        if (then == "login refused")
+            server.on("PASS", "230 Logged in").on("PASS", "530 Login incorrect.");
+        else if (!then.isEmpty())
+            server.on(verb.toStdString(), then == "again" ? listing : ActionFrom(then.toStdString()));
         QVERIFY(server.start());
         SetNetworkTimeoutMs(500);
         m_messages->answerNext(vbOK); // the command line finds no second connection
@@ -190,16 +206,51 @@ private slots:
             form().remote().cmdMakeDir_Click();
         if (command == "rename" || command == "new folder")
             form().lstRemoteFiles->CommitLabelEdit(QStringLiteral("n"));
-        QVERIFY(!m_messages->calls().isEmpty());
-        const QString text = m_messages->calls().last().text;
-        QVERIFY2(text.contains(said.isEmpty() ? QStringLiteral("Connection has been terminated") : said),
-                 qPrintable(text));
-        if (!said.isEmpty())
+        if (command == "refresh")
+            form().remote().ListRemoteFiles();
+        const QStringList texts = m_messages->texts();
+        const bool asked = command.startsWith("delete");
+        if (said == "-") {
+            QCOMPARE(texts.size(), asked ? 1 : 0);
             QVERIFY(FtpSession.hConnect != 0 && names() == listed);
-        else
-            verifyNotConnected();
+            QCOMPARE(form().lblDirectory->text(), QStringLiteral("/pub/"));
+            QCOMPARE(form().StatusBar1->PanelText(1), QStringLiteral("Status:  Connected"));
+        } else {
+            QVERIFY(!texts.isEmpty());
+            QVERIFY2(texts.last().contains(said.isEmpty() ? QStringLiteral("Connection has been terminated")
+                                                          : said),
+                     qPrintable(texts.last()));
+            if (said.isEmpty())
+                verifyNotConnected();
+            else
+                QVERIFY(FtpSession.hConnect != 0 && names() == listed);
+        }
+        // The one new login goes back to the folder the pane shows.
         const std::vector<std::string> sent = server.commands();
-        QCOMPARE(std::count(sent.begin(), sent.end(), "USER user"), 1);
+        const auto relogin =
+            std::find(std::find(sent.begin(), sent.end(), "USER user") + 1, sent.end(), "USER user");
+        QCOMPARE(relogin != sent.end(), said.isEmpty() || said == "-");
+        QCOMPARE(int(std::count(sent.begin(), sent.end(), "USER user")), relogin != sent.end() ? 2 : 1);
+        if (then != "login refused" && relogin != sent.end())
+            QVERIFY(std::find(relogin, sent.end(), "CWD /pub/") != sent.end());
+    }
+
+    // An idle session and its command line each say NOOP now and then.
+    void keepAlive() {
+        FtpTestServer server;
+        server.logCommands();
+        TOVO_REQUIRE_SERVER(server);
+        SetKeepAliveIntervalMs(100);
+        const auto restore = qScopeGuard([] { SetKeepAliveIntervalMs(kKeepAliveIntervalMs); });
+        m_harness->connectOk(server, QStringLiteral("user"), QStringLiteral("secret"), *m_messages);
+        const QRegularExpression noop(QStringLiteral(":(\\d+)-\\[user\\] <- NOOP"));
+        const auto connectionsSaying = [&] {
+            QSet<QString> ports;
+            for (auto match = noop.globalMatch(QString::fromUtf8(server.log())); match.hasNext();)
+                ports.insert(match.next().captured(1));
+            return ports.size();
+        };
+        QTRY_COMPARE(connectionsSaying(), 2);
     }
 
     // A name that is not UTF-8 is shown with replacement characters; what is done to it is done with

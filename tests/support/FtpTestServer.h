@@ -44,10 +44,11 @@ public:
     }
     // Before start(): uploads are read at no more than this many bytes a second.
     void throttleUploads(int bytesPerSecond) { m_config.insert("rate", bytesPerSecond); }
+    // Before start(): every command and reply goes to the log as well ("<- NOOP" after the client's
+    // address and port).
+    void logCommands() { m_config.insert("debug", true); }
     // Before start(): names that are not UTF-8 are served and stored as the bytes they are.
     void serveRawNames() { m_config.insert("rawNames", true); }
-    // Before start(): the name of every command received goes to the log as "command NAME".
-    void logCommands() { m_config.insert("logCommands", true); }
     // What the server wrote to its log so far, among it "received PATH" or "incomplete PATH" for the
     // end of every upload.
     QByteArray log() const { return ReadFileBytes(m_scratch.filePath(QStringLiteral("server.log"))); }

@@ -10,10 +10,12 @@
 
 class WinInetFiles {
 public:
-    // Reads the whole remote file; ok is true when the open, every read and the close succeeded.
-    static std::string read(HINTERNET connect, const char* path, std::uint32_t type, bool& ok) {
+    // Reads the whole remote file (from offset on); ok is true when the open, every read and the
+    // close succeeded.
+    static std::string read(HINTERNET connect, const char* path, std::uint32_t type, bool& ok,
+                            std::int64_t offset = 0) {
         std::string result;
-        const HINTERNET file = FtpOpenFileA(connect, path, GENERIC_READ, type, 0);
+        const HINTERNET file = FtpOpenFileFromA(connect, path, GENERIC_READ, type, offset);
         char buffer[1024];
         std::uint32_t got = sizeof buffer;
         for (ok = file != 0; ok && got == sizeof buffer; result.append(buffer, got))
@@ -21,9 +23,11 @@ public:
         ok = file && InternetCloseHandle(file) && ok;
         return result;
     }
-    // Writes content in 1024-byte calls; true when the open, every write and the close succeeded.
-    static bool write(HINTERNET connect, const char* path, const std::string& content, std::uint32_t type) {
-        const HINTERNET file = FtpOpenFileA(connect, path, GENERIC_WRITE, type, 0);
+    // Writes content in 1024-byte calls (into the file from offset on); true when the open, every
+    // write and the close succeeded.
+    static bool write(HINTERNET connect, const char* path, const std::string& content, std::uint32_t type,
+                      std::int64_t offset = 0) {
+        const HINTERNET file = FtpOpenFileFromA(connect, path, GENERIC_WRITE, type, offset);
         bool ok = file != 0;
         for (std::size_t at = 0; ok && at < content.size(); at += 1024) {
             const auto size = std::uint32_t(std::min<std::size_t>(1024, content.size() - at));

@@ -5,7 +5,7 @@
  "tls": {"cert": PEM, "key": PEM, "max": "1.2" or "1.3"} or absent: explicit TLS required, and
  data connections that resume the control connection's TLS session, "rate": bytes a second an upload
  is read at, or absent, "rawNames": true: names go to and from the disk as bytes, UTF-8 or not,
- "logCommands": true: every command's name goes to stderr as "command NAME"}
+ "debug": true: every command and reply is logged}
 Every upload's end goes to stderr as "received PATH" or "incomplete PATH".
 Prints the port on the first line of stdout, then serves until stdin closes or it is killed.
 """
@@ -24,7 +24,7 @@ def main():
     config = json.loads(sys.argv[1])
     # Per-command logging would fill the pipe to a test that is blocked in a network call.
     logging.basicConfig(level=logging.WARNING)
-    logging.getLogger("pyftpdlib").setLevel(logging.WARNING)
+    logging.getLogger("pyftpdlib").setLevel(logging.DEBUG if config.get("debug") else logging.WARNING)
     authorizer = DummyAuthorizer()
     starts = {}
     for user in config.get("users") or [{"name": "user", "password": "secret"}]:
@@ -71,11 +71,6 @@ def main():
 
         def on_incomplete_file_received(self, file):
             print("incomplete", file, file=sys.stderr, flush=True)
-
-        def pre_process_command(self, line, cmd, arg):
-            if config.get("logCommands"):
-                print("command", cmd, file=sys.stderr)
-            super().pre_process_command(line, cmd, arg)
 
     if config.get("rawNames"):
         Handler.unicode_errors = "surrogateescape"
