@@ -631,13 +631,16 @@ BOOL FtpGetFileInfoA(HINTERNET connection, const char* path, std::int64_t* size,
 }
 
 BOOL FtpSetFileTimeA(HINTERNET connection, const char* path, const FILETIME* modified) {
-    const auto seconds = modified ? toUnixSeconds(*modified) : std::nullopt;
-    if (!validText(path) || !seconds)
+    if (!modified || !validText(path))
         return 0;
+    const std::optional<std::int64_t> seconds = toUnixSeconds(*modified);
+    if (!seconds.has_value())
+        return 0;
+    const std::int64_t when = seconds.value();
     if (const auto sftp = sftpConnection(connection))
-        return sftp->setModified(path, *seconds);
+        return sftp->setModified(path, when);
     const auto ftp = readyConnection(connection);
-    return ftp && ftp->offersMfmt() && ftp->setModificationTime(path, *seconds);
+    return ftp && ftp->offersMfmt() && ftp->setModificationTime(path, when);
 }
 
 BOOL InternetKeepAlive(HINTERNET connection) {
