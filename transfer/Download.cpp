@@ -170,7 +170,8 @@ Transfers::ItemEnd Transfers::receiveFile(std::size_t index, const TransferItem&
         pump.afterChunk(got != ChunkSize);
     } while (got == ChunkSize);
 
-    const FileEnd end = CloseTransferFile(*m_display);
+    // A short read is the end of the data, which comes with the server's verdict.
+    const FileEnd end = CloseTransferFile(*m_display, true);
     if (end == FileEnd::Cancelled)
         return failItem(index, "Cancelled", ItemEnd::Stop);
     // Only a file the server gave whole replaces the local one.

@@ -22,9 +22,13 @@ public:
     // target; discard removes it. false (error() tells why) when it or the target's name cannot be used.
     bool openContinuing(const std::string& targetPath, const std::string& partPath);
     bool write(const char* data, std::size_t size);
-    // Writes what is buffered, flushes the file to disk, renames it over the target and flushes the
-    // folder; false (and nothing left behind) when a step up to the rename fails.
+    // Writes what is buffered and renames the file onto the target; false (and nothing left behind)
+    // when a step up to the rename fails. A file that replaces another is flushed to disk first, and
+    // its folder after the rename; a new one waits for SyncCommitted.
     bool commit();
+    // Flushes the file systems of the new files committed since the last call: one flush for a whole
+    // queue instead of two per file.
+    static void SyncCommitted();
     // Removes the temporary file; the target is not touched.
     void discard();
     // Keeps what was written, flushed to disk, as partPath for a later download to continue; the
@@ -53,4 +57,5 @@ private:
     int m_error = 0;
     std::string m_targetPath;
     std::string m_tempPath;
+    bool m_replacing = false; // the target existed when the file was opened
 };

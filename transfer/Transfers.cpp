@@ -7,6 +7,7 @@
 #include "toolkit/WindowLayer.h"
 #include "transfer/ChunkPump.h"
 #include "transfer/FileTimes.h"
+#include "transfer/TempFileWriter.h"
 #include "transfer/TransferDisplay.h"
 
 #include <QElapsedTimer>
@@ -185,6 +186,7 @@ void Transfers::runBuiltQueue(TransferDirection direction) {
     RunQueueWithPanel(download ? &Transfers::DownloadQueue : &Transfers::UploadQueue);
     // Once for the whole queue, not per file.
     if (download) {
+        TempFileWriter::SyncCommitted();
         m_panes.refreshLocal();
         DoEvents();
     } else {
@@ -355,7 +357,7 @@ const std::map<std::string, Transfers::ListedEntry>& Transfers::remoteFolder(con
     return entries;
 }
 
-FileEnd Transfers::CloseTransferFile(TransferDisplay& display) {
+FileEnd Transfers::CloseTransferFile(TransferDisplay& display, bool verdictRead) {
     if (CancelRequested) {
         CancelRequested = false;
         return FileEnd::Cancelled;
@@ -363,13 +365,19 @@ FileEnd Transfers::CloseTransferFile(TransferDisplay& display) {
     display.finishFile();
     const HINTERNET handle = TransferHandle;
     TransferHandle = 0;
-    // A slow server confirms an upload only when it has read the bytes still on their way, which can
-    // take long: the window stays responsive meanwhile, so that Exit and Cancel work. Nothing else
-    // uses the session while the transfer holds it.
-    auto verdict = std::async(std::launch::async, [handle] { return InternetCloseHandle(handle); });
-    while (verdict.wait_for(std::chrono::milliseconds(ChunkPump::IntervalMs)) != std::future_status::ready)
-        DoEvents();
-    const bool complete = verdict.get();
+    bool complete = false;
+    if (verdictRead) {
+        complete = InternetCloseHandle(handle);
+    } else {
+        // A slow server confirms an upload only when it has read the bytes still on their way, which
+        // can take long: the window stays responsive meanwhile, so that Exit and Cancel work. Nothing
+        // else uses the session while the transfer holds it.
+        auto verdict = std::async(std::launch::async, [handle] { return InternetCloseHandle(handle); });
+        while (verdict.wait_for(std::chrono::milliseconds(ChunkPump::IntervalMs)) !=
+               std::future_status::ready)
+            DoEvents();
+        complete = verdict.get();
+    }
     if (CancelRequested) {
         CancelRequested = false;
         return FileEnd::Cancelled;

@@ -180,7 +180,9 @@ private:
     // After the last chunk: a cancel confirmed during that chunk's pump has already closed the handle;
     // otherwise the panel shows the file's final values and the close gives the server's verdict, with
     // the window pumped while it comes (a cancel confirmed meanwhile counts as one).
-    FileEnd CloseTransferFile(TransferDisplay& display);
+    // verdictRead: the server's final reply has come already (a download read to its end): the
+    // handle is closed at once, without a thread.
+    FileEnd CloseTransferFile(TransferDisplay& display, bool verdictRead = false);
     void abandonUpload(LocalFileReader& local, const QString& message);
 
     TransferView m_view;
