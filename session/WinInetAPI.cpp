@@ -385,22 +385,7 @@ BOOL FindListingCut(HINTERNET find) {
 
 HINTERNET FtpOpenFileA(HINTERNET connection, const char* path, std::uint32_t access, std::uint32_t flags,
                        std::uintptr_t) {
-    if (const auto sftp = sftpConnection(connection))
-        return openSftpFile(connection, *sftp, path, access, 0);
-    const auto ftp = readyConnection(connection);
-    const bool upload = access == GENERIC_WRITE;
-    if (!ftp || !validText(path) || (access != GENERIC_READ && !upload))
-        return 0;
-    const auto type = (flags & 3) == FTP_TRANSFER_TYPE_ASCII ? tovo::ftp::TransferType::Ascii
-                                                             : tovo::ftp::TransferType::Binary;
-    std::unique_ptr<FtpTransfer> transfer = ftp->openFile(path, upload, type);
-    if (!transfer)
-        return 0;
-    auto handle = std::make_shared<Handle>();
-    handle->kind = Handle::Kind::File;
-    handle->parent = connection;
-    handle->transfer = std::move(transfer);
-    return addHandle(std::move(handle));
+    return FtpOpenFileFromA(connection, path, access, flags, 0);
 }
 
 BOOL InternetReadFile(HINTERNET file, void* buffer, std::uint32_t toRead, std::uint32_t* read) {
@@ -576,11 +561,9 @@ HINTERNET FtpOpenFileFromA(HINTERNET connection, const char* path, std::uint32_t
                            std::int64_t offset) {
     if (const auto sftp = sftpConnection(connection))
         return openSftpFile(connection, *sftp, path, access, offset);
-    if (offset <= 0)
-        return offset == 0 ? FtpOpenFileA(connection, path, access, flags, 0) : 0;
     const auto ftp = readyConnection(connection);
     const bool upload = access == GENERIC_WRITE;
-    if (!ftp || !validText(path) || (access != GENERIC_READ && !upload))
+    if (!ftp || !validText(path) || (access != GENERIC_READ && !upload) || offset < 0)
         return 0;
     const auto type = (flags & 3) == FTP_TRANSFER_TYPE_ASCII ? tovo::ftp::TransferType::Ascii
                                                              : tovo::ftp::TransferType::Binary;

@@ -106,13 +106,17 @@ TempFileWriter::~TempFileWriter() {
     discard();
 }
 
-bool TempFileWriter::open(const std::string& targetPath) {
+bool TempFileWriter::begin(const std::string& targetPath) {
     discard();
     m_targetPath = targetPath;
     m_failed = false;
     m_used = 0;
     m_error = targetNameError(targetPath, m_replacing);
-    if (m_error != 0)
+    return m_error == 0;
+}
+
+bool TempFileWriter::open(const std::string& targetPath) {
+    if (!begin(targetPath))
         return false;
     std::random_device seed;
     std::mt19937 numbers(seed());
@@ -136,12 +140,7 @@ bool TempFileWriter::open(const std::string& targetPath) {
 }
 
 bool TempFileWriter::openContinuing(const std::string& targetPath, const std::string& partPath) {
-    discard();
-    m_targetPath = targetPath;
-    m_failed = false;
-    m_used = 0;
-    m_error = targetNameError(targetPath, m_replacing);
-    if (m_error != 0)
+    if (!begin(targetPath))
         return false;
     const int fd = ::open(partPath.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {

@@ -48,6 +48,8 @@ public:
     static void SetDiskCalls(const DiskCalls& calls);
 
 private:
+    // Forgets an earlier file and checks that the target's folder takes its name.
+    bool begin(const std::string& targetPath);
     bool flush();
 
     std::vector<char> m_buffer;
