@@ -55,6 +55,8 @@ Transfers::ItemEnd Transfers::downloadFile(std::size_t index) {
     CurrentTransferType = type;
     const bool binary = type == static_cast<int>(FTP_TRANSFER_TYPE_BINARY);
 
+    // The panel names the file while its target is looked at (and the user may be asked about it).
+    m_display->startFile(QStringLiteral("Downloading File: ") + shown, m_fileNumber, item.size);
     const std::optional<std::string> retry = std::exchange(m_retryTarget, std::nullopt);
     std::string target = retry.value_or(item.target);
     struct stat existing {};

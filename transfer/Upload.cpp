@@ -64,6 +64,9 @@ Transfers::ItemEnd Transfers::uploadFile(std::size_t index) {
     if (!local.open(item.source))
         return failItem(index, "The local file cannot be read");
 
+    // The panel names the file while its target is looked at (and the user may be asked about it).
+    m_display->startFile(QStringLiteral("Uploading file: ") + QString::fromStdString(name), m_fileNumber,
+                         local.length());
     const std::optional<std::string> retry = std::exchange(m_retryTarget, std::nullopt);
     std::string target = retry.value_or(item.target);
     bool resume = retry.has_value();
