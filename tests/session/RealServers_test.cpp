@@ -52,13 +52,7 @@ private slots:
         const QString root = (python ? python->root() : packaged->root()) + QLatin1Char('/');
         const QString spaced = QStringLiteral("Dir \u00e9 x");
         const QByteArray payload = RandomBytes(300 * 1024 + 7, 11);
-        for (const QString& dir : {spaced, QStringLiteral("full"), QStringLiteral("big")})
-            QVERIFY(QDir(root).mkpath(dir));
-        for (int i = 0; i < 10000; ++i)
-            QFile(root + QStringLiteral("big/entry-%1").arg(i)).open(QIODevice::WriteOnly);
-        QVERIFY(WriteFileBytes(root + spaced + QStringLiteral("/f b.txt"), "12345") &&
-                WriteFileBytes(root + QStringLiteral("full/keep"), "k") &&
-                WriteFileBytes(root + QStringLiteral("down.bin"), payload) &&
+        QVERIFY(WriteOperationsTree(root, payload) &&
                 WriteFileBytes(root + QStringLiteral("k.bin"), QByteArray(1024, 'k')));
         if (python)
             TOVO_REQUIRE_SERVER(*python);

@@ -2,6 +2,7 @@
 // Whole-file helpers shared by the tests: write and read a file in one call, and content that no
 // chunking fault can reproduce by accident.
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -27,4 +28,17 @@ inline QByteArray RandomBytes(qsizetype size, quint32 seed = 1) {
     for (char& byte : bytes)
         byte = char(generator.bounded(256));
     return bytes;
+}
+
+// The tree the real servers' tables of operations work on: "Dir \u00e9 x/f b.txt", "full/keep",
+// 10,000 empty files in "big" and "down.bin" holding payload. False when it cannot be written.
+inline bool WriteOperationsTree(const QString& root, const QByteArray& payload) {
+    for (const char* dir : {"Dir \u00e9 x", "full", "big"})
+        if (!QDir(root).mkpath(QString::fromUtf8(dir)))
+            return false;
+    for (int i = 0; i < 10000; ++i)
+        QFile(root + QStringLiteral("big/entry-%1").arg(i)).open(QIODevice::WriteOnly);
+    return WriteFileBytes(root + QStringLiteral("Dir \u00e9 x/f b.txt"), "12345") &&
+           WriteFileBytes(root + QStringLiteral("full/keep"), "k") &&
+           WriteFileBytes(root + QStringLiteral("down.bin"), payload);
 }
