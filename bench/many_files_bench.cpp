@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
 
     double ours = 1e9, oursUp = 1e9, lftpDown = 1e9, lftpUp = 1e9;
     int downCommands = 0, upCommands = 0;
-    bool downloadOk = true, uploadOk = true;
+    bool downloadOk = true, uploadOk = true, lftpOk = true;
     // Best of three runs each, into empty targets.
     for (int round = 0; round < 3; ++round) {
         QDir(local + QStringLiteral("tree")).removeRecursively();
@@ -132,5 +132,7 @@ int main(int argc, char** argv) {
                 downloadOk ? "" : " FILES MISSING", lftpDown, lftpDown / ours, double(downCommands) / files);
     std::printf("upload:   ours %.2f s%s, lftp mirror -R %.2f s, ratio %.2f, %.2f commands a file\n", oursUp,
                 uploadOk ? "" : " FILES MISSING", lftpUp, lftpUp / oursUp, double(upCommands) / files);
+    if (!lftpOk)
+        std::printf("lftp did not move every file\n");
     return downloadOk && uploadOk ? 0 : 1;
 }
