@@ -211,7 +211,6 @@ void frmMain::createTransfers() {
     panes.localDir = [this] { return m_local->CurrentDirBytes(); };
     panes.refreshRemote = [this] { m_remote->ListRemoteFiles(); };
     panes.refreshLocal = [this] { m_local->Dir1_Change(); };
-    panes.sessionLost = [this] { return m_remote->SessionLost(); };
     panes.reconnect = [this] { return m_remote->Reconnect(); };
     panes.takeRemotePick = [this] { return m_remote->TakeItemSelected(); };
     panes.takeLocalPick = [this] { return m_local->TakeItemSelected(); };

@@ -54,7 +54,6 @@ struct TransferPanes {
     std::function<std::string()> remoteDir; // the server's current folder, as its bytes
     std::function<std::string()> localDir;  // the local folder, as the disk's bytes
     std::function<void()> refreshRemote, refreshLocal;
-    std::function<bool()> sessionLost;
     // A row was picked since the last transfer command (the command uses the pick up).
     std::function<bool()> takeRemotePick, takeLocalPick;
     // Opens the session again on the same server and folder after it dropped; true when it did.

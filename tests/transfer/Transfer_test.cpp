@@ -587,7 +587,6 @@ private slots:
                             [&] { return localDir; },
                             [] {},
                             [] {},
-                            [] { return false; },
                             [] { return true; },
                             [] { return true; },
                             {}};
