@@ -255,10 +255,12 @@ void frmMain::mnuUploadFolder_Click() {
 }
 
 void frmMain::mnuQueue_Click() {
-    if (!Queue)
+    if (!Queue) {
         Queue = new QueueView(
             m_transfers->queue(), [this] { TransferCalls.retryFailed(); },
             [this] { return m_transfers->Running(); }, this);
+        connect(m_transfers.get(), &Transfers::runningChanged, Queue, &QueueView::UpdateRetryButton);
+    }
     Queue->show();
     Queue->raise();
     Queue->activateWindow();

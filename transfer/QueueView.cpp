@@ -7,14 +7,13 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 QueueView::QueueView(TransferQueue& queue, std::function<void()> retryFailed, std::function<bool()> running,
                      QWidget* parent)
     : QWidget(parent, Qt::Window), m_model(new QueueModel(queue, this)),
-      m_retryFailed(std::move(retryFailed)), m_running(std::move(running)), m_runningPoll(new QTimer(this)) {
+      m_retryFailed(std::move(retryFailed)), m_running(std::move(running)) {
     setObjectName(QStringLiteral("QueueView"));
     setWindowTitle(QStringLiteral("Transfer Queue"));
     lstQueue = new QTreeView(this);
@@ -49,23 +48,9 @@ QueueView::QueueView(TransferQueue& queue, std::function<void()> retryFailed, st
     connect(m_model, &QAbstractItemModel::dataChanged, this, &QueueView::UpdateRetryButton);
     // Like the program's dialogs, the window goes with Escape (it stays made, and keeps following).
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
-    // The transfers announce no end of a run: while the window is open it looks now and then.
-    m_runningPoll->setInterval(500);
-    connect(m_runningPoll, &QTimer::timeout, this, &QueueView::UpdateRetryButton);
     UpdateRetryButton();
 }
 
 void QueueView::UpdateRetryButton() {
     cmdRetryFailed->setEnabled(m_model->FailedCount() > 0 && !(m_running && m_running()));
-}
-
-void QueueView::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    UpdateRetryButton();
-    m_runningPoll->start();
-}
-
-void QueueView::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    m_runningPoll->stop();
 }

@@ -6,7 +6,6 @@
 #include <functional>
 
 class QPushButton;
-class QTimer;
 class QTreeView;
 class QueueModel;
 class TransferQueue;
@@ -22,16 +21,12 @@ public:
     QPushButton* cmdRetryFailed = nullptr;
     QueueModel& model() { return *m_model; }
 
-    // Enabled when there are failed items and no transfer runs.
+    // Enabled when there are failed items and no transfer runs; the window calls it too when a run
+    // starts or ends.
     void UpdateRetryButton();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     QueueModel* m_model;
     std::function<void()> m_retryFailed;
     std::function<bool()> m_running;
-    QTimer* m_runningPoll;
 };

@@ -180,7 +180,11 @@ void Transfers::RetryFailed() {
 
 void Transfers::runBuiltQueue(TransferDirection direction) {
     TransferRunning = true;
-    const auto running = qScopeGuard([this] { TransferRunning = false; });
+    emit runningChanged();
+    const auto running = qScopeGuard([this] {
+        TransferRunning = false;
+        emit runningChanged();
+    });
     const bool download = direction == TransferDirection::Download;
     m_view.Label9->setText(download ? QStringLiteral("Bytes Received:") : QStringLiteral("Bytes Sent:"));
     RunQueueWithPanel(download ? &Transfers::DownloadQueue : &Transfers::UploadQueue);

@@ -129,6 +129,11 @@ public:
     // would also act on the remote pane (the pane that had the focus last).
     bool SessionBusy(bool remoteFocusOnly = false) const;
 
+signals:
+    // A queue started or ended.
+    void runningChanged();
+
+public:
     HINTERNET TransferHandle = 0;
     // True when the user confirmed a cancel; the transfer loops test it before each chunk.
     bool CancelRequested = false;
