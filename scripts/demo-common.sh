@@ -63,6 +63,18 @@ demo_make_certificate() {
     chmod 600 "$folder/key.pem"
 }
 
+# Waits up to 5 s for a line matching $1 in the log $2 of the server process $3; false when the
+# process ends first or the time runs out.
+demo_wait_for() {
+    local i
+    for i in $(seq 1 50); do
+        grep -q "$1" "$2" 2>/dev/null && return 0
+        kill -0 "$3" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
 # Starts a server for folder $1 on port $2 in the background, logging to $3; with a certificate and
 # key ($4, $5) it requires TLS. Sets DEMO_SERVER_PID, or DEMO_TLS_SERVER_PID for the TLS one.
 demo_start_server() {
@@ -70,12 +82,7 @@ demo_start_server() {
     /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/demo-ftpserver.py" "$root" "$port" "$DEMO_USER" "$DEMO_PASSWORD" "${@:4}" >"$log" 2>&1 &
     local pid=$!
     if [ $# -ge 5 ]; then DEMO_TLS_SERVER_PID=$pid; else DEMO_SERVER_PID=$pid; fi
-    local i
-    for i in $(seq 1 50); do
-        grep -q "^serving $root" "$log" 2>/dev/null && { cat "$log"; return 0; }
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
+    demo_wait_for "^serving $root" "$log" "$pid" && { cat "$log"; return 0; }
     echo "The demo FTP server did not start:" >&2
     cat "$log" >&2
     return 1
@@ -114,12 +121,7 @@ CONFIG
     # of its background job, so that the script knows its process.
     "$DEMO_SSHD" -D -e -f "$folder/sshd_config" >"$folder/sshd.log" 2>&1 &
     DEMO_SSH_PID=$!
-    local i
-    for i in $(seq 1 50); do
-        grep -q "Server listening on 127.0.0.1 port $port" "$folder/sshd.log" 2>/dev/null && return 0
-        kill -0 "$DEMO_SSH_PID" 2>/dev/null || break
-        sleep 0.1
-    done
+    demo_wait_for "Server listening on 127.0.0.1 port $port" "$folder/sshd.log" "$DEMO_SSH_PID" && return 0
     echo "The demo SFTP server (sshd) did not start:" >&2
     cat "$folder/sshd.log" >&2
     return 1
