@@ -65,8 +65,9 @@ SecretStore::Outcome SecretStore::Run(QKeychain::Job* job) {
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(m_timeout);
     job->start();
-    // The window goes on painting while the store answers; clicks and keys wait until it has.
-    if (!finished)
+    // The window goes on painting while the store answers; clicks and keys wait until it has. The
+    // job only starts from the event loop, so a zero time-out gives up before any answer can come.
+    if (!finished && m_timeout.count() > 0)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!finished) {
         m_gaveUp = true;

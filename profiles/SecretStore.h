@@ -18,6 +18,7 @@ public:
     // secret service answers on this desktop session at all, so nothing can be kept in it.
     enum class Status { Done, NotFound, Unavailable, NoStore };
 
+    // A zero time-out does not wait at all: every step gives up, and a write lands later.
     explicit SecretStore(std::chrono::milliseconds timeout);
 
     Status Read(const QString& key, QString& password);

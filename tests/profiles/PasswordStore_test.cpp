@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(PasswordStore().Write(m_path, {"Other", "h2", "FTP", "anna", "pw2", "21", "Passive"},
                                        PasswordStore::Place::SecretStore),
                  PasswordStore::Result::Done);
-        PasswordStore store(std::chrono::milliseconds(1));
+        PasswordStore store(std::chrono::milliseconds(0));
         QCOMPARE(store.Write(m_path, home, PasswordStore::Place::SecretStore),
                  PasswordStore::Result::SecretStoreRefused);
         PasswordStore::Result result{};
