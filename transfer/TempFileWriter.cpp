@@ -118,8 +118,8 @@ bool TempFileWriter::begin(const std::string& targetPath) {
 bool TempFileWriter::open(const std::string& targetPath) {
     if (!begin(targetPath))
         return false;
-    std::random_device seed;
-    std::mt19937 numbers(seed());
+    // Seeded once: a queue of many small files opens one of these per file.
+    thread_local std::mt19937 numbers{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate = tempNameFor(targetPath, static_cast<unsigned>(numbers()));
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -128,7 +128,7 @@ bool TempFileWriter::open(const std::string& targetPath) {
             m_tempPath = candidate;
             // A replaced file keeps its permissions.
             struct stat existing {};
-            if (::stat(targetPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+            if (m_replacing && ::stat(targetPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
                 (void)::fchmod(fd, existing.st_mode & 07777);
             return true;
         }

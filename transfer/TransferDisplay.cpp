@@ -29,10 +29,16 @@ void TransferDisplay::startFile(const QString& caption, int number, std::int64_t
     m_fileScale = ProgressScale(fileSize);
     m_fileBytes = alreadyThere;
     m_alreadyThere = alreadyThere;
-    m_view.ProgressBar1->setRange(0, m_fileScale.maximum());
-    m_view.ProgressBar1->setValue(m_fileScale.value(alreadyThere));
-    m_view.Label13->setText(caption);
-    m_view.Label15->setText(QString::number(number));
+    m_caption = caption;
+    m_fileNumber = number;
+    m_dirty = true;
+    if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= RefreshIntervalMs)
+        refresh();
+}
+
+void TransferDisplay::showNow() {
+    if (m_dirty)
+        refresh();
 }
 
 void TransferDisplay::chunk(std::int64_t fileBytes, std::int64_t queueBytes, std::int64_t elapsedMs) {
@@ -57,6 +63,9 @@ void TransferDisplay::finishFile() {
 void TransferDisplay::refresh() {
     m_dirty = false;
     m_sinceRefresh.start();
+    m_view.Label13->setText(m_caption);
+    m_view.Label15->setText(QString::number(m_fileNumber));
+    m_view.ProgressBar1->setRange(0, m_fileScale.maximum());
     m_view.Label16->setText(QString::fromStdString(KilobyteText(m_queueBytes, 1024, 1, " Kb")));
     if (m_rateKnown) {
         m_view.lbSpeed->setText(QString::fromStdString(SpeedText(m_rate)));

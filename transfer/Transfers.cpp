@@ -287,6 +287,7 @@ std::optional<ExistsAction> Transfers::existingAction(const std::string& name, c
         return DecideExisting(m_options.whenExists, source, target, binary);
     if (!askExists)
         return ExistsAction::Replace;
+    m_display->showNow(); // the panel names the file the question is about
     const ExistsAnswer answer = askExists({name, source, target, ResumeApplies(source, target, binary)});
     if (answer.action == ExistsAction::Cancel)
         return std::nullopt;

@@ -196,7 +196,9 @@ private slots:
         if (answer == vbNo)
             boxes.answerNext(vbOK);
         m_window->onPump([&] {
-            if (form.Label15->text() == QLatin1String("2") && form.transfers().TransferHandle != 0) {
+            const std::vector<TransferItem>& items = form.transfers().queue().items();
+            if (items.size() == 3 && items[1].state == ItemState::Running &&
+                form.transfers().TransferHandle != 0) {
                 m_window->onPump({});
                 QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
             }
