@@ -122,12 +122,7 @@ Transfers::ItemEnd Transfers::downloadFile(std::size_t index) {
             m_retryTarget = target;
             return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
         }
-        MsgBox(QStringLiteral("Request Failed!\n") + shown + QLatin1Char('\n') +
-                   (reply.empty() ? QStringLiteral("The server did not answer.")
-                                  : QString::fromStdString(reply)),
-               vbOKOnly | vbExclamation);
-        // A file the server refuses does not stop the others; a lost session does.
-        return failItem(index, reply, RefusesOnlyThisFile(reply) ? ItemEnd::Failed : ItemEnd::Stop);
+        return refuseItem(index, name, reply);
     }
     TransferItem placed = item;
     placed.target = target;

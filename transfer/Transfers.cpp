@@ -273,6 +273,14 @@ Transfers::ItemEnd Transfers::failItem(std::size_t index, const std::string& rea
     return end;
 }
 
+Transfers::ItemEnd Transfers::refuseItem(std::size_t index, const std::string& name,
+                                         const std::string& reply) {
+    MsgBox(QStringLiteral("Request Failed!\n") + QString::fromStdString(name) + QLatin1Char('\n') +
+               (reply.empty() ? QStringLiteral("The server did not answer.") : QString::fromStdString(reply)),
+           vbOKOnly | vbExclamation);
+    return failItem(index, reply, RefusesOnlyThisFile(reply) ? ItemEnd::Failed : ItemEnd::Stop);
+}
+
 void Transfers::reportFolder(const std::string& folder, const QString& what, const QString& reason) {
     MsgBox(QStringLiteral("The folder ") + QString::fromStdString(folder) + QStringLiteral(" could not be ") +
                what + QStringLiteral("; nothing in it was transferred.\n") + reason,

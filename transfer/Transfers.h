@@ -164,6 +164,9 @@ private:
 
     // Marks the item failed with its reason and gives end.
     ItemEnd failItem(std::size_t index, const std::string& reason, ItemEnd end = ItemEnd::Failed);
+    // The server would not open the file: said with its name and reply. A refusal of this file alone
+    // lets the queue go on; anything else stops it.
+    ItemEnd refuseItem(std::size_t index, const std::string& name, const std::string& reply);
     std::vector<TransferItem> downloadItems(const std::vector<RemoteEntry>& entries,
                                             const std::string& remoteDir, const std::string& localDir) const;
     ItemEnd downloadFile(std::size_t index);

@@ -114,8 +114,7 @@ Transfers::ItemEnd Transfers::uploadFile(std::size_t index) {
             m_retryTarget = target;
             return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
         }
-        MsgBox(QStringLiteral("Request Failed!"), vbOKOnly | vbExclamation);
-        return failItem(index, reply, ItemEnd::Stop);
+        return refuseItem(index, name, reply);
     }
     TransferItem placed = item;
     placed.target = target;

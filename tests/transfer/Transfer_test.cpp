@@ -310,7 +310,7 @@ private slots:
     }
 
     // Three files, the second meeting trouble: the server's answer to it, or (no action) a name this
-    // disk cannot take. A download refused alone is said with its name and the cause, and the others
+    // disk cannot take. A file refused alone is said with its name and the cause, and the others
     // still come; anything else ends the queue with one message. Never a false success, and a local
     // copy of the failed file stays as it was, with no partial file beside it.
     void troubleWithOneFile_data() {
@@ -326,8 +326,8 @@ private slots:
         // A session closed mid-file is taken up again: reconnectAfterADrop.
         for (const char* action : {"reset", "451 Local error", "stall", "disk full"})
             row(false, action, false);
-        for (const char* action : {"reset", "451 Local error"})
-            row(true, action, false);
+        row(true, "reset", false);
+        row(true, "451 Local error", true); // refused at STOR
     }
     void troubleWithOneFile() {
         QFETCH(bool, upload);
