@@ -201,6 +201,25 @@ Transfers::ItemEnd Transfers::receiveFile(std::size_t index, const TransferItem&
     return ItemEnd::Done;
 }
 
+std::optional<std::string> Transfers::folderListedAbove(const std::string& folder,
+                                                        const std::vector<TransferItem>& children) {
+    std::string listing;
+    for (const TransferItem& child : children)
+        listing += LastPathName(child.source) + '\0' + std::to_string(child.size) + '\0' +
+                   std::to_string(child.modified.value_or(-1)) + (child.folder ? "/\n" : "\n");
+    const std::size_t print = std::hash<std::string>{}(listing);
+    for (std::size_t slash = folder.rfind('/'); slash != std::string::npos && slash > 0;
+         slash = folder.rfind('/', slash - 1)) {
+        const auto above = m_folderListings.find(folder.substr(0, slash));
+        if (above == m_folderListings.end())
+            break; // above the folders this queue read
+        if (above->second == print)
+            return above->first;
+    }
+    m_folderListings[folder] = print;
+    return std::nullopt;
+}
+
 Transfers::ItemEnd Transfers::readRemoteFolder(std::size_t index) {
     const TransferItem item = m_queue.items()[index];
     m_view.Label5->setText(QStringLiteral("Reading folder: ") + QString::fromStdString(item.source));
@@ -259,6 +278,12 @@ Transfers::ItemEnd Transfers::readRemoteFolder(std::size_t index) {
         children.push_back(std::move(child));
     }
     InternetCloseHandle(find);
+    if (const std::optional<std::string> above = folderListedAbove(item.source, children)) {
+        reportFolder(item.source, QStringLiteral("read"),
+                     QStringLiteral("It lists the same as the folder above it, ") +
+                         QString::fromStdString(*above) + QStringLiteral(": a link back to it?"));
+        return failItem(index, "A link back to " + *above);
+    }
     for (TransferItem& child : children)
         addItem(std::move(child));
     return ItemEnd::Done;

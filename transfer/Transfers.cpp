@@ -220,6 +220,7 @@ void Transfers::runItems() {
         m_display = nullptr;
         closeListingConnection();
         m_remoteFolders.clear();
+        m_folderListings.clear();
         m_sameForRest.reset();
         m_retryTarget.reset();
     });

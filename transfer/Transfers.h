@@ -176,6 +176,10 @@ private:
                         std::int64_t offset, bool binary);
     ItemEnd uploadFile(std::size_t index);
     ItemEnd readLocalFolder(std::size_t index);
+    // The folder above this one, among those the queue read, that listed the same children; else
+    // none, and this folder's listing is kept for the folders below it.
+    std::optional<std::string> folderListedAbove(const std::string& folder,
+                                                 const std::vector<TransferItem>& children);
     ItemEnd sendFile(std::size_t index, const TransferItem& item, LocalFileReader& local,
                      std::int64_t offset);
     // The entries of a remote folder, read once per queue (a folder the queue created is known empty).
@@ -213,4 +217,7 @@ private:
     std::optional<ExistsAction> m_sameForRest;
     HINTERNET m_listing = 0;
     std::map<std::string, std::map<std::string, ListedEntry>> m_remoteFolders;
+    // What each remote folder read by this queue listed, by its path: a link back to a folder above
+    // lists the same as that folder, and its subtree would repeat without end.
+    std::map<std::string, std::size_t> m_folderListings;
 };
