@@ -260,6 +260,8 @@ void frmMain::mnuQueue_Click() {
             m_transfers->queue(), [this] { TransferCalls.retryFailed(); },
             [this] { return m_transfers->Running(); }, this);
         connect(m_transfers.get(), &Transfers::runningChanged, Queue, &QueueView::UpdateRetryButton);
+        // Over the main window, wherever that is: a desktop without a window manager would put it at 0,0.
+        Queue->move(geometry().center() - Queue->rect().center());
     }
     Queue->show();
     Queue->raise();
