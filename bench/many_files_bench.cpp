@@ -2,6 +2,8 @@
 // subsystem against a local pyftpdlib, next to lftp's mirror and mirror -R (one connection) on the
 // same server, with the commands the server received per file.
 // Run: build/<preset>/bench/many_files_bench [files-per-folder]   (offscreen, or under an X server)
+// The files live below $TMPDIR. On a disk where making a file costs milliseconds, that cost can
+// outweigh the protocol's; TMPDIR=/dev/shm measures the protocol and the clients alone.
 
 #include "app/frmMain.h"
 #include "bench/BenchSupport.h"
