@@ -116,13 +116,8 @@ Transfers::ItemEnd Transfers::downloadFile(std::size_t index) {
         TransferHandle = FtpOpenFileA(FtpSession.hConnect, item.source.c_str(), GENERIC_READ,
                                       static_cast<std::uint32_t>(type), 0);
     if (TransferHandle == 0) {
-        const std::string reply = InternetLastResponseText();
         keepPartial(local, part, binary, offset);
-        if (reply.empty() && sessionDropped()) {
-            m_retryTarget = target;
-            return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
-        }
-        return refuseItem(index, name, reply);
+        return refuseItem(index, name, target);
     }
     TransferItem placed = item;
     placed.target = target;
@@ -141,7 +136,7 @@ Transfers::ItemEnd Transfers::receiveFile(std::size_t index, const TransferItem&
         keepPartial(local, part, binary, kept);
         if (dropped) {
             m_retryTarget = item.target;
-            return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
+            return restoreSession(index, name);
         }
         MsgBox(QStringLiteral("error"), vbOKOnly);
         return failItem(index, "error", ItemEnd::Stop);
@@ -233,8 +228,7 @@ Transfers::ItemEnd Transfers::readRemoteFolder(std::size_t index) {
     }
     const HINTERNET listing = listingConnection();
     if (listing == 0 && sessionDropped())
-        return restoreSession(LastPathName(item.source)) ? ItemEnd::Retry
-                                                         : failItem(index, "Connection lost", ItemEnd::Stop);
+        return restoreSession(index, LastPathName(item.source));
     if (listing == 0) {
         reportFolder(item.source, QStringLiteral("read"),
                      QStringLiteral("The server refused a connection for it."));
@@ -246,9 +240,7 @@ Transfers::ItemEnd Transfers::readRemoteFolder(std::size_t index) {
     if (find == 0) {
         const std::string reply = InternetLastResponseText();
         if (!InternetConnectionAlive(listing))
-            return restoreSession(LastPathName(item.source))
-                       ? ItemEnd::Retry
-                       : failItem(index, "Connection lost", ItemEnd::Stop);
+            return restoreSession(index, LastPathName(item.source));
         if (RefusesOnlyThisFile(reply)) {
             reportFolder(item.source, QStringLiteral("read"), QString::fromStdString(reply));
             return failItem(index, reply);

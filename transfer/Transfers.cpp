@@ -275,7 +275,12 @@ Transfers::ItemEnd Transfers::failItem(std::size_t index, const std::string& rea
 }
 
 Transfers::ItemEnd Transfers::refuseItem(std::size_t index, const std::string& name,
-                                         const std::string& reply) {
+                                         const std::string& target) {
+    const std::string reply = InternetLastResponseText();
+    if (reply.empty() && sessionDropped()) {
+        m_retryTarget = target;
+        return restoreSession(index, name);
+    }
     MsgBox(QStringLiteral("Request Failed!\n") + QString::fromStdString(name) + QLatin1Char('\n') +
                (reply.empty() ? QStringLiteral("The server did not answer.") : QString::fromStdString(reply)),
            vbOKOnly | vbExclamation);
@@ -309,7 +314,7 @@ bool Transfers::sessionDropped() const {
     return FtpSession.hConnect == 0 || !InternetConnectionAlive(FtpSession.hConnect);
 }
 
-bool Transfers::restoreSession(const std::string& name) {
+Transfers::ItemEnd Transfers::restoreSession(std::size_t index, const std::string& name) {
     closeListingConnection();
     const std::vector<int>& waits = ReconnectWaitsMs();
     while (m_panes.reconnect && m_reconnectAttempt < waits.size()) {
@@ -322,18 +327,18 @@ bool Transfers::restoreSession(const std::string& name) {
             DoEvents();
             if (CancelRequested) {
                 CancelRequested = false;
-                return false;
+                return failItem(index, "Connection lost", ItemEnd::Stop);
             }
             QThread::msleep(10);
         }
         ++m_reconnectAttempt;
         if (m_panes.reconnect())
-            return true;
+            return ItemEnd::Retry;
     }
     MsgBox(QStringLiteral("The connection to the server was lost during ") + QString::fromStdString(name) +
                QStringLiteral(" and could not be restored. The transfer stopped."),
            vbOKOnly | vbExclamation);
-    return false;
+    return failItem(index, "Connection lost", ItemEnd::Stop);
 }
 
 HINTERNET Transfers::listingConnection() {

@@ -155,18 +155,19 @@ private:
     // Applies the "When a file exists" setting (asking when it says so); nullopt for Cancel.
     std::optional<ExistsAction> existingAction(const std::string& name, const FileFacts& source,
                                                const FileFacts& target, bool binary);
-    // After the session dropped during a file: waits and tries the reconnect hook; false (the
-    // message shown, or a cancel) when the queue must stop.
-    bool restoreSession(const std::string& name);
+    // After the session dropped during item index (named name): waits and tries the reconnect hook.
+    // Retry when it is back; else the item fails and the queue stops (the message shown, or a cancel).
+    ItemEnd restoreSession(std::size_t index, const std::string& name);
     bool sessionDropped() const;
     HINTERNET listingConnection();
     void closeListingConnection();
 
     // Marks the item failed with its reason and gives end.
     ItemEnd failItem(std::size_t index, const std::string& reason, ItemEnd end = ItemEnd::Failed);
-    // The server would not open the file: said with its name and reply. A refusal of this file alone
-    // lets the queue go on; anything else stops it.
-    ItemEnd refuseItem(std::size_t index, const std::string& name, const std::string& reply);
+    // The server would not open the file: a dropped session is restored for the file to be taken up
+    // again into target; else the refusal is said with its name and reply. A refusal of this file
+    // alone lets the queue go on; anything else stops it.
+    ItemEnd refuseItem(std::size_t index, const std::string& name, const std::string& target);
     std::vector<TransferItem> downloadItems(const std::vector<RemoteEntry>& entries,
                                             const std::string& remoteDir, const std::string& localDir) const;
     ItemEnd downloadFile(std::size_t index);

@@ -109,12 +109,7 @@ Transfers::ItemEnd Transfers::uploadFile(std::size_t index) {
                                       static_cast<std::uint32_t>(type), 0);
     if (TransferHandle == 0) {
         local.close();
-        const std::string reply = InternetLastResponseText();
-        if (reply.empty() && sessionDropped()) {
-            m_retryTarget = target;
-            return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
-        }
-        return refuseItem(index, name, reply);
+        return refuseItem(index, name, target);
     }
     TransferItem placed = item;
     placed.target = target;
@@ -135,7 +130,7 @@ Transfers::ItemEnd Transfers::sendFile(std::size_t index, const TransferItem& it
             return failItem(index, message.toStdString(), ItemEnd::Stop);
         }
         m_retryTarget = item.target;
-        return restoreSession(name) ? ItemEnd::Retry : failItem(index, "Connection lost", ItemEnd::Stop);
+        return restoreSession(index, name);
     };
     m_display->startFile(QStringLiteral("Uploading file: ") + QString::fromStdString(name), m_fileNumber,
                          local.length(), offset);
@@ -194,9 +189,7 @@ Transfers::ItemEnd Transfers::readLocalFolder(std::size_t index) {
         if (!FtpCreateDirectoryA(FtpSession.hConnect, item.target.c_str())) {
             const std::string reply = InternetLastResponseText();
             if (reply.empty() && sessionDropped())
-                return restoreSession(LastPathName(item.source))
-                           ? ItemEnd::Retry
-                           : failItem(index, "Connection lost", ItemEnd::Stop);
+                return restoreSession(index, LastPathName(item.source));
             reportFolder(item.target, QStringLiteral("created"), QString::fromStdString(reply));
             return failItem(index, reply);
         }
