@@ -153,13 +153,17 @@ bool FtpConnection::positive(const std::string& command) {
 std::optional<std::string> FtpConnection::currentDirectory() {
     if (!usable())
         return std::nullopt;
+    if (m_directory)
+        return m_directory;
     const FtpReply reply = m_control.command("PWD", m_timeoutMs);
     if (reply.code != 257 || reply.lines.empty())
         return std::nullopt;
-    return FtpReply::parseDirectory(reply.lines.front());
+    m_directory = FtpReply::parseDirectory(reply.lines.front());
+    return m_directory;
 }
 
 bool FtpConnection::changeDirectory(const std::string& path) {
+    m_directory.reset(); // also when refused: a server may have moved part of the way
     return positive("CWD " + path);
 }
 bool FtpConnection::makeDirectory(const std::string& path) {

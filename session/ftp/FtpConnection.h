@@ -46,6 +46,7 @@ public:
     bool sameLogin(const std::string& host, int port, const std::string& user, const std::string& password,
                    bool secure) const;
 
+    // PWD's answer is kept until the next CWD: a listing and the folder shown after it ask once.
     std::optional<std::string> currentDirectory();
     bool changeDirectory(const std::string& path);
     bool makeDirectory(const std::string& path);
@@ -113,6 +114,7 @@ private:
     bool m_listingCut = false;
     bool m_utf8 = false;
     std::optional<TransferType> m_type;
+    std::optional<std::string> m_directory; // PWD's answer since the last CWD
     bool m_transferOpen = false;
     std::unique_ptr<TlsContext> m_tls;
     bool m_certificateRefused = false;

@@ -324,6 +324,15 @@ private slots:
         row("time set", "FEAT=211-Features:\n MDTM\n MFMT\n211 End|MFMT=213 Modify=20240102030405; /d/f",
             touch, 1, {"MFMT 20240102030405 /d/f"});
         row("time set, MFMT not offered", "FEAT=211-Features:\n MDTM\n211 End", touch, 0, {});
+        row("current folder asked again only after a CWD", "PWD=257 \"/a\"", EngineCall([](HINTERNET h) {
+                const auto pwd = [h] {
+                    char path[16] = {};
+                    std::uint32_t length = sizeof path;
+                    return FtpGetCurrentDirectoryA(h, path, &length) ? std::string(path) : std::string("?");
+                };
+                return int(pwd() + pwd() == "/a/a" && FtpSetCurrentDirectoryA(h, "b") && pwd() == "/a");
+            }),
+            1, {"PWD", "CWD b", "PWD"});
         row("kept alive", "", EngineCall([](HINTERNET h) { return InternetKeepAlive(h); }), 1, {"NOOP"});
         row("kept alive, no answer", "NOOP=silent",
             EngineCall([](HINTERNET h) { return InternetKeepAlive(h); }), 0, {"NOOP"});
