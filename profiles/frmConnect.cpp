@@ -100,8 +100,8 @@ frmConnect::frmConnect(std::function<void()> connectToServer)
     transferGroup->addButton(optActive);
     optFTP->setChecked(true);
     optPassive->setChecked(true);
-    for (QPushButton* button : {cmdSave, cmdNew, Command1, cmdConnect, cmdKeyFile})
-        button->setAutoDefault(false);
+    // Enter connects from the fields and the list; on a button it presses that button.
+    cmdConnect->setDefault(true);
 
     // The design's tab order; labels and the container take no focus.
     const QList<QWidget*> tabOrder{lstProfile,  txtProfile,  txtServerLocation,

@@ -168,6 +168,24 @@ private slots:
         if (port)
             QCOMPARE(int(FtpSession.Port), port);
     }
+
+    // Enter connects from a field; on a button it presses that button, as a click would.
+    void enterKey_data() {
+        QTest::addColumn<QString>("on");
+        QTest::addColumn<int>("connects");
+        QTest::newRow("password field") << "txtPassword" << 1;
+        QTest::newRow("Save button") << "cmdSave" << 0;
+    }
+    void enterKey() {
+        QFETCH(QString, on);
+        fill("Site", "host", "u", "p");
+        m_dialog->show();
+        MsgBoxRecorder boxes;
+        boxes.allowUnexpected();
+        QTest::keyClick(m_dialog->findChild<QWidget*>(on), Qt::Key_Return);
+        QTEST(m_connects, "connects");
+        QCOMPARE(QFile::exists(m_file), on == "cmdSave");
+    }
 };
 
 QTEST_MAIN(frmConnectTest)
