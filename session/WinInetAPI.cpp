@@ -128,6 +128,17 @@ std::shared_ptr<SftpFile> sftpFile(HINTERNET id) {
     return handle->sftpFile;
 }
 
+// An open file below connection: an FTP transfer or an SFTP file.
+HINTERNET addFileHandle(HINTERNET connection, std::unique_ptr<FtpTransfer> transfer,
+                        std::unique_ptr<SftpFile> sftpFile) {
+    auto handle = std::make_shared<Handle>();
+    handle->kind = Handle::Kind::File;
+    handle->parent = connection;
+    handle->transfer = std::move(transfer);
+    handle->sftpFile = std::move(sftpFile);
+    return addHandle(std::move(handle));
+}
+
 HINTERNET openSftpFile(HINTERNET connection, SftpConnection& sftp, const char* path, std::uint32_t access,
                        std::int64_t offset) {
     if (!validText(path) || (access != GENERIC_READ && access != GENERIC_WRITE))
@@ -135,11 +146,7 @@ HINTERNET openSftpFile(HINTERNET connection, SftpConnection& sftp, const char* p
     std::unique_ptr<SftpFile> file = sftp.openFile(path, access == GENERIC_WRITE, offset);
     if (!file)
         return 0;
-    auto handle = std::make_shared<Handle>();
-    handle->kind = Handle::Kind::File;
-    handle->parent = connection;
-    handle->sftpFile = std::move(file);
-    return addHandle(std::move(handle));
+    return addFileHandle(connection, nullptr, std::move(file));
 }
 
 std::optional<std::int64_t> toUnixSeconds(const FILETIME& time) {
@@ -571,11 +578,7 @@ HINTERNET FtpOpenFileFromA(HINTERNET connection, const char* path, std::uint32_t
         ftp->openFile(path, upload, type, static_cast<std::uint64_t>(offset));
     if (!transfer)
         return 0;
-    auto handle = std::make_shared<Handle>();
-    handle->kind = Handle::Kind::File;
-    handle->parent = connection;
-    handle->transfer = std::move(transfer);
-    return addHandle(std::move(handle));
+    return addFileHandle(connection, std::move(transfer), nullptr);
 }
 
 BOOL FtpGetFileInfoA(HINTERNET connection, const char* path, std::int64_t* size, FILETIME* modified) {
